@@ -1,0 +1,8 @@
+if(ZELNOR2_SANITIZE)
+    set(_zelnor2_san_flags -fsanitize=${ZELNOR2_SANITIZE} -fno-omit-frame-pointer -g)
+    if(ZELNOR2_SANITIZE MATCHES "undefined")
+        list(APPEND _zelnor2_san_flags -fno-sanitize-recover=undefined)
+    endif()
+    add_compile_options(${_zelnor2_san_flags})
+    add_link_options(-fsanitize=${ZELNOR2_SANITIZE})
+endif()

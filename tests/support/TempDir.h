@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+// A fresh folder under the system's temporary folder, removed with all its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path; }
+    // Path of an entry inside the folder.
+    std::string operator/(std::string_view name) const;
+
+private:
+    std::string path;
+};
+
+// Writes bytes to a file, replacing it; the test fails on error.
+void WriteFile(const std::string& path, std::string_view bytes);
+// Whole contents of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+} // namespace testsupport
