@@ -24,9 +24,9 @@ public:
     WorkerContext(const WorkerContext&) = delete;
     WorkerContext& operator=(const WorkerContext&) = delete;
 
-    std::atomic<std::int32_t> port{0};           // COM port number, 1 to 9
-    std::atomic<std::int32_t> speed{0};          // speed to try at Connect
-    std::atomic<std::int32_t> connectedSpeed{0}; // speed the port was found usable at
+    std::atomic<std::int32_t> port{0};            // COM port number, 1 to 9
+    std::atomic<std::int32_t> speed{0};           // speed to try at Connect
+    std::atomic<std::int32_t> connectedSpeed{0};  // speed the port was found usable at
     std::atomic<std::uint32_t> freeSpaceLimit{0}; // bytes
     std::atomic<std::int32_t> stopRequest{0};
     std::atomic<std::int32_t> checkFreeSpace{0};
@@ -49,8 +49,7 @@ public:
     std::string DisplayFileName() const;
 
 private:
-    template <std::size_t N>
-    static void CopyIn(std::array<char, N>& field, std::string_view text);
+    template <std::size_t N> static void CopyIn(std::array<char, N>& field, std::string_view text);
 
     mutable std::mutex textLock;
     std::array<char, kStatusTextSize> statusText{};

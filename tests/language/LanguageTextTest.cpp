@@ -51,7 +51,8 @@ TEST_F(LanguageTextTest, PlainLookupReturnsValueOrError) {
 }
 
 TEST_F(LanguageTextTest, ScrambledLookupUnscramblesWithTheKeyLength) {
-    WriteLanguage("CurrentLanguage=English", Entry("QX_IDOK", "Connect") + "ABOUT_IDOK=4B6766666D6B7C\n");
+    WriteLanguage("CurrentLanguage=English",
+                  Entry("QX_IDOK", "Connect") + "ABOUT_IDOK=4B6766666D6B7C\n");
     EXPECT_EQ(LanguageText::Lookup("English", "QX_IDOK", true), "Connect");
     EXPECT_EQ(LanguageText::Lookup("english", "qx_idok", true), "Connect");
     // The same stored value under a key of another length is another text.

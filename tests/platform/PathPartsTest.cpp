@@ -34,7 +34,8 @@ TEST(PathParts, RelativeAndBareNames) {
 }
 
 TEST(PathParts, JoinIsTheInverseOfSplit) {
-    for (const char* path : {"/home/op/pics/shot.jpg", "shot", "rel/dir/x.y.z", "/x/", "/.hidden"}) {
+    for (const char* path :
+         {"/home/op/pics/shot.jpg", "shot", "rel/dir/x.y.z", "/x/", "/.hidden"}) {
         EXPECT_EQ(JoinPath(SplitPath(path)), path) << path;
     }
 }

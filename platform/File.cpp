@@ -1,0 +1,155 @@
+#include "File.h"
+
+#include "PathParts.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+File::~File() {
+    Close();
+}
+
+bool File::Create(const std::string& path) {
+    Close();
+    failed = false;
+    descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return descriptor >= 0;
+}
+
+bool File::OpenForReading(const std::string& path) {
+    Close();
+    failed = false;
+    descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return descriptor >= 0;
+}
+
+bool File::Write(const void* data, std::size_t length) {
+    if (descriptor < 0 || (data == nullptr && length > 0)) {
+        failed = true;
+        return false;
+    }
+    const char* bytes = static_cast<const char*>(data);
+    while (length > 0) {
+        const ssize_t written = ::write(descriptor, bytes, length);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            failed = true;
+            return false;
+        }
+        bytes += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+std::size_t File::Read(void* data, std::size_t length) {
+    if (descriptor < 0) {
+        failed = true;
+        return 0;
+    }
+    char* bytes = static_cast<char*>(data);
+    std::size_t total = 0;
+    while (total < length) {
+        const ssize_t got = ::read(descriptor, bytes + total, length - total);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            failed = true;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        total += static_cast<std::size_t>(got);
+    }
+    return total;
+}
+
+bool File::Close() {
+    if (descriptor < 0) {
+        return !failed;
+    }
+    const int result = ::close(descriptor);
+    descriptor = -1;
+    if (result != 0 && errno != EINTR) {
+        failed = true;
+    }
+    return !failed;
+}
+
+bool DeleteFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool ReplaceFile(const std::string& source, const std::string& target) {
+    return std::rename(source.c_str(), target.c_str()) == 0;
+}
+
+std::string CreateTemporaryBeside(const std::string& path) {
+    static std::atomic<unsigned> sequence{0};
+    const PathParts parts = SplitPath(path);
+    const std::string stem = parts.drive + parts.directory + "." + parts.name + parts.extension;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // mkstemp would give the file mode 0600; the pictures should get the
+        // same mode as any file the user creates, so the name is made here.
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%d.%u.%08x", static_cast<int>(::getpid()),
+                      sequence.fetch_add(1), random());
+        const std::string candidate = stem + suffix;
+        const int descriptor =
+            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) {
+            ::close(descriptor);
+            return candidate;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    return {};
+}
+
+bool CopyFileReplacing(const std::string& source, const std::string& target) {
+    File in;
+    if (!in.OpenForReading(source)) {
+        return false;
+    }
+    const std::string temporary = CreateTemporaryBeside(target);
+    if (temporary.empty()) {
+        return false;
+    }
+    File out;
+    bool good = out.Create(temporary);
+    std::vector<char> chunk(64 * 1024);
+    while (good) {
+        const std::size_t got = in.Read(chunk.data(), chunk.size());
+        if (in.Failed()) {
+            good = false;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        good = out.Write(chunk.data(), got);
+    }
+    good = out.Close() && good;
+    if (!good || !ReplaceFile(temporary, target)) {
+        DeleteFile(temporary);
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// One file opened for writing or for reading, closed when the object goes.
+// Every failed or short write is reported, and remembered: Close() answers
+// false when anything written since the open did not reach the file.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Creates the file, or empties it when it exists, for writing only.
+    bool Create(const std::string& path);
+    bool OpenForReading(const std::string& path);
+    bool IsOpen() const { return descriptor >= 0; }
+
+    // Writes all bytes; false when any of them could not be written (a full
+    // disk, an I/O error, a file-size limit).
+    bool Write(const void* data, std::size_t length);
+    // Reads up to length bytes; fewer only at the end of the file or on an
+    // error (Failed() tells which).
+    std::size_t Read(void* data, std::size_t length);
+
+    // Closes the file; false when the close or any earlier write failed.
+    bool Close();
+    bool Failed() const { return failed; }
+
+private:
+    int descriptor = -1;
+    bool failed = false;
+};
+
+// Removes a file; false when it could not be removed (a missing file too).
+bool DeleteFile(const std::string& path);
+
+// Copies a file onto target so that target is at every moment either the old
+// or the whole new file: the copy goes to a temporary name in the target's
+// folder and is renamed over it. False, with target untouched, on any error.
+bool CopyFileReplacing(const std::string& source, const std::string& target);
+
+// Renames source over target in one step (both in the same file system).
+bool ReplaceFile(const std::string& source, const std::string& target);
+
+// A name in the same folder as path that no other file has, for a temporary
+// file that will be renamed over path. The file is created empty.
+std::string CreateTemporaryBeside(const std::string& path);
+
+} // namespace platform
