@@ -1,0 +1,48 @@
+#include "PictureHeader.h"
+
+namespace transfer {
+
+namespace {
+constexpr std::size_t kCheckedBytes = 17;
+
+std::uint16_t Word(const HeaderBytes& bytes, std::size_t at) {
+    return static_cast<std::uint16_t>((bytes[at] << 8) | bytes[at + 1]);
+}
+} // namespace
+
+std::uint8_t HeaderSum(const HeaderBytes& bytes) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < kCheckedBytes; ++i) {
+        sum += bytes[i];
+    }
+    return static_cast<std::uint8_t>(sum);
+}
+
+std::uint8_t HeaderXor(const HeaderBytes& bytes) {
+    std::uint8_t value = 0;
+    for (std::size_t i = 0; i < kCheckedBytes; ++i) {
+        value ^= bytes[i];
+    }
+    return value;
+}
+
+bool HeaderChecksPass(const HeaderBytes& bytes) {
+    return HeaderSum(bytes) == bytes[17] && HeaderXor(bytes) == bytes[18];
+}
+
+PictureHeader DecodeHeader(const HeaderBytes& bytes) {
+    PictureHeader header;
+    header.width = Word(bytes, 0);
+    header.height = Word(bytes, 2);
+    header.dataSize = (std::uint32_t{bytes[4]} << 24) | (std::uint32_t{bytes[5]} << 16) |
+                      (std::uint32_t{bytes[6]} << 8) | std::uint32_t{bytes[7]};
+    header.pictureKind = bytes[8];
+    header.blockSize = Word(bytes, 12);
+    header.checkFlag = bytes[14];
+    header.ackFlag = Word(bytes, 15);
+    header.headerSum = bytes[17];
+    header.headerXor = bytes[18];
+    return header;
+}
+
+} // namespace transfer

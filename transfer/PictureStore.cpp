@@ -1,0 +1,69 @@
+#include "PictureStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace transfer {
+
+bool PictureStore::Create(const std::string& fileName, bool uncompressed, std::uint16_t width,
+                          std::uint16_t height) {
+    if (!file.Create(fileName)) {
+        return false;
+    }
+    if (uncompressed) {
+        bitmap = std::make_unique<CDib>(width, height, 8);
+    }
+    return true;
+}
+
+bool PictureStore::EnsurePixels() {
+    if (bitmap->pixels != nullptr) {
+        return true;
+    }
+    if (bitmap->imageSize > kMaxPixelBytes || bitmap->CreatePixelSection() == nullptr) {
+        failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
+    if (failed) {
+        return false;
+    }
+    if (!bitmap) {
+        failed = !file.Write(data, length);
+        return !failed;
+    }
+    if (!EnsurePixels()) {
+        return false;
+    }
+    // Pixels beyond the end of the bitmap's memory are dropped.
+    if (stored < bitmap->imageSize) {
+        const std::size_t room = static_cast<std::size_t>(bitmap->imageSize - stored);
+        std::memcpy(bitmap->pixels + stored, data, std::min(length, room));
+    }
+    stored += length;
+    return true;
+}
+
+bool PictureStore::Finish() {
+    if (bitmap && !failed) {
+        // A picture without data still becomes a whole (black) BMP file.
+        if (EnsurePixels() && !bitmap->WriteBmp(file)) {
+            failed = true;
+        }
+    }
+    bitmap.reset();
+    if (!file.Close()) {
+        failed = true;
+    }
+    return !failed;
+}
+
+void PictureStore::CloseAsIs() {
+    bitmap.reset();
+    file.Close();
+}
+
+} // namespace transfer

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "picture/Dib.h"
+#include "platform/File.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace transfer {
+
+// Where the data of one picture go: a JPEG is appended to the file as it
+// arrives; uncompressed 8-bit pixels are collected in a bitmap that is written
+// into the file as a BMP file at the end. Any write that fails, or pixel
+// memory that cannot be had, marks the picture as not stored.
+class PictureStore {
+public:
+    // The largest pixel memory an uncompressed picture may ask for; a damaged
+    // or hostile header must not make the receiver allocate gigabytes.
+    static constexpr std::uint32_t kMaxPixelBytes = 64u * 1024u * 1024u;
+
+    // Creates (or empties) the file; false when it cannot be created.
+    bool Create(const std::string& fileName, bool uncompressed, std::uint16_t width,
+                std::uint16_t height);
+    // Stores the next bytes of the picture behind those stored before.
+    bool Append(const std::uint8_t* data, std::size_t length);
+    // Writes the bitmap (for an uncompressed picture) and closes the file.
+    // False when anything of the picture did not reach the file.
+    bool Finish();
+    // Closes the file as it is, writing nothing more.
+    void CloseAsIs();
+
+private:
+    bool EnsurePixels();
+
+    platform::File file;
+    std::unique_ptr<CDib> bitmap;
+    std::uint64_t stored = 0;
+    bool failed = false;
+};
+
+} // namespace transfer

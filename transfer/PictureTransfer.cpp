@@ -1,0 +1,272 @@
+#include "PictureTransfer.h"
+
+#include "HexText.h"
+#include "PictureHeader.h"
+#include "PictureStore.h"
+#include "WorkerContext.h"
+#include "language/LanguageText.h"
+#include "platform/File.h"
+#include "serial/SerialPort.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t kHeaderReadTimeoutMs = 10;
+constexpr std::uint32_t kDataReadTimeoutMs = 100;
+constexpr int kEmptyReadsEndingABlock = 3;
+constexpr int kRejectionsEndingAPicture = 3;
+constexpr std::uint32_t kDefaultBlockSize = 100;
+constexpr std::uint8_t kSyncFirstBinary = 0x55;
+constexpr std::uint8_t kSyncFirstHex = 0xAA;
+
+enum class Encoding { Binary, HexText };
+
+// One call's worth of receiving: nothing survives between pictures except what
+// stays in the port's receive buffer.
+class Receiver {
+public:
+    Receiver(WorkerContext& context, SerialPort& port) : context(context), port(port) {}
+
+    bool Run(const std::string& fileName);
+
+private:
+    bool StopRequested() const { return context.stopRequest.load() != 0; }
+
+    bool FindSyncPair();
+    bool ReadHeader(transfer::HeaderBytes& header);
+    // Sends one acknowledgement; false only when a hex-text answer was short.
+    bool Acknowledge(std::uint8_t value, bool urgent);
+    void ShowProgress(std::uint32_t stored);
+    // Reads n bytes (or characters) of a block with the three-empty-reads rule.
+    std::uint32_t ReadBlock(std::uint32_t n);
+    // Reads a check byte with a single read; false when none arrived whole.
+    bool ReadSingleCheckByte(std::uint8_t& value);
+    bool ReceiveData(transfer::PictureStore& store, bool& writeFailed);
+
+    WorkerContext& context;
+    SerialPort& port;
+    Encoding encoding = Encoding::Binary;
+    std::array<std::uint8_t, 4096> headerBuffer{};
+    std::uint32_t held = 0;
+    transfer::PictureHeader header;
+    std::vector<std::uint8_t> block;
+    std::uint32_t stored = 0;
+    std::uint8_t pictureValue = 0;
+};
+
+bool Receiver::FindSyncPair() {
+    for (;;) {
+        if (StopRequested()) {
+            return false;
+        }
+        held += port.Read(headerBuffer.data() + held, transfer::kHeaderSize, true,
+                          kHeaderReadTimeoutMs);
+        std::uint32_t start = 0;
+        while (start < held) {
+            const std::uint8_t first = headerBuffer[start];
+            if (first != kSyncFirstBinary && first != kSyncFirstHex) {
+                ++start;
+                continue;
+            }
+            if (start + 1 == held) {
+                break; // a lone sync byte waits for the byte behind it
+            }
+            const std::uint8_t second = headerBuffer[start + 1];
+            if (first == kSyncFirstBinary && second == kSyncFirstHex) {
+                encoding = Encoding::Binary;
+            } else if (first == kSyncFirstHex && second == kSyncFirstBinary) {
+                encoding = Encoding::HexText;
+            } else {
+                ++start;
+                continue;
+            }
+            // The bytes behind the pair are the start of the header.
+            start += 2;
+            std::copy(headerBuffer.begin() + start, headerBuffer.begin() + held,
+                      headerBuffer.begin());
+            held -= start;
+            return true;
+        }
+        std::copy(headerBuffer.begin() + start, headerBuffer.begin() + held, headerBuffer.begin());
+        held -= start;
+    }
+}
+
+bool Receiver::ReadHeader(transfer::HeaderBytes& header) {
+    const std::uint32_t needed =
+        encoding == Encoding::HexText ? 2 * transfer::kHeaderSize : transfer::kHeaderSize;
+    while (held < needed) {
+        if (StopRequested()) {
+            return false;
+        }
+        held += port.Read(headerBuffer.data() + held, needed - held, true, kHeaderReadTimeoutMs);
+    }
+    if (encoding == Encoding::HexText) {
+        transfer::DecodeHexPairs(headerBuffer.data(), needed, header.data());
+    } else {
+        std::copy(headerBuffer.begin(), headerBuffer.begin() + transfer::kHeaderSize,
+                  header.begin());
+    }
+    return true;
+}
+
+bool Receiver::Acknowledge(std::uint8_t value, bool urgent) {
+    if (encoding == Encoding::HexText) {
+        const std::array<char, 2> text = transfer::FormatHexByte(value);
+        return port.Write(text.data(), 2) >= 2;
+    }
+    if (urgent) {
+        port.WriteChar(value);
+    } else {
+        port.Write(&value, 1);
+    }
+    return true;
+}
+
+void Receiver::ShowProgress(std::uint32_t storedSoFar) {
+    char text[WorkerContext::kStatusTextSize];
+    std::snprintf(text, sizeof text, "Pic %dx%d, %u of %u bytes read", header.width, header.height,
+                  storedSoFar, header.dataSize);
+    context.SetStatusText(text);
+}
+
+std::uint32_t Receiver::ReadBlock(std::uint32_t n) {
+    std::uint32_t got = 0;
+    int emptyReads = 0;
+    while (got < n && !StopRequested()) {
+        const std::uint32_t delivered =
+            port.Read(block.data() + got, n - got, true, kDataReadTimeoutMs);
+        if (delivered > 0) {
+            got += delivered;
+            emptyReads = 0;
+        } else if (++emptyReads == kEmptyReadsEndingABlock) {
+            break;
+        }
+    }
+    return got;
+}
+
+bool Receiver::ReadSingleCheckByte(std::uint8_t& value) {
+    std::array<std::uint8_t, 2> text{};
+    const std::uint32_t wanted = encoding == Encoding::HexText ? 2 : 1;
+    if (port.Read(text.data(), wanted, true, kDataReadTimeoutMs) < wanted) {
+        return false;
+    }
+    value = encoding == Encoding::HexText
+                ? transfer::ParseHexPair(static_cast<char>(text[0]), static_cast<char>(text[1]))
+                : text[0];
+    return true;
+}
+
+bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
+    const bool hex = encoding == Encoding::HexText;
+    const bool perBlockChecks = header.blockSize != 0 && header.checkFlag != 0;
+    const bool perBlockAcks = header.blockSize != 0 && header.ackFlag != 0;
+    const std::uint32_t blockLength = header.blockSize != 0 ? header.blockSize : kDefaultBlockSize;
+    block.assign((blockLength + (perBlockChecks ? 1 : 0)) * (hex ? 2 : 1), 0);
+
+    int rejectedInARow = 0;
+    do {
+        if (StopRequested()) {
+            return false;
+        }
+        ShowProgress(stored);
+        std::uint32_t n = std::min(blockLength, header.dataSize - stored);
+        if (hex) {
+            n *= 2;
+        }
+        std::uint32_t got = ReadBlock(n);
+        if (StopRequested() || got < n) {
+            return false;
+        }
+        if (perBlockChecks) {
+            got += port.Read(block.data() + got, hex ? 2 : 1, true, kDataReadTimeoutMs);
+        }
+        const std::size_t count =
+            hex ? transfer::DecodeHexPairs(block.data(), got, block.data()) : got;
+        std::uint8_t blockValue = 0;
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            blockValue ^= block[i];
+        }
+        const std::uint8_t lastByte = count > 0 ? block[count - 1] : 0;
+        pictureValue ^= static_cast<std::uint8_t>(blockValue ^ lastByte);
+
+        if (perBlockAcks && !Acknowledge(blockValue, false)) {
+            return false;
+        }
+        std::size_t accepted = count;
+        if (perBlockChecks) {
+            if (count > 0 && lastByte == blockValue) {
+                rejectedInARow = 0;
+                accepted = count - 1; // the check byte is not part of the picture
+            } else {
+                if (++rejectedInARow == kRejectionsEndingAPicture) {
+                    return false;
+                }
+                continue; // the camera sends the same block again
+            }
+        }
+        if (!store.Append(block.data(), accepted)) {
+            writeFailed = true;
+            return false;
+        }
+        stored += static_cast<std::uint32_t>(accepted);
+    } while (stored < header.dataSize);
+    return true;
+}
+
+bool Receiver::Run(const std::string& fileName) {
+    context.SetStatusText("Waiting for valid header...");
+    if (!FindSyncPair()) {
+        return false;
+    }
+    transfer::HeaderBytes headerBytes{};
+    if (!ReadHeader(headerBytes) || !transfer::HeaderChecksPass(headerBytes)) {
+        return false;
+    }
+    header = transfer::DecodeHeader(headerBytes);
+    if (header.ackFlag != 0 && !Acknowledge(transfer::HeaderXor(headerBytes), true)) {
+        return false;
+    }
+
+    transfer::PictureStore store;
+    if (!store.Create(fileName, header.pictureKind == 0, header.width, header.height)) {
+        platform::DeleteFile(fileName);
+        context.SetStatusText(LanguageText::Text("STRING_IDS_ERROR_OPEN_FILE"));
+        return false;
+    }
+
+    bool writeFailed = false;
+    ReceiveData(store, writeFailed);
+    bool complete = !writeFailed && stored == header.dataSize;
+    if (stored == header.dataSize && header.blockSize == 0 && header.checkFlag != 0) {
+        std::uint8_t finalCheck = 0;
+        const bool arrived = ReadSingleCheckByte(finalCheck);
+        complete = complete && arrived && finalCheck == pictureValue;
+    }
+    if (header.ackFlag != 0 && !Acknowledge(pictureValue, true)) {
+        store.CloseAsIs();
+        return false;
+    }
+    block.clear();
+    block.shrink_to_fit();
+    if (!store.Finish()) {
+        complete = false;
+    }
+    if (StopRequested() || !complete) {
+        platform::DeleteFile(fileName);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool PictureTransfer(WorkerContext& context, SerialPort& port, const std::string& fileName) {
+    Receiver receiver(context, port);
+    return receiver.Run(fileName);
+}
