@@ -27,5 +27,5 @@ TEST(FreeSpaceRule, StopsOnlyBelowTheLimitAndBelowFourGiB) {
     EXPECT_FALSE(FreeSpaceBelowLimit(kFourGiB, 0xFFFFFFFFu));
     EXPECT_FALSE(FreeSpaceBelowLimit(kFourGiB + 5, 4293918720u))
         << "4 GiB or more free never stops, whatever the low bits say";
-    EXPECT_TRUE(FreeSpaceBelowLimit(kFourGiB - 1, 0xFFFFFFFFu));
+    EXPECT_TRUE(FreeSpaceBelowLimit(kFourGiB - 2, 0xFFFFFFFFu));
 }
