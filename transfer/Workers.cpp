@@ -3,6 +3,7 @@
 #include "CaptureNaming.h"
 #include "ConnectSemaphore.h"
 #include "FreeSpaceRule.h"
+#include "PictureEvents.h"
 #include "PictureTransfer.h"
 #include "WorkerContext.h"
 #include "WorkerTesting.h"
@@ -86,6 +87,7 @@ std::uint32_t LiveWorker(WorkerContext* context) {
         if (PictureTransfer(*context, port, incoming) &&
             platform::ReplaceFile(incoming, displayFile)) {
             context->newPicture = 1;
+            NotifyNewPicture(displayFile);
         } else {
             platform::DeleteFile(incoming);
             platform::DeleteFile(displayFile);
@@ -121,6 +123,7 @@ std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
         if (PictureTransfer(*context, port, numbered)) {
             if (platform::CopyFileReplacing(numbered, displayFile)) {
                 context->newPicture = 1;
+                NotifyNewPicture(numbered);
             }
         } else if (context->deleteCorrupted == 1) {
             platform::DeleteFile(numbered);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+enum class Mode { Dialog, Capture, Live, Help, Version };
+
+// What the command line asks for when the program runs without a window.
+struct HeadlessOptions {
+    Mode mode = Mode::Dialog;
+    std::string path; // capture template or the live picture file
+    std::int32_t port = 0;
+    std::int32_t speed = 0;
+    std::optional<std::uint64_t> count;
+    std::optional<double> seconds;
+    bool deleteCorrupted = false;
+    std::optional<std::uint32_t> freeSpaceLimit;
+};
+
+struct ParseResult {
+    HeadlessOptions options;
+    std::string error; // empty when the command line is good
+};
+
+// Exit statuses of the headless program.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitPortUnusable = 2;
+inline constexpr int kExitUsage = 64;
+
+// Reads the options (without the program name). A command line without any
+// headless option gives Mode::Dialog and leaves the arguments to the dialog.
+ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments);
+
+// Whether the arguments ask for the program without a window at all.
+bool WantsHeadless(const std::vector<std::string>& arguments);
+
+std::string UsageText(const std::string& programName);
+
+} // namespace headless

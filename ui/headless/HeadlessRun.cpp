@@ -1,0 +1,209 @@
+#include "HeadlessRun.h"
+
+#include "StatusReporter.h"
+#include "language/LanguageText.h"
+#include "platform/File.h"
+#include "serial/SerialPort.h"
+#include "transfer/PictureEvents.h"
+#include "transfer/WorkerContext.h"
+#include "transfer/WorkerThread.h"
+#include "transfer/Workers.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace headless {
+
+namespace {
+
+constexpr auto kPollPeriod = std::chrono::milliseconds(20);
+const char* const kVersion = "2.0.0";
+
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+
+void OnStopSignal(int signalNumber) {
+    stopSignal.store(signalNumber);
+}
+
+// SIGINT and SIGTERM ask the worker to stop; the old handlers come back when
+// the run ends.
+class StopSignals {
+public:
+    StopSignals() {
+        stopSignal.store(0);
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInterrupt);
+        sigaction(SIGTERM, &action, &oldTerminate);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInterrupt, nullptr);
+        sigaction(SIGTERM, &oldTerminate, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    bool Raised() const { return stopSignal.load() != 0; }
+
+private:
+    struct sigaction oldInterrupt {};
+    struct sigaction oldTerminate {};
+};
+
+std::string WhyPortFails(std::int32_t port, std::int32_t speed) {
+    SerialPort probe;
+    if (probe.Open(port, speed, "n,8,1")) {
+        return "it was busy a moment ago; try again";
+    }
+    return probe.LastOpenError();
+}
+
+// Counts good pictures, names each on standard output and, in live mode,
+// keeps a copy of the newest one in the user's file. Runs on the worker's
+// thread.
+class PictureCounter {
+public:
+    PictureCounter(WorkerContext& context, const HeadlessOptions& options, const char* program)
+        : context(context), options(options), program(program) {}
+
+    void OnNewPicture(const std::string& pictureFile) {
+        std::string shown = pictureFile;
+        if (options.mode == Mode::Live) {
+            if (!platform::CopyFileReplacing(pictureFile, options.path)) {
+                std::fprintf(stderr, "%s: cannot write %s\n", program, options.path.c_str());
+                return;
+            }
+            shown = options.path;
+        }
+        std::printf("%s\n", shown.c_str());
+        std::fflush(stdout);
+        const std::uint64_t now = ++pictures;
+        if (options.count && now >= *options.count) {
+            context.stopRequest = 1;
+        }
+    }
+
+    std::uint64_t Pictures() const { return pictures.load(); }
+
+private:
+    WorkerContext& context;
+    const HeadlessOptions& options;
+    const char* program;
+    std::atomic<std::uint64_t> pictures{0};
+};
+
+} // namespace
+
+int RunHeadless(const HeadlessOptions& options, const std::string& programName) {
+    const char* program = programName.c_str();
+    if (options.mode == Mode::Help) {
+        std::fputs(UsageText(programName).c_str(), stdout);
+        return kExitOk;
+    }
+    if (options.mode == Mode::Version) {
+        std::printf("%s %s\n", program, kVersion);
+        return kExitOk;
+    }
+    if (!LanguageText::LoadCurrentLanguage()) {
+        std::fprintf(stderr, "%s: %s (in %s)\n", program,
+                     std::string(LanguageText::kLanguageNotSetMessage).c_str(),
+                     LanguageText::LanguageFilePath().c_str());
+        return kExitFailure;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    const StopSignals signals;
+
+    WorkerContext context;
+    context.port = options.port;
+    context.speed = options.speed;
+    ConnectWorker(&context);
+    if (context.connected == 0) {
+        std::fprintf(stderr, "%s: cannot use COM%d: %s\n", program, options.port,
+                     WhyPortFails(options.port, options.speed).c_str());
+        return kExitPortUnusable;
+    }
+
+    std::string privateDisplayFile;
+    if (options.mode == Mode::Capture) {
+        if (!context.SetCaptureBasePath(options.path)) {
+            std::fprintf(stderr, "%s: the capture path is too long\n", program);
+            return kExitUsage;
+        }
+        context.deleteCorrupted = options.deleteCorrupted ? 1 : 0;
+        context.checkFreeSpace = options.freeSpaceLimit ? 1 : 0;
+        context.freeSpaceLimit = options.freeSpaceLimit.value_or(0);
+        context.SetDisplayFileName(LanguageText::Text("STRING_IDS_TEMP_JPG"));
+    } else {
+        // The worker's display file is a private name beside the user's file;
+        // the user's file receives a copy of every good picture.
+        privateDisplayFile = platform::CreateTemporaryBeside(options.path);
+        if (privateDisplayFile.empty() || !context.SetDisplayFileName(privateDisplayFile)) {
+            std::fprintf(stderr, "%s: cannot create a file beside %s\n", program,
+                         options.path.c_str());
+            platform::DeleteFile(privateDisplayFile);
+            return kExitFailure;
+        }
+        platform::DeleteFile(privateDisplayFile);
+    }
+
+    PictureCounter counter(context, options, program);
+    SetNewPictureObserver(
+        [&counter](const std::string& pictureFile) { counter.OnNewPicture(pictureFile); });
+
+    WorkerThread worker;
+    context.stopRequest = 0;
+    if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker,
+                      &context)) {
+        SetNewPictureObserver({});
+        std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
+        return kExitFailure;
+    }
+
+    StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
+    const auto start = std::chrono::steady_clock::now();
+    while (worker.IsRunning()) {
+        const bool timeUp =
+            options.seconds &&
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >=
+                *options.seconds;
+        if (signals.Raised() || timeUp) {
+            context.stopRequest = 1;
+        }
+        reporter.Show(context.StatusText());
+        std::this_thread::sleep_for(kPollPeriod);
+    }
+    const bool stoppedByUs = context.stopRequest != 0;
+    const std::string lastStatus = context.StatusText();
+    reporter.Show(lastStatus);
+    reporter.Finish();
+    SetNewPictureObserver({});
+    if (!privateDisplayFile.empty()) {
+        platform::DeleteFile(privateDisplayFile);
+    }
+
+    if (stoppedByUs) {
+        return kExitOk;
+    }
+    // The worker ended by itself: the port failed, a path was refused, or the
+    // disk ran short of space.
+    if (lastStatus.rfind("Error open Com", 0) == 0) {
+        std::fprintf(stderr, "%s: COM%d could not be opened again: %s\n", program, options.port,
+                     WhyPortFails(options.port, options.speed).c_str());
+        return kExitPortUnusable;
+    }
+    if (lastStatus.rfind("Error", 0) == 0) {
+        std::fprintf(stderr, "%s: %s\n", program, lastStatus.c_str());
+        return kExitFailure;
+    }
+    std::fprintf(stderr, "%s: stopped, free disk space is below the limit\n", program);
+    return kExitOk;
+}
+
+} // namespace headless
