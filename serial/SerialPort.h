@@ -3,7 +3,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,5 +55,41 @@ public:
     // failed (empty after a success); for messages to the operator.
     std::string LastOpenError() const;
 
-    // (the implementation's private members follow)
+private:
+    void ReaderLoop();
+    // Appends a chunk from the driver; what does not fit is dropped.
+    void Append(const std::uint8_t* chunk, std::uint32_t length);
+    // Writes length bytes, waiting for room in the driver for at most
+    // limitMs in all; the number written.
+    std::uint32_t WriteWithin(const void* source, std::uint32_t length, std::uint64_t limitMs);
+    bool ChangeLine(int line, bool raise);
+    bool IsLineOn(int line);
+    void SetOpenError(std::string text);
+
+    // The reader thread and the request for it to end.
+    std::thread reader;
+    std::atomic<bool> stopRequested{false};
+    // The open device; -1 while closed. The reader reads from it while the
+    // owner writes to it.
+    std::atomic<int> descriptor{-1};
+
+    // The receive buffer: count bytes at its start, oldest first. Contents,
+    // capacity and changes of count are guarded by lock; count alone may be
+    // read without it.
+    // A buffer that cannot be had leaves the capacity 0; Open then refuses.
+    std::unique_ptr<std::uint8_t[]> buffer{new (std::nothrow) std::uint8_t[kDefaultCapacity]};
+    std::uint32_t capacity = buffer ? kDefaultCapacity : 0;
+    std::atomic<std::uint32_t> count{0};
+    std::mutex lock;
+    // Signalled after each append, so that a waiting Read wakes at once.
+    std::condition_variable arrived;
+
+    // The port number and speed of the last successful Open; never cleared.
+    std::int32_t portNumber = 0;
+    std::int32_t speed = 0;
+
+    // Why Configure last failed, for the open error (owner thread only).
+    std::string configureProblem;
+    mutable std::mutex openErrorLock;
+    std::string openError;
 };
