@@ -1,0 +1,57 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ScopedEnvironment.h"
+#include "TempDir.h"
+#include "tools/pty/PseudoTerminal.h"
+
+namespace testsupport {
+
+// A serial line for tests: a pseudo-terminal whose slave the program opens as
+// COM n, through a temporary ports folder that ZELNOR2_PORTS points at while
+// the object lives. The test plays the far end (the camera) on the master.
+// Construction throws std::runtime_error when the arrangement cannot be made.
+class LinkedPort {
+public:
+    explicit LinkedPort(int portNumber = 1);
+    ~LinkedPort();
+    LinkedPort(const LinkedPort&) = delete;
+    LinkedPort& operator=(const LinkedPort&) = delete;
+
+    int PortNumber() const { return portNumber; }
+    const std::string& PortsFolder() const { return folder.Path(); }
+    const std::string& SlavePath() const { return terminal.SlavePath(); }
+    int Master() const { return terminal.Master(); }
+
+    // Makes COM n of the same folder lead to this line too (or to any other
+    // path), for tests of two names for one device.
+    void LinkAlso(int n, const std::string& target = {});
+
+    // Writes all bytes at the far end; false when they could not all be
+    // written within the limit (nobody reads the line).
+    bool Send(std::span<const std::uint8_t> bytes,
+              std::chrono::milliseconds limit = std::chrono::seconds(10));
+    bool Send(std::string_view bytes, std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+    // Collects what arrives at the far end until count bytes are there or the
+    // limit runs out, and returns what came (at most count bytes).
+    std::vector<std::uint8_t> Receive(std::size_t count, std::chrono::milliseconds limit);
+
+    // Throws away whatever has reached the far end so far.
+    void DiscardReceived();
+
+private:
+    int portNumber = 1;
+    TempDir folder;
+    tools::PseudoTerminal terminal;
+    ScopedEnvironment portsVariable;
+};
+
+} // namespace testsupport
