@@ -56,7 +56,8 @@ public:
     std::string LastOpenError() const;
 
 private:
-    void ReaderLoop();
+    void ReaderLoop(int stopSignal);
+    void CloseWakeup();
     // Appends a chunk from the driver; what does not fit is dropped.
     void Append(const std::uint8_t* chunk, std::uint32_t length);
     // Writes length bytes, waiting for room in the driver for at most
@@ -66,9 +67,12 @@ private:
     bool IsLineOn(int line);
     void SetOpenError(std::string text);
 
-    // The reader thread and the request for it to end.
+    // The reader thread and the request for it to end, which is also
+    // signalled on wakeup (an eventfd, -1 if none could be had) so that an
+    // idle reader need not look at the flag every millisecond.
     std::thread reader;
     std::atomic<bool> stopRequested{false};
+    int wakeup = -1;
     // The open device; -1 while closed. The reader reads from it while the
     // owner writes to it.
     std::atomic<int> descriptor{-1};

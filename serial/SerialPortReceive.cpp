@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@ namespace {
 constexpr std::size_t kChunkSize = 4096;
 constexpr auto kPass = std::chrono::milliseconds(1);
 constexpr int kPassMs = 1;
+constexpr int kIdlePassMs = 100;
 
 } // namespace
 
@@ -26,9 +28,12 @@ bool SerialPort::StartReader() {
         return true;
     }
     stopRequested = false;
+    // Without a wake-up the reader still works, looking at the flag each pass.
+    wakeup = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     try {
-        reader = std::thread(&SerialPort::ReaderLoop, this);
+        reader = std::thread(&SerialPort::ReaderLoop, this, wakeup);
     } catch (const std::system_error&) {
+        CloseWakeup();
         return false;
     }
     return true;
@@ -39,28 +44,46 @@ void SerialPort::StopReader() {
         return;
     }
     stopRequested = true;
+    if (wakeup >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto ignored = ::write(wakeup, &one, sizeof one);
+    }
     reader.join();
+    CloseWakeup();
 }
 
-void SerialPort::ReaderLoop() {
+void SerialPort::CloseWakeup() {
+    if (wakeup >= 0) {
+        ::close(wakeup);
+        wakeup = -1;
+    }
+}
+
+void SerialPort::ReaderLoop(int stopSignal) {
     std::array<std::uint8_t, kChunkSize> chunk;
     while (!stopRequested.load()) {
         const int device = descriptor.load();
-        pollfd request{device, POLLIN, 0};
-        const int ready = ::poll(&request, 1, kPassMs);
-        if (ready == 0) {
-            continue; // the pass's millisecond went by in poll
+        pollfd watched[2] = {{device, POLLIN, 0}, {stopSignal, POLLIN, 0}};
+        // Arriving bytes and the stop request both end the wait, so an open
+        // port with a wake-up need not wake every millisecond to look at the
+        // flag; the long pass only bounds the wait for a descriptor that was
+        // swapped underneath. Otherwise a pass is 1 ms.
+        const int passMs = device >= 0 && stopSignal >= 0 ? kIdlePassMs : kPassMs;
+        const int ready = ::poll(watched, 2, passMs);
+        if (ready == 0 || (ready > 0 && watched[1].revents != 0)) {
+            continue;
         }
-        if (ready > 0 && (request.revents & POLLIN) != 0) {
+        if (ready > 0 && (watched[0].revents & POLLIN) != 0) {
             const auto got = ::read(device, chunk.data(), chunk.size());
             if (got > 0) {
                 Append(chunk.data(), static_cast<std::uint32_t>(got));
                 continue;
             }
         }
-        // poll answered at once without data (a hang-up, an error, a closed
-        // descriptor): rest the pass's millisecond rather than spin.
-        std::this_thread::sleep_for(kPass);
+        // poll answered at once without data (a hang-up, an error, an
+        // interruption): rest 1 ms rather than spin; a stop ends the rest.
+        pollfd rest{stopSignal, POLLIN, 0};
+        ::poll(&rest, 1, kPassMs);
     }
 }
 
