@@ -61,4 +61,12 @@ inline std::string Text(const std::uint8_t* bytes, std::uint32_t length) {
     return std::string(reinterpret_cast<const char*>(bytes), length);
 }
 
+// The thread count once the process's own helpers are there: some runtimes
+// (ThreadSanitizer's among them) add a thread of their own the first time
+// the program starts one.
+inline int SettledThreadCount() {
+    std::thread([] {}).join();
+    return ThreadCount();
+}
+
 } // namespace porttest
