@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -74,6 +75,18 @@ std::size_t File::Read(void* data, std::size_t length) {
         total += static_cast<std::size_t>(got);
     }
     return total;
+}
+
+std::optional<std::uint64_t> File::RemainingLength() const {
+    struct stat status {};
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    const off_t position = ::lseek(descriptor, 0, SEEK_CUR);
+    if (position < 0) {
+        return std::nullopt;
+    }
+    return status.st_size > position ? static_cast<std::uint64_t>(status.st_size - position) : 0;
 }
 
 bool File::Close() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -26,6 +28,9 @@ public:
     // Reads up to length bytes; fewer only at the end of the file or on an
     // error (Failed() tells which).
     std::size_t Read(void* data, std::size_t length);
+    // Bytes from the current position to the end of a regular file; none for
+    // anything else (a pipe, a device), whose length cannot be known ahead.
+    std::optional<std::uint64_t> RemainingLength() const;
 
     // Closes the file; false when the close or any earlier write failed.
     bool Close();
