@@ -1,0 +1,210 @@
+// Each deliberate mistake of the camera, seen on the wire.
+
+#include "CameraFixture.h"
+#include "WireBytes.h"
+
+#include <gtest/gtest.h>
+
+namespace camsimtest {
+namespace {
+
+using camsim::Outcome;
+using camsim::SendResult;
+
+class CameraFaultsTest : public CameraFixture {
+protected:
+    // A picture that streams without acknowledgements, so that the whole
+    // wire can be read at once.
+    static camsim::PictureSpec Streaming(std::size_t size) {
+        camsim::PictureSpec spec = PatternPicture(size);
+        spec.ackFlag = 0;
+        return spec;
+    }
+};
+
+TEST_F(CameraFaultsTest, GarbageComesBeforeTheSynchronisationPair) {
+    camsim::PictureSpec spec = Streaming(10);
+    spec.faults.garbage = {0x01, 0x55, 0x07, 0xAA, 0xFF};
+    Start(spec);
+    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    ASSERT_EQ(wire.size(), 5u + 2u + 19u + 11u);
+    EXPECT_EQ(Slice(wire, 0, 7), (Bytes{0x01, 0x55, 0x07, 0xAA, 0xFF, 0x55, 0xAA}));
+    EXPECT_EQ(Slice(wire, 7, 19), Header(640, 480, 10, 256, 1, 0));
+    EXPECT_EQ(Finish().bytesWritten, wire.size());
+}
+
+TEST_F(CameraFaultsTest, AWrongHeaderSumOrExclusiveOrLeavesTheOtherRight) {
+    camsim::CameraOptions options = Unpaced();
+    options.ackTimeout = 150ms;
+    const Bytes right = Header(640, 480, 10, 256, 1, 1);
+
+    camsim::PictureSpec spec = PatternPicture(10);
+    spec.faults.wrongHeaderSum = true;
+    Start(spec, options);
+    Bytes header = Slice(receiver->ReadExactly(21), 2, 19);
+    EXPECT_EQ(Slice(header, 0, 17), Slice(right, 0, 17));
+    EXPECT_NE(header[17], right[17]);
+    EXPECT_EQ(header[18], right[18]);
+    SendResult result = Finish();
+    EXPECT_EQ(result.outcome, Outcome::HeaderNotAcknowledged);
+    EXPECT_TRUE(receiver->ReadUntilQuiet(100ms).empty());
+
+    spec.faults = {};
+    spec.faults.wrongHeaderXor = true;
+    Start(spec, options);
+    header = Slice(receiver->ReadExactly(21), 2, 19);
+    EXPECT_EQ(header[17], right[17]);
+    EXPECT_NE(header[18], right[18]);
+    EXPECT_EQ(Finish().outcome, Outcome::HeaderNotAcknowledged);
+}
+
+TEST_F(CameraFaultsTest, AWrongCheckByteForTwoSendsIsResentUntilRight) {
+    camsim::PictureSpec spec = PatternPicture(600);
+    spec.faults.wrongCheckSends[1] = 2;
+    Start(spec);
+    AckHeader();
+    const Bytes block0 = receiver->ReadExactly(257);
+    EXPECT_EQ(block0, WithCheck(Slice(spec.data, 0, 256)));
+    receiver->Write(Bytes{block0.back()});
+    const Bytes good = WithCheck(Slice(spec.data, 256, 256));
+    for (int send = 1; send <= 3; ++send) {
+        const Bytes block1 = receiver->ReadExactly(257);
+        EXPECT_EQ(Slice(block1, 0, 256), Slice(good, 0, 256));
+        if (send <= 2) {
+            EXPECT_NE(block1.back(), good.back()) << "send " << send;
+        } else {
+            EXPECT_EQ(block1.back(), good.back());
+        }
+        // The receiver answers with the block's own exclusive-or.
+        receiver->Write(Bytes{good.back()});
+    }
+    const Bytes block2 = receiver->ReadExactly(89);
+    receiver->Write(Bytes{block2.back()});
+    // Each rejected send adds data ^ ~data = 0xFF to the receiver's value:
+    // two of them cancel out.
+    receiver->Write(Bytes{0x00});
+
+    const SendResult result = Finish();
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    ASSERT_EQ(result.blocks.size(), 3u);
+    EXPECT_EQ(result.blocks[1].sends, 3);
+    EXPECT_TRUE(result.finalAck.Matches());
+}
+
+TEST_F(CameraFaultsTest, TheFinalValueExpectedCountsRejectedSends) {
+    camsim::PictureSpec spec = PatternPicture(100);
+    spec.faults.wrongCheckSends[0] = 1;
+    Start(spec);
+    AckHeader();
+    const Bytes bad = receiver->ReadExactly(101);
+    receiver->Write(Bytes{XorOf(bad, 0, 100)});
+    const Bytes good = receiver->ReadExactly(101);
+    receiver->Write(Bytes{good.back()});
+    receiver->Write(Bytes{static_cast<std::uint8_t>(XorOf(bad) ^ XorOf(good))});
+    const SendResult result = Finish();
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(result.finalAck.expected, 0xFF);
+    EXPECT_TRUE(result.finalAck.Matches());
+}
+
+TEST_F(CameraFaultsTest, WithoutAcksAWrongCheckByteIsFollowedByTheResend) {
+    camsim::PictureSpec spec = Streaming(300);
+    spec.faults.wrongCheckSends[0] = 1;
+    Start(spec);
+    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    const Bytes good = WithCheck(Slice(spec.data, 0, 256));
+    Bytes bad = good;
+    bad.back() ^= 0xFF;
+    ASSERT_EQ(wire.size(), 21u + 257u + 257u + 45u);
+    EXPECT_EQ(Slice(wire, 21, 257), bad);
+    EXPECT_EQ(Slice(wire, 278, 257), good);
+    EXPECT_EQ(Slice(wire, 535, 45), WithCheck(Slice(spec.data, 256, 44)));
+    EXPECT_EQ(Finish().blocks[0].sends, 2);
+}
+
+TEST_F(CameraFaultsTest, WrongCheckBytesOnEverySendEndThePicture) {
+    camsim::PictureSpec spec = Streaming(300);
+    spec.faults.wrongCheckSends[0] = 5;
+    Start(spec);
+    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    EXPECT_EQ(wire.size(), 21u + 3u * 257u) << "three sends, then the camera gives up";
+    EXPECT_EQ(Finish().outcome, Outcome::ResendsExhausted);
+}
+
+TEST_F(CameraFaultsTest, SilenceInsideABlock) {
+    camsim::PictureSpec spec = Streaming(512);
+    spec.faults.silence = camsim::Silence{1, 100, 400};
+    Start(spec);
+    EXPECT_EQ(receiver->Read(21 + 257 + 100).size(), 378u);
+    const auto before = std::chrono::steady_clock::now();
+    const Bytes rest = receiver->Read(157, 10s);
+    const auto gap = std::chrono::steady_clock::now() - before;
+    EXPECT_EQ(rest, Slice(WithCheck(Slice(spec.data, 256, 256)), 100, 157));
+    EXPECT_GE(gap, 300ms);
+    EXPECT_EQ(Finish().outcome, Outcome::Completed);
+}
+
+TEST_F(CameraFaultsTest, AnAnswerDuringASilenceIsReportedAsUnexpected) {
+    camsim::PictureSpec spec = PatternPicture(512);
+    spec.faults.silence = camsim::Silence{0, 10, 300};
+    camsim::CameraOptions options = Unpaced();
+    options.ackTimeout = 200ms;
+    Start(spec, options);
+    AckHeader();
+    EXPECT_EQ(receiver->Read(10).size(), 10u);
+    // A receiver that gives up during the silence sends its final ack.
+    receiver->Write(Bytes{0x5C});
+    EXPECT_EQ(receiver->Read(247).size(), 247u);
+    const SendResult result = Finish();
+    EXPECT_EQ(result.outcome, Outcome::BlockNotAcknowledged);
+    EXPECT_EQ(result.unexpected, Bytes{0x5C});
+}
+
+TEST_F(CameraFaultsTest, APictureCutShortStopsMidBlockAndHearsTheReceiverOut) {
+    camsim::PictureSpec spec = PatternPicture(600);
+    spec.faults.cutShortAfter = 300;
+    camsim::CameraOptions options = Unpaced();
+    options.ackTimeout = 300ms;
+    Start(spec, options);
+    AckHeader();
+    const Bytes block0 = receiver->ReadExactly(257);
+    receiver->Write(Bytes{block0.back()});
+    EXPECT_EQ(receiver->Read(44), Slice(spec.data, 256, 44));
+    EXPECT_TRUE(receiver->ReadUntilQuiet(200ms).empty()) << "nothing after the cut";
+    receiver->Write(Bytes{XorOf(spec.data, 256, 44)});
+
+    const SendResult result = Finish();
+    EXPECT_EQ(result.outcome, Outcome::CutShort);
+    EXPECT_TRUE(result.finalAck.Matches());
+    EXPECT_EQ(result.bytesWritten, 21u + 257u + 44u);
+}
+
+TEST_F(CameraFaultsTest, ACutAtTheEndOfABlockDropsItsCheckByte) {
+    camsim::PictureSpec spec = Streaming(600);
+    spec.faults.cutShortAfter = 256;
+    Start(spec);
+    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    ASSERT_EQ(wire.size(), 21u + 256u);
+    EXPECT_EQ(Slice(wire, 21, 256), Slice(spec.data, 0, 256));
+    EXPECT_EQ(Finish().outcome, Outcome::CutShort);
+}
+
+TEST_F(CameraFaultsTest, AWrongFinalCheckByte) {
+    camsim::PictureSpec spec = Streaming(250);
+    spec.blockSize = 0;
+    spec.faults.wrongFinalCheck = true;
+    Start(spec);
+    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    ASSERT_EQ(wire.size(), 21u + 251u);
+    EXPECT_EQ(Slice(wire, 21, 250), spec.data);
+    EXPECT_NE(wire.back(), XorOf(spec.data));
+
+    spec.faults = {};
+    Start(spec);
+    const Bytes right = receiver->ReadUntilQuiet(150ms);
+    ASSERT_EQ(right.size(), 21u + 251u);
+    EXPECT_EQ(right.back(), XorOf(spec.data));
+}
+
+} // namespace
+} // namespace camsimtest

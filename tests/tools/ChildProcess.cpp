@@ -1,0 +1,114 @@
+#include "ChildProcess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace camsimtest {
+
+namespace {
+
+void ReadAvailable(int fd, std::string& into) {
+    char buffer[4096];
+    ssize_t got = 0;
+    while (fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0) {
+        into.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& args) {
+    int out[2];
+    int err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        return;
+    }
+    if (::pipe2(err, O_CLOEXEC) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    outputPipe = out[0];
+    errorPipe = err[0];
+    ::fcntl(outputPipe, F_SETFL, O_NONBLOCK);
+    ::fcntl(errorPipe, F_SETFL, O_NONBLOCK);
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid > 0 && status < 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    if (outputPipe >= 0) {
+        ::close(outputPipe);
+    }
+    if (errorPipe >= 0) {
+        ::close(errorPipe);
+    }
+}
+
+void ChildProcess::Collect() {
+    ReadAvailable(outputPipe, output);
+    ReadAvailable(errorPipe, errors);
+}
+
+int ChildProcess::Wait(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (pid > 0 && status < 0) {
+        Collect();
+        int raw = 0;
+        if (::waitpid(pid, &raw, WNOHANG) == pid) {
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Collect();
+    return status;
+}
+
+bool ChildProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        Collect();
+        if (output.find(text) != std::string::npos) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void ChildProcess::Signal(int signal) {
+    if (pid > 0 && status < 0) {
+        ::kill(pid, signal);
+    }
+}
+
+} // namespace camsimtest

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace camsimtest {
+
+// A program run by a test, its standard output and error collected. A child
+// still running when the object goes is killed, so a failed test leaves no
+// process behind.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::vector<std::string>& args);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return pid > 0; }
+    // The exit status, 128 + the signal that ended it, or -1 if it still runs
+    // when the limit has passed.
+    int Wait(std::chrono::milliseconds limit);
+    // Waits until the standard output holds text; false when the limit passed.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit);
+    void Signal(int signal);
+
+    const std::string& Output() const { return output; }
+    const std::string& Errors() const { return errors; }
+
+private:
+    // Moves what the child has written so far into output and errors.
+    void Collect();
+
+    pid_t pid = -1;
+    int outputPipe = -1;
+    int errorPipe = -1;
+    int status = -1;
+    std::string output;
+    std::string errors;
+};
+
+} // namespace camsimtest
