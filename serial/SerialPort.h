@@ -31,11 +31,16 @@ public:
     virtual bool Close();
     virtual bool Reopen(std::int32_t speed, const std::string& format);
     virtual bool SetState(const LineSettings& settings);
+    // Takes up to length bytes from the receive buffer, oldest first. With
+    // waitForAll it first waits until length bytes are there, the buffer is
+    // full, or more than timeoutMs (kNoTimeLimit: no limit) have passed.
     virtual std::uint32_t Read(void* destination, std::uint32_t length, bool waitForAll,
                                std::uint32_t timeoutMs);
     virtual std::uint32_t Write(const void* source, std::uint32_t length);
     virtual void StopReader();
     virtual bool StartReader();
+    // Replaces the receive buffer by an empty one of the new capacity; false,
+    // with the old buffer and its bytes kept, for 0 or when memory is short.
     virtual bool ResizeBuffer(std::uint32_t capacity);
     virtual bool WriteChar(std::uint8_t byte);
     virtual std::uint32_t Reserved(std::uint32_t value);
@@ -79,8 +84,8 @@ private:
 
     // The receive buffer: count bytes at its start, oldest first. Contents,
     // capacity and changes of count are guarded by lock; count alone may be
-    // read without it.
-    // A buffer that cannot be had leaves the capacity 0; Open then refuses.
+    // read without it. A buffer that cannot be had leaves the capacity 0, and
+    // Open then refuses.
     std::unique_ptr<std::uint8_t[]> buffer{new (std::nothrow) std::uint8_t[kDefaultCapacity]};
     std::uint32_t capacity = buffer ? kDefaultCapacity : 0;
     std::atomic<std::uint32_t> count{0};

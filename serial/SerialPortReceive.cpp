@@ -92,8 +92,10 @@ void SerialPort::Append(const std::uint8_t* chunk, std::uint32_t length) {
         std::lock_guard guard(lock);
         const std::uint32_t held = count.load();
         const std::uint32_t taken = std::min(length, capacity - held);
-        std::memcpy(buffer.get() + held, chunk, taken);
-        count = held + taken;
+        if (taken > 0) {
+            std::memcpy(buffer.get() + held, chunk, taken);
+            count = held + taken;
+        }
     }
     arrived.notify_all();
 }
@@ -120,9 +122,11 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t length, bool wai
     }
     const std::uint32_t held = count.load();
     const std::uint32_t delivered = std::min(held, length);
-    std::memcpy(destination, buffer.get(), delivered);
-    std::memmove(buffer.get(), buffer.get() + delivered, held - delivered);
-    count = held - delivered;
+    if (delivered > 0) {
+        std::memcpy(destination, buffer.get(), delivered);
+        std::memmove(buffer.get(), buffer.get() + delivered, held - delivered);
+        count = held - delivered;
+    }
     return delivered;
 }
 
