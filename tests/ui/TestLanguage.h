@@ -1,0 +1,32 @@
+#pragma once
+
+#include "tests/support/TempDir.h"
+
+#include <map>
+#include <string>
+
+namespace uitest {
+
+// The texts the dialog tests run with; they differ from the shipped ones so
+// that a test sees which text reached which control.
+std::map<std::string, std::string> TestTexts();
+
+// Writes a language file into folder and makes every lookup read it until the
+// object goes. With currentLanguage empty, section "Main" has no
+// CurrentLanguage entry.
+class TestLanguage {
+public:
+    explicit TestLanguage(const testsupport::TempDir& folder,
+                          const std::map<std::string, std::string>& texts = TestTexts(),
+                          const std::string& currentLanguage = "Testish");
+    ~TestLanguage();
+    TestLanguage(const TestLanguage&) = delete;
+    TestLanguage& operator=(const TestLanguage&) = delete;
+
+    const std::string& Path() const { return path; }
+
+private:
+    std::string path;
+};
+
+} // namespace uitest

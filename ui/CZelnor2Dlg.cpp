@@ -1,0 +1,172 @@
+#include "CZelnor2Dlg.h"
+
+#include "ControlStates.h"
+#include "LanguageString.h"
+#include "MessageBoxes.h"
+#include "SettingsStore.h"
+#include "language/LanguageText.h"
+#include "picture/CPictureDlg.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+
+namespace {
+
+constexpr const char* kAboutItemText = "&About Karvo...";
+
+} // namespace
+
+CZelnor2Dlg::CZelnor2Dlg(WorkerProcedures procedures)
+    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      procedures(procedures), units(font()), controls(CreateMainDialogControls(this, units)) {
+    setWindowTitle("Picture control");
+    setFixedSize(units.ToPixelsX(kMainDialogWidthUnits), units.ToPixelsY(kMainDialogHeightUnits));
+
+    connect(controls.connect, &QPushButton::clicked, this, &CZelnor2Dlg::OnConnect);
+    connect(controls.exit, &QPushButton::clicked, this, &CZelnor2Dlg::reject);
+    connect(controls.liveMode, &QPushButton::clicked, this, &CZelnor2Dlg::OnLiveMode);
+    connect(controls.continuousCapture, &QPushButton::clicked, this,
+            &CZelnor2Dlg::OnContinuousCapture);
+    connect(controls.disconnect, &QPushButton::clicked, this, &CZelnor2Dlg::OnDisconnect);
+    connect(controls.stop, &QPushButton::clicked, this, &CZelnor2Dlg::OnStop);
+}
+
+CZelnor2Dlg::~CZelnor2Dlg() {
+    // Normally PrepareExit has already waited; a dialog destroyed otherwise
+    // must not leave a worker running on a context that is going away.
+    context.stopRequest = 1;
+    workerThread.Join();
+}
+
+bool CZelnor2Dlg::Initialise() {
+    if (initialised) {
+        return true;
+    }
+    WriteControls();
+    if (!LanguageText::LoadCurrentLanguage()) {
+        ShowWarning(nullptr, QString::fromUtf8(LanguageText::kLanguageNotSetMessage.data(),
+                                               LanguageText::kLanguageNotSetMessage.size()));
+        return false;
+    }
+    SetTexts();
+    portIndex = SettingsStore::ReadInt(SettingsStore::kCommunication, SettingsStore::kPort, 0);
+    FillSpeedList();
+    speedIndex = SettingsStore::ReadInt(SettingsStore::kCommunication, SettingsStore::kBaudrate, 0);
+    controls.unitList->setCurrentIndex(1);
+    WriteControls();
+    RefreshDialog();
+    CreatePictureWindow();
+
+    refreshTimer = new QTimer(this);
+    connect(refreshTimer, &QTimer::timeout, this, &CZelnor2Dlg::RefreshDialog);
+    refreshTimer->start(kRefreshPeriodMs);
+    controls.connect->setFocus();
+    initialised = true;
+    return true;
+}
+
+int CZelnor2Dlg::exec() {
+    if (!Initialise()) {
+        return QDialog::Rejected;
+    }
+    return QDialog::exec();
+}
+
+void CZelnor2Dlg::SetTexts() {
+    setWindowTitle(LanguageString("QX_CAPTION"));
+    controls.connect->setText(LanguageString("QX_IDOK"));
+    controls.exit->setText(LanguageString("QX_IDCANCEL"));
+    controls.continuousCapture->setText(LanguageString("QX_IDC_GET_JPEG"));
+    controls.liveMode->setText(LanguageString("QX_IDC_LIVE_JPEG"));
+    controls.connectionGroup->setTitle(LanguageString("QX_IDC_CONNECTION"));
+    controls.picturesGroup->setTitle(LanguageString("QX_IDC_PICTURES"));
+    controls.stop->setText(LanguageString("QX_IDC_ABORT"));
+    controls.disconnect->setText(LanguageString("QX_IDC_DISCONNECT"));
+}
+
+void CZelnor2Dlg::FillSpeedList() {
+    for (const char* key : {"STRING_IDS_SPEED1", "STRING_IDS_SPEED2", "STRING_IDS_SPEED3",
+                            "STRING_IDS_SPEED4", "STRING_IDS_SPEED5"}) {
+        const std::string text = LanguageText::Text(key);
+        controls.speedList->addItem(QString::fromStdString(text),
+                                    static_cast<int>(LanguageText::LeadingNumber(text)));
+    }
+}
+
+void CZelnor2Dlg::CreatePictureWindow() {
+    pictureWindow = new CPictureDlg(this);
+    pictureWindow->Initialise();
+    pictureWindow->show();
+    ResetPictureView();
+    const int x =
+        SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureX, 0);
+    const int y =
+        SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureY, 0);
+    pictureWindow->move(x, y);
+    pictureWindow->update();
+}
+
+bool CZelnor2Dlg::IsWorkerRunning() {
+    return workerThread.IsRunning();
+}
+
+void CZelnor2Dlg::RefreshDialog() {
+    ReadControls();
+    statusText = QString::fromStdString(context.StatusText());
+    WriteControls();
+    ApplyControlStates();
+    // Taken and cleared in one step, so that a picture announced meanwhile
+    // is not lost.
+    if (context.newPicture.exchange(0) != 0 && pictureWindow != nullptr) {
+        pictureWindow->pictureFile = QString::fromStdString(context.DisplayFileName());
+        ResetPictureView();
+    }
+}
+
+void CZelnor2Dlg::ApplyControlStates() {
+    const ControlStates states = ControlStatesFor(context.connected != 0, IsWorkerRunning());
+    const auto apply = [](QWidget* control, const ControlState& state) {
+        control->setEnabled(state.enabled);
+        if (state.visible.has_value()) {
+            control->setVisible(*state.visible);
+        }
+    };
+    apply(controls.connect, states.connect);
+    apply(controls.disconnect, states.disconnect);
+    apply(controls.liveMode, states.liveMode);
+    apply(controls.continuousCapture, states.continuousCapture);
+    apply(controls.stop, states.stop);
+    apply(controls.portList, states.portList);
+    apply(controls.speedList, states.speedList);
+}
+
+void CZelnor2Dlg::ResetPictureView() {
+    if (pictureWindow == nullptr) {
+        return;
+    }
+    pictureWindow->displayWidth = CPictureDlg::kDisplayWidth;
+    pictureWindow->displayHeight = CPictureDlg::kDisplayHeight;
+    pictureWindow->FitClientArea();
+    pictureWindow->update();
+}
+
+void CZelnor2Dlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Coming back to the dialog has the picture window load its file again.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        context.newPicture = 1;
+    }
+}
+
+void CZelnor2Dlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(kAboutItemText, this, &CZelnor2Dlg::aboutRequested);
+    menu.exec(event->globalPos());
+}

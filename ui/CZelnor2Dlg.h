@@ -1,0 +1,111 @@
+#pragma once
+
+#include "DialogUnits.h"
+#include "MainDialogTemplate.h"
+#include "WorkerProcedures.h"
+#include "transfer/WorkerContext.h"
+#include "transfer/WorkerThread.h"
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+
+class CPictureDlg;
+class QTimer;
+
+// The program's control window: port and speed, Connect and Disconnect, live
+// mode, continuous capture and Stop. It does no serial or file work itself:
+// every command fills the worker context and starts one worker thread on it,
+// and a 100 ms timer follows the worker through the context.
+class CZelnor2Dlg : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kRefreshPeriodMs = 100;
+    static constexpr int kPictureGap = 10;
+
+    explicit CZelnor2Dlg(WorkerProcedures procedures = RealWorkerProcedures());
+    ~CZelnor2Dlg() override;
+
+    // Everything between creation and the first show. False when no language
+    // is set: the operator has been told, and the dialog must end at once
+    // without touching the settings.
+    bool Initialise();
+    // Initialises, then runs the dialog modally; Rejected at once when the
+    // initialisation fails.
+    int exec() override;
+
+    // Exit, Escape and the window's close box: ends the dialog once
+    // PrepareExit allows it.
+    void reject() override;
+
+    // Waits for the worker, raising the stop request every millisecond, then
+    // stores positions, port and speed and destroys the picture window.
+    bool PrepareExit();
+
+    bool IsWorkerRunning();
+    // The periodic refresh: status text, button states, new pictures.
+    void RefreshDialog();
+    // Sets the picture window's display size and has it redraw from its file.
+    void ResetPictureView();
+
+    WorkerContext& Context() { return context; }
+    CPictureDlg* PictureWindow() const { return pictureWindow; }
+
+signals:
+    // The context menu's About item was chosen.
+    void aboutRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // Data exchange between the controls and the members below.
+    bool ReadControls();
+    void WriteControls();
+    void ReportInvalidFreeSpace();
+
+    void SetTexts();
+    void FillSpeedList();
+    void CreatePictureWindow();
+    void PlaceOnShow();
+    void ApplyControlStates();
+
+    // The commands.
+    void OnConnect();
+    void OnLiveMode();
+    void OnContinuousCapture();
+    void OnDisconnect();
+    void OnStop();
+    bool ChooseCaptureFile(QString& path);
+    void SwapInStop(QPushButton* pressed);
+    // Starts the worker, or says why it could not be started; the start
+    // controls follow at once either way.
+    void StartWorker(WorkerThread::Procedure procedure);
+    // Puts text into the status line for the operator and restores the
+    // buttons, for a command refused before any worker started.
+    void RefuseCommand(const char* text);
+
+    WorkerProcedures procedures;
+    DialogUnits units;
+    MainDialogControls controls;
+
+    // Members exchanged with the controls.
+    std::int32_t portIndex = 0;
+    QString statusText;
+    std::int32_t speedIndex = 0;
+    std::uint32_t freeSpaceValue = 1024;
+    bool freeSpaceCheck = false;
+    bool deleteCorruptedCheck = false;
+
+    // The free-space message is open: reads leave the edit alone meanwhile.
+    bool validationMessageOpen = false;
+    bool initialised = false;
+
+    WorkerContext context;
+    WorkerThread workerThread;
+    CPictureDlg* pictureWindow = nullptr;
+    QTimer* refreshTimer = nullptr;
+};

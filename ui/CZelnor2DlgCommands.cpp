@@ -1,0 +1,127 @@
+// The start commands of the main dialog and Stop.
+#include "CZelnor2Dlg.h"
+
+#include "FreeSpaceLimit.h"
+#include "LanguageString.h"
+#include "SaveFileFilter.h"
+#include "platform/ExecutablePath.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QPushButton>
+
+namespace {
+
+constexpr const char* kCannotStartWorker = "Error: the worker thread cannot be started";
+constexpr const char* kDisplayPathTooLong = "Error: the path of the display file is too long";
+constexpr const char* kCapturePathTooLong = "Error: the capture path is too long";
+
+} // namespace
+
+void CZelnor2Dlg::OnConnect() {
+    if (IsWorkerRunning()) {
+        return;
+    }
+    ReadControls();
+    context.stopRequest = 0;
+    context.port = portIndex + 1;
+    const bool speedListed = speedIndex >= 0 && speedIndex < controls.speedList->count();
+    context.speed = speedListed ? controls.speedList->itemData(speedIndex).toInt() : -1;
+    SwapInStop(controls.connect);
+    StartWorker(procedures.connect);
+}
+
+void CZelnor2Dlg::OnLiveMode() {
+    if (IsWorkerRunning()) {
+        return;
+    }
+    ReadControls();
+    SwapInStop(controls.liveMode);
+    context.stopRequest = 0;
+    const std::string displayFile =
+        platform::ExecutableFolder() + LanguageString("STRING_IDS_TEMP_JPG").toStdString();
+    if (!context.SetDisplayFileName(displayFile)) {
+        RefuseCommand(kDisplayPathTooLong);
+        return;
+    }
+    StartWorker(procedures.live);
+}
+
+void CZelnor2Dlg::OnContinuousCapture() {
+    if (IsWorkerRunning()) {
+        return;
+    }
+    ReadControls();
+    QString capturePath;
+    if (!ChooseCaptureFile(capturePath)) {
+        return;
+    }
+    SwapInStop(controls.continuousCapture);
+    context.deleteCorrupted = deleteCorruptedCheck ? 1 : 0;
+    context.checkFreeSpace = freeSpaceCheck ? 1 : 0;
+    context.stopRequest = 0;
+    context.freeSpaceLimit = FreeSpaceLimitBytes(freeSpaceValue, controls.unitList->currentIndex());
+    if (!context.SetCaptureBasePath(capturePath.toStdString())) {
+        RefuseCommand(kCapturePathTooLong);
+        return;
+    }
+    // In this mode the display file lies in the current folder.
+    if (!context.SetDisplayFileName(LanguageString("STRING_IDS_TEMP_JPG").toStdString())) {
+        RefuseCommand(kDisplayPathTooLong);
+        return;
+    }
+    StartWorker(procedures.continuousCapture);
+}
+
+void CZelnor2Dlg::OnDisconnect() {
+    if (IsWorkerRunning()) {
+        return;
+    }
+    SwapInStop(controls.disconnect);
+    context.stopRequest = 0;
+    StartWorker(procedures.disconnect);
+}
+
+void CZelnor2Dlg::OnStop() {
+    context.stopRequest = 1;
+}
+
+bool CZelnor2Dlg::ChooseCaptureFile(QString& path) {
+    QFileDialog dialog(this, FitFileDialogText(LanguageString("STRING_IDS_SAVE_JPEG_TITLE")),
+                       QString::fromStdString(platform::ExecutableFolder()));
+    dialog.setObjectName("captureFileDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix("jpg");
+    // Capture replaces the numbered files of an earlier run anyway; the
+    // chosen name itself is never written.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString filter =
+        ConvertSaveFileFilter(FitFileDialogText(LanguageString("STRING_IDS_SAVE_JPEG_FILTER")));
+    if (!filter.isEmpty()) {
+        dialog.setNameFilter(filter);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    path = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+void CZelnor2Dlg::SwapInStop(QPushButton* pressed) {
+    controls.stop->setGeometry(pressed->geometry());
+    pressed->hide();
+    controls.stop->show();
+}
+
+void CZelnor2Dlg::StartWorker(WorkerThread::Procedure procedure) {
+    if (!workerThread.Start(procedure, &context)) {
+        context.SetStatusText(kCannotStartWorker);
+    }
+    ApplyControlStates();
+}
+
+void CZelnor2Dlg::RefuseCommand(const char* text) {
+    context.SetStatusText(text);
+    ApplyControlStates();
+}

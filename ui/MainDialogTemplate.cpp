@@ -1,0 +1,111 @@
+#include "MainDialogTemplate.h"
+
+#include "ControlIds.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStringList>
+
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+// Closed height of a drop-down list, in dialog units; the template gives
+// only the height of the open list.
+constexpr int kClosedListHeight = 12;
+
+class TemplateBuilder {
+public:
+    TemplateBuilder(QDialog* dialog, const DialogUnits& units) : dialog(dialog), units(units) {}
+
+    template <typename Control>
+    Control* Add(int id, const QString& text, int x, int y, int width, int height) {
+        auto* control = new Control(dialog);
+        if (id != 0) {
+            control->setObjectName(ControlObjectName(id));
+        }
+        if constexpr (std::is_same_v<Control, QGroupBox>) {
+            control->setTitle(text);
+        } else if constexpr (std::is_same_v<Control, QComboBox> ||
+                             std::is_same_v<Control, QLineEdit>) {
+            Q_UNUSED(text);
+        } else {
+            control->setText(text);
+        }
+        control->setGeometry(units.ToPixels(x, y, width, height));
+        if (control->focusPolicy() != Qt::NoFocus) {
+            tabOrder.push_back(control);
+        }
+        return control;
+    }
+
+    QComboBox* AddList(int id, int x, int y, int width) {
+        auto* list = Add<QComboBox>(id, {}, x, y, width, kClosedListHeight);
+        list->setInsertPolicy(QComboBox::NoInsert);
+        return list;
+    }
+
+    void FinishTabOrder() const {
+        for (std::size_t at = 1; at < tabOrder.size(); ++at) {
+            QWidget::setTabOrder(tabOrder[at - 1], tabOrder[at]);
+        }
+    }
+
+private:
+    QDialog* dialog;
+    const DialogUnits& units;
+    std::vector<QWidget*> tabOrder;
+};
+
+} // namespace
+
+QString ControlObjectName(int id) {
+    return QString::number(id);
+}
+
+MainDialogControls CreateMainDialogControls(QDialog* dialog, const DialogUnits& units) {
+    TemplateBuilder add(dialog, units);
+    MainDialogControls c;
+    // Template order, which is also the tab order.
+    c.connect = add.Add<QPushButton>(ControlId::kConnect, "Connect", 6, 24, 96, 11);
+    c.exit = add.Add<QPushButton>(ControlId::kExit, "Exit", 29, 144, 50, 14);
+    c.speedList = add.AddList(ControlId::kSpeedList, 56, 9, 48);
+    c.continuousCapture =
+        add.Add<QPushButton>(ControlId::kContinuousCapture, "Get Continues JPEGs", 6, 73, 96, 11);
+    c.liveMode = add.Add<QPushButton>(ControlId::kLiveMode, "Live Mode", 6, 62, 96, 11);
+    c.connectionGroup =
+        add.Add<QGroupBox>(ControlId::kConnectionGroup, "Connection", 1, 1, 105, 48);
+    c.picturesGroup = add.Add<QGroupBox>(ControlId::kPicturesGroup, "Pictures", 1, 53, 105, 72);
+    c.statusLine = add.Add<QLineEdit>(ControlId::kStatusLine, {}, 1, 128, 106, 12);
+    c.stop = add.Add<QPushButton>(ControlId::kStop, "Stop", 57, 144, 50, 14);
+    c.disconnect = add.Add<QPushButton>(ControlId::kDisconnect, "Disconnect", 6, 35, 96, 11);
+    c.portList = add.AddList(ControlId::kPortList, 6, 9, 43);
+    c.freeSpaceCheck =
+        add.Add<QCheckBox>(ControlId::kFreeSpaceCheck, "Stop if disk freespace is", 6, 97, 99, 11);
+    c.underLabel = add.Add<QLabel>(0, "under", 6, 111, 19, 8);
+    c.freeSpaceValue = add.Add<QLineEdit>(ControlId::kFreeSpaceValue, {}, 26, 108, 43, 12);
+    c.unitList = add.AddList(ControlId::kUnitList, 71, 108, 30);
+    c.deleteCorrupted =
+        add.Add<QCheckBox>(ControlId::kDeleteCorrupted, "Delete Corrupted", 6, 87, 69, 10);
+    add.FinishTabOrder();
+
+    // The group boxes only frame the controls drawn over them.
+    c.connectionGroup->lower();
+    c.picturesGroup->lower();
+    c.connect->setDefault(true);
+    c.stop->hide();
+    c.statusLine->setReadOnly(true);
+    c.freeSpaceValue->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), c.freeSpaceValue));
+
+    c.portList->addItems({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"});
+    c.unitList->addItems({"KB", "MB"});
+    return c;
+}
