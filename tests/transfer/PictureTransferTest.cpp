@@ -1,0 +1,370 @@
+#include "TransferFixture.h"
+
+#include "picture/BmpFormat.h"
+#include "tools/camsim/WireFormat.h"
+#include "transfer/PictureTransfer.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <thread>
+
+using namespace transfertest;
+using testsupport::FileExists;
+using testsupport::ReadFile;
+
+namespace {
+
+std::string AsText(const std::vector<std::uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+TEST_F(TransferTest, WorkedHeaderInBothEncodings) {
+    for (const auto encoding : {camsim::Encoding::Binary, camsim::Encoding::HexUpper}) {
+        camsim::PictureSpec picture = Jpeg(12345);
+        picture.encoding = encoding;
+        ASSERT_EQ(camsim::HeaderBytes(picture),
+                  (std::array<std::uint8_t, 19>{0x02, 0x80, 0x01, 0xE0, 0x00, 0x00, 0x30, 0x39,
+                                                0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
+                                                0x01, 0xD0, 0x6A}));
+        camsim::SendResult sent;
+        ASSERT_TRUE(Transfer(picture, file, &sent));
+        EXPECT_EQ(sent.outcome, camsim::Outcome::Completed);
+        EXPECT_EQ(sent.headerAck.value, 0x6A);
+        if (encoding == camsim::Encoding::HexUpper) {
+            EXPECT_EQ(AsText(sent.headerAck.raw), "6A");
+        }
+        ASSERT_EQ(sent.blocks.size(), 49u);
+        EXPECT_EQ(sent.blocks.back().length, 57u);
+        for (const auto& block : sent.blocks) {
+            ASSERT_EQ(block.acks.size(), 1u);
+            EXPECT_EQ(block.acks[0].value, block.checkByte);
+        }
+        EXPECT_TRUE(sent.finalAck.received);
+        EXPECT_EQ(sent.finalAck.value, 0) << "a clean transfer with check bytes ends in 0";
+        EXPECT_EQ(ReadFile(file), AsText(picture.data));
+        EXPECT_EQ(context.StatusText(), "Pic 640x480, 12288 of 12345 bytes read");
+    }
+}
+
+TEST_F(TransferTest, SyncPairIsFoundBehindAnyByte) {
+    // 0x55 0x55 0xAA synchronises in binary mode on the second 0x55, and
+    // 0xAA 0xAA 0x55 in hex-text mode; other bytes before the pair are skipped.
+    for (const auto& [garbage, encoding] :
+         {std::pair{std::vector<std::uint8_t>{0x55}, camsim::Encoding::Binary},
+          std::pair{std::vector<std::uint8_t>{0xAA}, camsim::Encoding::HexUpper},
+          std::pair{std::vector<std::uint8_t>{0x01, 0xAA, 0xAA, 0x00, 0x55, 0x13},
+                    camsim::Encoding::Binary}}) {
+        camsim::PictureSpec picture = Jpeg(300);
+        picture.encoding = encoding;
+        picture.faults.garbage = garbage;
+        EXPECT_TRUE(Transfer(picture, file));
+        EXPECT_EQ(ReadFile(file), AsText(picture.data));
+    }
+}
+
+TEST_F(TransferTest, LoneSyncByteWaitsForTheByteBehindIt) {
+    camsim::PictureSpec picture = Jpeg(50, 0, 0, 0);
+    std::vector<std::uint8_t> frame(camsim::kBinarySync.begin(), camsim::kBinarySync.end());
+    const auto header = camsim::HeaderBytes(picture);
+    frame.insert(frame.end(), header.begin(), header.end());
+    frame.insert(frame.end(), picture.data.begin(), picture.data.end());
+
+    bool received = false;
+    std::thread receiver([&] { received = PictureTransfer(context, port, file); });
+    ASSERT_TRUE(line.Send(std::span(frame).first(1)));
+    // Long enough for several 10 ms reads to see the 0x55 alone.
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    ASSERT_TRUE(line.Send(std::span(frame).subspan(1)));
+    receiver.join();
+    EXPECT_TRUE(received);
+    EXPECT_EQ(ReadFile(file), AsText(picture.data));
+}
+
+TEST_F(TransferTest, BadHeaderEndsTheCallWithoutAnswerOrFile) {
+    for (const bool wrongSum : {true, false}) {
+        camsim::PictureSpec bad = Jpeg(500);
+        bad.faults.wrongHeaderSum = wrongSum;
+        bad.faults.wrongHeaderXor = !wrongSum;
+        camsim::CameraOptions options = Unpaced();
+        options.ackTimeout = std::chrono::milliseconds(200);
+        camsim::SendResult sent;
+        EXPECT_FALSE(Transfer(bad, file, &sent, options));
+        EXPECT_FALSE(FileExists(file));
+        EXPECT_FALSE(sent.headerAck.received) << "nothing is sent for a rejected header";
+        EXPECT_EQ(context.StatusText(), "Waiting for valid header...");
+        port.ClearBuffer();
+    }
+}
+
+TEST_F(TransferTest, StreamWithAFailedPictureInTheMiddle) {
+    camsim::PictureSpec first = Jpeg(1000);
+    camsim::PictureSpec broken = Jpeg(900);
+    broken.faults.wrongHeaderSum = true;
+    camsim::PictureSpec last = Jpeg(1100, 0, 0, 0);
+    camsim::CameraOptions options = Unpaced();
+    options.ackTimeout = std::chrono::milliseconds(300);
+    std::vector<bool> results;
+    WithCamera(
+        {first, broken, last},
+        [&] {
+            for (int i = 0; i < 3; ++i) {
+                results.push_back(PictureTransfer(context, port, dir / std::to_string(i)));
+            }
+        },
+        options);
+    // The broken header's data are scanned over by the next call, which still
+    // finds the last picture.
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_TRUE(results[0]);
+    EXPECT_FALSE(results[1]);
+    EXPECT_TRUE(results[2]);
+    EXPECT_EQ(ReadFile(dir / "0"), AsText(first.data));
+    EXPECT_FALSE(FileExists(dir / "1"));
+    EXPECT_EQ(ReadFile(dir / "2"), AsText(last.data));
+}
+
+TEST_F(TransferTest, AckFlagWithOnlyItsFirstByteSetCounts) {
+    camsim::PictureSpec picture = Jpeg(700);
+    picture.ackFlag = 0x0100;
+    camsim::SendResult sent;
+    ASSERT_TRUE(Transfer(picture, file, &sent));
+    EXPECT_TRUE(sent.headerAck.Matches());
+    EXPECT_TRUE(sent.finalAck.received);
+}
+
+TEST_F(TransferTest, HexTextAcceptsLowerCaseAndAnswersUpperCase) {
+    camsim::PictureSpec picture = Jpeg(2000);
+    picture.encoding = camsim::Encoding::HexLower;
+    camsim::SendResult sent;
+    ASSERT_TRUE(Transfer(picture, file, &sent));
+    EXPECT_TRUE(sent.headerAck.Matches());
+    EXPECT_TRUE(sent.headerAck.wellFormed);
+    for (const auto& block : sent.blocks) {
+        EXPECT_TRUE(block.acks.at(0).wellFormed);
+    }
+    EXPECT_EQ(ReadFile(file), AsText(picture.data));
+}
+
+TEST_F(TransferTest, BlockSizeZeroWithAndWithoutFinalCheck) {
+    for (const std::uint8_t checkFlag : {0, 1}) {
+        camsim::PictureSpec picture = Jpeg(250, 0, checkFlag, 1);
+        camsim::SendResult sent;
+        ASSERT_TRUE(Transfer(picture, file, &sent));
+        EXPECT_EQ(ReadFile(file), AsText(picture.data));
+        // No per-block answers, and the final one is the exclusive-or of all
+        // data bytes.
+        for (const auto& block : sent.blocks) {
+            EXPECT_TRUE(block.acks.empty());
+        }
+        EXPECT_EQ(sent.finalAck.value, camsim::XorOf(picture.data));
+    }
+}
+
+TEST_F(TransferTest, WrongFinalCheckFailsAndDeletes) {
+    camsim::PictureSpec picture = Jpeg(250, 0, 1, 1);
+    picture.faults.wrongFinalCheck = true;
+    camsim::SendResult sent;
+    EXPECT_FALSE(Transfer(picture, file, &sent));
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_TRUE(sent.finalAck.received) << "the final answer goes out all the same";
+}
+
+TEST_F(TransferTest, BlockLargerThanThePictureGivesOneBlock) {
+    camsim::PictureSpec picture = Jpeg(300, 1024);
+    camsim::SendResult sent;
+    ASSERT_TRUE(Transfer(picture, file, &sent));
+    ASSERT_EQ(sent.blocks.size(), 1u);
+    EXPECT_EQ(sent.blocks[0].length, 300u);
+    EXPECT_EQ(ReadFile(file), AsText(picture.data));
+}
+
+TEST_F(TransferTest, TwoRejectionsInARowAreForgivenThreeAreNot) {
+    camsim::PictureSpec picture = Jpeg(1000);
+    picture.faults.wrongCheckSends = {{1, 2}, {3, 1}};
+    camsim::SendResult sent;
+    ASSERT_TRUE(Transfer(picture, file, &sent));
+    EXPECT_EQ(sent.blocks[1].sends, 3);
+    EXPECT_EQ(sent.Resends(), 3);
+    EXPECT_EQ(ReadFile(file), AsText(picture.data)) << "rejected blocks store nothing";
+
+    camsim::PictureSpec hopeless = Jpeg(1000);
+    hopeless.faults.wrongCheckSends = {{2, 3}};
+    EXPECT_FALSE(Transfer(hopeless, file, &sent));
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_TRUE(sent.finalAck.received);
+    // The picture value covers the rejected blocks and the check bytes taken.
+    EXPECT_EQ(sent.finalAck.value, sent.finalAck.expected);
+}
+
+TEST_F(TransferTest, AcknowledgementsWithoutCheckBytes) {
+    camsim::PictureSpec picture = Jpeg(600, 256, 0, 1);
+    camsim::SendResult sent;
+    ASSERT_TRUE(Transfer(picture, file, &sent));
+    // Each answer is the exclusive-or of the block without its last byte.
+    std::size_t offset = 0;
+    for (const auto& block : sent.blocks) {
+        const auto bytes = std::span(picture.data).subspan(offset, block.length);
+        EXPECT_EQ(block.acks.at(0).value, camsim::XorOf(bytes.first(bytes.size() - 1)));
+        offset += block.length;
+    }
+    EXPECT_EQ(sent.finalAck.value, camsim::XorOf(picture.data));
+    EXPECT_EQ(ReadFile(file), AsText(picture.data));
+}
+
+TEST_F(TransferTest, EmptyPictureInItsThreeForms) {
+    // Per-block check bytes: one check byte is still taken, whatever it is.
+    camsim::PictureSpec perBlock = Jpeg(0, 256, 1, 1);
+    ASSERT_TRUE(Transfer(perBlock, file));
+    EXPECT_EQ(ReadFile(file), "");
+    EXPECT_EQ(context.StatusText(), "Pic 640x480, 0 of 0 bytes read");
+    EXPECT_EQ(port.BufferCount(), 0u);
+
+    // Block size 0 with a final check byte, which must be 0.
+    camsim::PictureSpec finalCheck = Jpeg(0, 0, 1, 1);
+    ASSERT_TRUE(Transfer(finalCheck, file));
+    EXPECT_TRUE(FileExists(file));
+
+    // Neither: nothing but the header.
+    camsim::PictureSpec bare = Jpeg(0, 0, 0, 0);
+    ASSERT_TRUE(Transfer(bare, file));
+    EXPECT_EQ(ReadFile(file), "");
+}
+
+TEST_F(TransferTest, SilenceInsideABlockUpToTwoEmptyReadsIsBridged) {
+    camsim::PictureSpec picture = Jpeg(800);
+    picture.faults.silence = camsim::Silence{1, 100, 120};
+    ASSERT_TRUE(Transfer(picture, file));
+    EXPECT_EQ(ReadFile(file), AsText(picture.data));
+
+    // Three empty reads of 100 ms in a row end the picture.
+    picture.faults.silence = camsim::Silence{1, 100, 700};
+    camsim::CameraOptions options = Unpaced();
+    options.ackTimeout = std::chrono::milliseconds(300);
+    camsim::SendResult sent;
+    EXPECT_FALSE(Transfer(picture, file, &sent, options));
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(context.StatusText(), "Pic 640x480, 256 of 800 bytes read");
+}
+
+TEST_F(TransferTest, CutShortPictureFailsAndIsDeleted) {
+    camsim::PictureSpec picture = Jpeg(5000);
+    picture.faults.cutShortAfter = 3000;
+    camsim::SendResult sent;
+    EXPECT_FALSE(Transfer(picture, file, &sent));
+    EXPECT_FALSE(FileExists(file));
+}
+
+TEST_F(TransferTest, UncompressedPixelsGoIntoABmpInArrivalOrder) {
+    camsim::PictureSpec picture = Jpeg(10, 4, 1, 1);
+    picture.kind = 0;
+    picture.width = 5; // rows of 8 bytes in the bitmap
+    picture.height = 2;
+    ASSERT_TRUE(Transfer(picture, file));
+    const std::string bmp = ReadFile(file);
+    ASSERT_EQ(bmp.size(), 14u + 40u + 1024u + 16u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(bmp.substr(1078, 10), AsText(picture.data));
+    EXPECT_EQ(bmp.substr(1088), std::string(6, '\0'));
+}
+
+TEST_F(TransferTest, ImpossibleBitmapFailsWithoutCrashing) {
+    // 65535 x 65535 pixels would need 4 GiB; the receiver refuses the memory.
+    camsim::PictureSpec picture = Jpeg(400);
+    picture.kind = 0;
+    picture.width = 65535;
+    picture.height = 65535;
+    camsim::SendResult sent;
+    EXPECT_FALSE(Transfer(picture, file, &sent));
+    EXPECT_FALSE(FileExists(file));
+    // The receiver gave up after the first block; its final answer reached the
+    // camera while the camera waited for the second block's answer.
+    EXPECT_NE(sent.outcome, camsim::Outcome::Completed);
+}
+
+TEST_F(TransferTest, StopWhileSearchingLeavesNoFile) {
+    testsupport::WriteFile(file, "earlier picture");
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        context.stopRequest = 1;
+    });
+    EXPECT_FALSE(PictureTransfer(context, port, file));
+    stopper.join();
+    EXPECT_EQ(ReadFile(file), "earlier picture") << "a call that opens nothing leaves files alone";
+    EXPECT_EQ(context.StatusText(), "Waiting for valid header...");
+}
+
+TEST_F(TransferTest, StopAfterTheLastBlockStillDeletes) {
+    camsim::PictureSpec picture = Jpeg(600);
+    // Writes: header answer, three block answers, then the final answer.
+    port.beforeWrite = [this](int write) {
+        if (write == 5) {
+            context.stopRequest = 1;
+        }
+    };
+    camsim::SendResult sent;
+    EXPECT_FALSE(Transfer(picture, file, &sent));
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_TRUE(sent.finalAck.received);
+}
+
+TEST_F(TransferTest, ShortHexAnswers) {
+    camsim::CameraOptions options = Unpaced();
+    options.ackTimeout = std::chrono::milliseconds(300);
+    camsim::PictureSpec picture = Jpeg(600);
+    picture.encoding = camsim::Encoding::HexUpper;
+
+    // The header's answer short: no file at all.
+    port.shortFromWrite = 1;
+    EXPECT_FALSE(Transfer(picture, file, nullptr, options));
+    EXPECT_FALSE(FileExists(file));
+    port.ClearBuffer();
+
+    // A block answer short: the picture ends, the final answer is tried too
+    // (and is short as well), so the file stays as written so far.
+    port.writes = 0;
+    port.shortFromWrite = 3;
+    EXPECT_FALSE(Transfer(picture, file, nullptr, options));
+    EXPECT_EQ(ReadFile(file),
+              AsText(std::vector(picture.data.begin(), picture.data.begin() + 256)));
+    port.ClearBuffer();
+
+    // Only the final answer short: the whole picture is written, kept, and
+    // still reported as failed.
+    port.writes = 0;
+    port.shortFromWrite = 5;
+    EXPECT_FALSE(Transfer(picture, file, nullptr, options));
+    EXPECT_EQ(ReadFile(file), AsText(picture.data));
+}
+
+TEST_F(TransferTest, FileThatCannotBeCreated) {
+    const std::string nowhere = dir / "missing-folder/picture.jpg";
+    camsim::SendResult sent;
+    camsim::CameraOptions options = Unpaced();
+    options.ackTimeout = std::chrono::milliseconds(300);
+    EXPECT_FALSE(Transfer(Jpeg(300), nowhere, &sent, options));
+    EXPECT_EQ(context.StatusText(), kOpenFileError);
+    EXPECT_TRUE(sent.headerAck.Matches()) << "the header was answered before the open";
+    EXPECT_FALSE(FileExists(nowhere));
+}
+
+TEST_F(TransferTest, FullDiskEndsThePictureAsIncomplete) {
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    camsim::SendResult sent;
+    const bool received = Transfer(Jpeg(12345), file, &sent);
+
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(received) << "a picture that did not reach the disk is no success";
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_NE(sent.outcome, camsim::Outcome::Completed);
+}

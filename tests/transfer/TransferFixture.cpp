@@ -1,0 +1,107 @@
+#include "TransferFixture.h"
+
+#include "language/LanguageText.h"
+#include "language/Scramble.h"
+#include "transfer/PictureTransfer.h"
+
+#include <random>
+#include <thread>
+
+namespace transfertest {
+
+namespace {
+std::string Entry(const std::string& key, const std::string& text) {
+    return key + "=" + language::Scramble(text, language::ScrambleKey(key)) + "\n";
+}
+} // namespace
+
+TestLanguage::TestLanguage() {
+    const std::string path = dir / "Zelnor2.INI";
+    testsupport::WriteFile(path, "[Main]\nCurrentLanguage=Test\n[Test]\n" +
+                                     Entry("STRING_IDS_ERROR_OPEN_FILE", kOpenFileError) +
+                                     Entry("STRING_IDS_DISCONNECTED", kDisconnected) +
+                                     Entry("STRING_IDS_TEMP_JPG", "temp.jpg"));
+    LanguageText::SetLanguageFileForTesting(path);
+    LanguageText::LoadCurrentLanguage();
+}
+
+TestLanguage::~TestLanguage() {
+    LanguageText::SetLanguageFileForTesting("");
+}
+
+std::uint32_t ScriptedPort::Write(const void* source, std::uint32_t length) {
+    ++writes;
+    if (beforeWrite) {
+        beforeWrite(writes);
+    }
+    if (shortFromWrite != 0 && writes >= shortFromWrite && length > 1) {
+        return SerialPort::Write(source, 1);
+    }
+    return SerialPort::Write(source, length);
+}
+
+bool ScriptedPort::WriteChar(std::uint8_t byte) {
+    ++writes;
+    if (beforeWrite) {
+        beforeWrite(writes);
+    }
+    return SerialPort::WriteChar(byte);
+}
+
+std::vector<std::uint8_t> PatternBytes(std::size_t count, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> bytes(count);
+    for (auto& byte : bytes) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return bytes;
+}
+
+camsim::CameraOptions Unpaced() {
+    camsim::CameraOptions options;
+    options.bitsPerSecond = 0;
+    return options;
+}
+
+void TransferTest::SetUp() {
+    ASSERT_TRUE(port.Open(1, 115200, "n,8,1")) << port.LastOpenError();
+    port.ClearBuffer();
+}
+
+std::vector<camsim::SendResult>
+TransferTest::WithCamera(const std::vector<camsim::PictureSpec>& pictures,
+                         const std::function<void()>& receive, camsim::CameraOptions options) {
+    camsim::Camera camera(line.Master(), options);
+    std::vector<camsim::SendResult> results;
+    std::thread cameraThread([&] {
+        for (const auto& picture : pictures) {
+            results.push_back(camera.Send(picture));
+        }
+    });
+    receive();
+    cameraThread.join();
+    return results;
+}
+
+bool TransferTest::Transfer(const camsim::PictureSpec& picture, const std::string& target,
+                            camsim::SendResult* sent, camsim::CameraOptions options) {
+    bool received = false;
+    const auto results = WithCamera(
+        {picture}, [&] { received = PictureTransfer(context, port, target); }, options);
+    if (sent != nullptr && !results.empty()) {
+        *sent = results.front();
+    }
+    return received;
+}
+
+camsim::PictureSpec TransferTest::Jpeg(std::size_t size, std::uint16_t blockSize,
+                                       std::uint8_t checkFlag, std::uint16_t ackFlag) {
+    camsim::PictureSpec picture;
+    picture.data = PatternBytes(size, static_cast<std::uint32_t>(size));
+    picture.blockSize = blockSize;
+    picture.checkFlag = checkFlag;
+    picture.ackFlag = ackFlag;
+    return picture;
+}
+
+} // namespace transfertest
