@@ -12,6 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QStringList>
 
+#include <algorithm>
 #include <type_traits>
 #include <vector>
 
@@ -20,6 +21,17 @@ namespace {
 // Closed height of a drop-down list, in dialog units; the template gives
 // only the height of the open list.
 constexpr int kClosedListHeight = 12;
+
+constexpr const char* kGroupBoxStyle =
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.6em; }"
+    "QGroupBox::title { subcontrol-origin: margin; left: 0.5em; padding: 0 0.2em; }";
+
+void WidenToFit(QWidget* control, int rightLimit) {
+    const int wanted = control->sizeHint().width();
+    if (wanted > control->width()) {
+        control->resize(std::min(wanted, rightLimit - control->x() + 1), control->height());
+    }
+}
 
 class TemplateBuilder {
 public:
@@ -96,9 +108,18 @@ MainDialogControls CreateMainDialogControls(QDialog* dialog, const DialogUnits& 
         add.Add<QCheckBox>(ControlId::kDeleteCorrupted, "Delete Corrupted", 6, 87, 69, 10);
     add.FinishTabOrder();
 
-    // The group boxes only frame the controls drawn over them.
-    c.connectionGroup->lower();
-    c.picturesGroup->lower();
+    // The group boxes only frame the controls drawn over them, with the
+    // frame's top line running through the middle of the title.
+    for (QGroupBox* group : {c.connectionGroup, c.picturesGroup}) {
+        group->lower();
+        group->setStyleSheet(kGroupBoxStyle);
+    }
+    // Check boxes and labels cannot scroll: where the font needs more room
+    // than the template gives, they take what is free to their right.
+    const int groupRight = c.picturesGroup->geometry().right() - units.ToPixelsX(1);
+    WidenToFit(c.deleteCorrupted, groupRight);
+    WidenToFit(c.freeSpaceCheck, groupRight);
+    WidenToFit(c.underLabel, c.freeSpaceValue->x() - 1);
     c.connect->setDefault(true);
     c.stop->hide();
     c.statusLine->setReadOnly(true);

@@ -216,7 +216,17 @@ private slots:
         QCOMPARE(Button(ControlId::kStop)->geometry(), units.ToPixels(57, 144, 50, 14));
         QCOMPARE(Edit(ControlId::kStatusLine)->geometry(), units.ToPixels(1, 128, 106, 12));
         QCOMPARE(Edit(ControlId::kFreeSpaceValue)->geometry(), units.ToPixels(26, 108, 43, 12));
-        QCOMPARE(Check(ControlId::kDeleteCorrupted)->geometry(), units.ToPixels(6, 87, 69, 10));
+        // Check boxes keep their place and take more width only where the
+        // font needs it, never beyond their group.
+        const QRect deletePlace = units.ToPixels(6, 87, 69, 10);
+        QRect deleteSeen = Check(ControlId::kDeleteCorrupted)->geometry();
+        QCOMPARE(deleteSeen.topLeft(), deletePlace.topLeft());
+        QCOMPARE(deleteSeen.height(), deletePlace.height());
+        QVERIFY(deleteSeen.width() >= deletePlace.width());
+        QVERIFY(deleteSeen.width() >= Check(ControlId::kDeleteCorrupted)->sizeHint().width());
+        QVERIFY(
+            deleteSeen.right() <
+            FindControl<QGroupBox>(dialog.get(), ControlId::kPicturesGroup)->geometry().right());
         QCOMPARE(FindControl<QGroupBox>(dialog.get(), ControlId::kPicturesGroup)->geometry(),
                  units.ToPixels(1, 53, 105, 72));
         QCOMPARE(List(ControlId::kPortList)->geometry().topLeft(),

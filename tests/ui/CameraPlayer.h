@@ -1,0 +1,37 @@
+#pragma once
+
+#include "tools/camsim/Camera.h"
+
+#include <QImage>
+#include <atomic>
+#include <thread>
+
+namespace uitest {
+
+// A test picture with something to see in it: colour bands, a frame and a
+// caption, as a JPEG.
+QImage TestCardImage(int width, int height);
+camsim::PictureSpec TestCardPicture(int width, int height);
+
+// The camera at the far end of a test line, sending one picture after
+// another on a thread of its own until stopped.
+class CameraPlayer {
+public:
+    CameraPlayer(int lineDescriptor, camsim::PictureSpec picture);
+    ~CameraPlayer();
+    CameraPlayer(const CameraPlayer&) = delete;
+    CameraPlayer& operator=(const CameraPlayer&) = delete;
+
+    // Pictures that went through with every acknowledgement.
+    int Completed() const { return completed; }
+    // Stops sending and waits for the thread.
+    void Stop();
+
+private:
+    camsim::PictureSpec picture;
+    camsim::Camera camera;
+    std::atomic<int> completed{0};
+    std::thread thread;
+};
+
+} // namespace uitest
