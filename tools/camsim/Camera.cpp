@@ -174,7 +174,14 @@ bool Camera::Transfer::SendBlock(std::uint32_t index, const BlockBounds& bounds)
         if (!Write(rest)) {
             return false;
         }
-        pictureValue ^= XorOf(sent) ^ (BlockChecks() && !cutHere ? check : 0);
+        // A receiver folds a block into its value only once all of the
+        // block's data have come; a block cut off in the middle never counts.
+        if (allowed == bounds.length) {
+            pictureValue ^= XorOf(sent);
+        }
+        if (BlockChecks() && !cutHere) {
+            pictureValue ^= check;
+        }
         if (cutHere) {
             return End(ReadTrailingAcks() == LineStatus::Stopped ? Outcome::Stopped
                                                                  : Outcome::CutShort);
