@@ -2,6 +2,7 @@
 
 #include "ApplicationName.h"
 #include "CZelnor2Dlg.h"
+#include "DibMessageBoxes.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -12,6 +13,7 @@ int RunApplication(int argc, char** argv) {
     QCoreApplication::setApplicationName(ApplicationName());
     QSettings::setDefaultFormat(QSettings::IniFormat);
 
+    const DibMessageBoxes bitmapMessages;
     CZelnor2Dlg dialog;
     dialog.exec();
     return 0;
