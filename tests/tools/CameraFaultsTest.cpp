@@ -26,7 +26,7 @@ TEST_F(CameraFaultsTest, GarbageComesBeforeTheSynchronisationPair) {
     camsim::PictureSpec spec = Streaming(10);
     spec.faults.garbage = {0x01, 0x55, 0x07, 0xAA, 0xFF};
     Start(spec);
-    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    const Bytes wire = receiver->ReadExpected(5 + 2 + 19 + 11);
     ASSERT_EQ(wire.size(), 5u + 2u + 19u + 11u);
     EXPECT_EQ(Slice(wire, 0, 7), (Bytes{0x01, 0x55, 0x07, 0xAA, 0xFF, 0x55, 0xAA}));
     EXPECT_EQ(Slice(wire, 7, 19), Header(640, 480, 10, 256, 1, 0));
@@ -111,7 +111,7 @@ TEST_F(CameraFaultsTest, WithoutAcksAWrongCheckByteIsFollowedByTheResend) {
     camsim::PictureSpec spec = Streaming(300);
     spec.faults.wrongCheckSends[0] = 1;
     Start(spec);
-    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    const Bytes wire = receiver->ReadExpected(21 + 257 + 257 + 45);
     const Bytes good = WithCheck(Slice(spec.data, 0, 256));
     Bytes bad = good;
     bad.back() ^= 0xFF;
@@ -126,7 +126,7 @@ TEST_F(CameraFaultsTest, WrongCheckBytesOnEverySendEndThePicture) {
     camsim::PictureSpec spec = Streaming(300);
     spec.faults.wrongCheckSends[0] = 5;
     Start(spec);
-    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    const Bytes wire = receiver->ReadExpected(21 + 3 * 257);
     EXPECT_EQ(wire.size(), 21u + 3u * 257u) << "three sends, then the camera gives up";
     EXPECT_EQ(Finish().outcome, Outcome::ResendsExhausted);
 }
@@ -146,7 +146,7 @@ TEST_F(CameraFaultsTest, SilenceInsideABlock) {
 
 TEST_F(CameraFaultsTest, AnAnswerDuringASilenceIsReportedAsUnexpected) {
     camsim::PictureSpec spec = PatternPicture(512);
-    spec.faults.silence = camsim::Silence{0, 10, 300};
+    spec.faults.silence = camsim::Silence{0, 10, 600};
     camsim::CameraOptions options = Unpaced();
     options.ackTimeout = 200ms;
     Start(spec, options);
@@ -163,9 +163,7 @@ TEST_F(CameraFaultsTest, AnAnswerDuringASilenceIsReportedAsUnexpected) {
 TEST_F(CameraFaultsTest, APictureCutShortStopsMidBlockAndHearsTheReceiverOut) {
     camsim::PictureSpec spec = PatternPicture(600);
     spec.faults.cutShortAfter = 300;
-    camsim::CameraOptions options = Unpaced();
-    options.ackTimeout = 300ms;
-    Start(spec, options);
+    Start(spec);
     AckHeader();
     const Bytes block0 = receiver->ReadExactly(257);
     receiver->Write(Bytes{block0.back()});
@@ -185,9 +183,7 @@ TEST_F(CameraFaultsTest, APictureCutShortStopsMidBlockAndHearsTheReceiverOut) {
 TEST_F(CameraFaultsTest, ACutAtTheEndOfABlockDropsItsCheckByte) {
     camsim::PictureSpec spec = PatternPicture(600);
     spec.faults.cutShortAfter = 256;
-    camsim::CameraOptions options = Unpaced();
-    options.ackTimeout = 300ms;
-    Start(spec, options);
+    Start(spec);
     AckHeader();
     EXPECT_EQ(receiver->Read(256), Slice(spec.data, 0, 256));
     EXPECT_TRUE(receiver->ReadUntilQuiet(200ms).empty()) << "no check byte";
@@ -209,14 +205,14 @@ TEST_F(CameraFaultsTest, AWrongFinalCheckByte) {
     spec.blockSize = 0;
     spec.faults.wrongFinalCheck = true;
     Start(spec);
-    const Bytes wire = receiver->ReadUntilQuiet(150ms);
+    const Bytes wire = receiver->ReadExpected(21 + 251);
     ASSERT_EQ(wire.size(), 21u + 251u);
     EXPECT_EQ(Slice(wire, 21, 250), spec.data);
     EXPECT_NE(wire.back(), XorOf(spec.data));
 
     spec.faults = {};
     Start(spec);
-    const Bytes right = receiver->ReadUntilQuiet(150ms);
+    const Bytes right = receiver->ReadExpected(21 + 251);
     ASSERT_EQ(right.size(), 21u + 251u);
     EXPECT_EQ(right.back(), XorOf(spec.data));
 }

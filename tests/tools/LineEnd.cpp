@@ -65,6 +65,13 @@ Bytes LineEnd::ReadExactly(std::size_t count, std::chrono::milliseconds limit) {
     return bytes;
 }
 
+Bytes LineEnd::ReadExpected(std::size_t count) {
+    Bytes bytes = Read(count, 10s);
+    const Bytes more = ReadUntilQuiet(100ms);
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    return bytes;
+}
+
 Bytes LineEnd::ReadUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
     const Clock::time_point deadline = Clock::now() + limit;
     Bytes bytes;

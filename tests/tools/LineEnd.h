@@ -28,6 +28,9 @@ public:
     Bytes Read(std::size_t count, std::chrono::milliseconds limit = 5s);
     // Exactly count bytes; throws (failing the test) when fewer arrive.
     Bytes ReadExactly(std::size_t count, std::chrono::milliseconds limit = 5s);
+    // The count bytes a test expects (waiting generously for them) and any
+    // that follow at once: a slow machine cannot cut the wire short.
+    Bytes ReadExpected(std::size_t count);
     // Everything until nothing has come for quiet (or limit has passed).
     Bytes ReadUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit = 10s);
     void Write(const Bytes& bytes);
