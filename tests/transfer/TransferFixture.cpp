@@ -63,6 +63,24 @@ camsim::CameraOptions Unpaced() {
     return options;
 }
 
+::testing::AssertionResult FileHolds(const std::string& path,
+                                     const std::vector<std::uint8_t>& bytes) {
+    if (!testsupport::FileExists(path)) {
+        return ::testing::AssertionFailure() << path << " does not exist";
+    }
+    const std::string held = testsupport::ReadFile(path);
+    const std::string expected(bytes.begin(), bytes.end());
+    if (held == expected) {
+        return ::testing::AssertionSuccess();
+    }
+    std::size_t at = 0;
+    while (at < held.size() && at < expected.size() && held[at] == expected[at]) {
+        ++at;
+    }
+    return ::testing::AssertionFailure() << path << " holds " << held.size() << " bytes, "
+                                         << expected.size() << " expected; they part at " << at;
+}
+
 void TransferTest::SetUp() {
     ASSERT_TRUE(port.Open(1, 115200, "n,8,1")) << port.LastOpenError();
     port.ClearBuffer();

@@ -47,6 +47,11 @@ public:
 
 std::vector<std::uint8_t> PatternBytes(std::size_t count, std::uint32_t seed = 7);
 
+// Whether the file holds exactly these bytes; says where they part if not,
+// instead of printing both.
+::testing::AssertionResult FileHolds(const std::string& path,
+                                     const std::vector<std::uint8_t>& bytes);
+
 // The camera writing as fast as the line takes bytes, the usual case here.
 camsim::CameraOptions Unpaced();
 

@@ -1,0 +1,278 @@
+#include "TransferFixture.h"
+
+#include "transfer/ConnectSemaphore.h"
+#include "transfer/FreeSpaceRule.h"
+#include "transfer/WorkerTesting.h"
+#include "transfer/WorkerThread.h"
+#include "transfer/Workers.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+using namespace transfertest;
+using testsupport::FileExists;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+// Waits, with a generous limit against hangs, until condition holds.
+template <typename Condition>
+bool Eventually(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+class WorkersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        context.port = 1;
+        context.speed = 115200;
+        context.connectedSpeed = 115200;
+        context.SetDisplayFileName(dir / "temp.jpg");
+    }
+    void TearDown() override {
+        context.stopRequest = 1;
+        worker.Join();
+        transfer::SetFreeSpaceQueryForTesting({});
+        SetCaptureCounterStartForTesting(0);
+    }
+
+    // Starts a picture worker, lets the camera send the pictures once the
+    // worker listens, then stops the worker (unless it ended by itself) and
+    // waits for it.
+    std::vector<camsim::SendResult> Run(WorkerThread::Procedure procedure,
+                                        const std::vector<camsim::PictureSpec>& pictures,
+                                        camsim::CameraOptions options = Unpaced()) {
+        context.stopRequest = 0;
+        context.SetStatusText("");
+        EXPECT_TRUE(worker.Start(procedure, &context));
+        EXPECT_TRUE(Eventually([&] {
+            return context.StatusText() == "Waiting for valid header..." || !worker.IsRunning();
+        }));
+        camsim::Camera camera(line.Master(), options);
+        std::vector<camsim::SendResult> results;
+        for (const auto& picture : pictures) {
+            results.push_back(camera.Send(picture));
+        }
+        // The last picture is stored once the worker waits for the next one.
+        Eventually([&] {
+            return context.StatusText() == "Waiting for valid header..." || !worker.IsRunning();
+        });
+        context.stopRequest = 1;
+        EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+        return results;
+    }
+
+    static camsim::PictureSpec Picture(std::size_t size) {
+        camsim::PictureSpec picture;
+        picture.data = PatternBytes(size, static_cast<std::uint32_t>(size));
+        return picture;
+    }
+    static camsim::PictureSpec BadHeader(std::size_t size) {
+        camsim::PictureSpec picture = Picture(size);
+        picture.faults.wrongHeaderSum = true;
+        return picture;
+    }
+    static camsim::CameraOptions QuickGiveUp() {
+        camsim::CameraOptions options = Unpaced();
+        options.ackTimeout = std::chrono::milliseconds(200);
+        return options;
+    }
+
+    TestLanguage language;
+    testsupport::LinkedPort line{1};
+    testsupport::TempDir dir;
+    WorkerContext context;
+    WorkerThread worker;
+};
+
+} // namespace
+
+TEST_F(WorkersTest, ConnectToAMissingPortChangesNothing) {
+    line.LinkAlso(2, dir / "no-such-device");
+    context.port = 2;
+    context.SetStatusText("earlier text");
+    ConnectWorker(&context);
+    EXPECT_EQ(context.connected, 0);
+    EXPECT_EQ(context.StatusText(), "earlier text");
+}
+
+TEST_F(WorkersTest, ConnectMarksTheLinkAndClosesThePortWithoutSending) {
+    context.connectedSpeed = 0;
+    context.speed = 57600;
+    ConnectWorker(&context);
+    EXPECT_EQ(context.connected, 1);
+    EXPECT_EQ(context.connectedSpeed, 57600);
+    EXPECT_EQ(context.StatusText(), "");
+    EXPECT_TRUE(line.Receive(1, std::chrono::milliseconds(100)).empty());
+    SerialPort again;
+    EXPECT_TRUE(again.Open(1, 57600, "n,8,1")) << "the port was closed again";
+}
+
+TEST_F(WorkersTest, StopWhileWaitingForTheConnectSemaphore) {
+    ConnectSemaphore().acquire();
+    context.stopRequest = 0;
+    ASSERT_TRUE(worker.Start(ConnectWorker, &context));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_TRUE(worker.IsRunning()) << "it waits for the semaphore";
+    context.stopRequest = 1;
+    EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }, std::chrono::seconds(5)));
+    ConnectSemaphore().release();
+    EXPECT_EQ(context.connected, 0);
+}
+
+TEST_F(WorkersTest, DisconnectAlwaysLeavesItsText) {
+    context.connected = 1;
+    DisconnectWorker(&context);
+    EXPECT_EQ(context.connected, 0);
+    EXPECT_EQ(context.connectedSpeed, 0);
+    EXPECT_EQ(context.StatusText(), kDisconnected);
+    context.SetStatusText("");
+    DisconnectWorker(&context);
+    EXPECT_EQ(context.StatusText(), kDisconnected);
+}
+
+TEST_F(WorkersTest, CaptureNumbersEveryAttempt) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    const auto first = Picture(3000);
+    const auto third = Picture(2000);
+    Run(ContinuousCaptureWorker, {first, BadHeader(100), third}, QuickGiveUp());
+    EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", first.data));
+    EXPECT_FALSE(FileExists(dir / "shot00000001.jpg")) << "the failed attempt used number 1";
+    EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", third.data));
+    EXPECT_TRUE(FileHolds(dir / "temp.jpg", third.data)) << "the newest good picture";
+    EXPECT_EQ(context.newPicture, 1);
+}
+
+TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
+    SetCaptureCounterStartForTesting(99999999);
+    context.SetCaptureBasePath(dir / "shot");
+    const auto first = Picture(500);
+    const auto second = Picture(600);
+    Run(ContinuousCaptureWorker, {first, second});
+    EXPECT_TRUE(FileHolds(dir / "shot99999999", first.data));
+    EXPECT_TRUE(FileHolds(dir / "shot100000000", second.data));
+}
+
+TEST_F(WorkersTest, DeleteCorruptedRemovesAnEarlierRunsFileOfAFailedNumber) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    for (const int deleteCorrupted : {0, 1}) {
+        WriteFile(dir / "shot00000000.jpg", "from an earlier run");
+        WriteFile(dir / "shot00000001.jpg", "from an earlier run");
+        context.deleteCorrupted = deleteCorrupted;
+        const auto good = Picture(700);
+        Run(ContinuousCaptureWorker, {BadHeader(100), good}, QuickGiveUp());
+        // A second run starts again at 0 and replaces what it receives.
+        EXPECT_TRUE(FileHolds(dir / "shot00000001.jpg", good.data));
+        if (deleteCorrupted) {
+            EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
+        } else {
+            EXPECT_EQ(ReadFile(dir / "shot00000000.jpg"), "from an earlier run");
+        }
+    }
+}
+
+TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    context.checkFreeSpace = 1;
+    std::uint64_t freeBytes = 5000;
+    transfer::SetFreeSpaceQueryForTesting(
+        [&](const std::string&) -> std::optional<std::uint64_t> { return freeBytes; });
+
+    // Equal to the limit goes on.
+    context.freeSpaceLimit = 5000;
+    Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});
+    EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+
+    // Below the limit: the worker ends by itself after the current picture.
+    context.freeSpaceLimit = 5001;
+    context.stopRequest = 0;
+    context.SetStatusText("");
+    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
+    ASSERT_TRUE(Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    camsim::Camera camera(line.Master(), Unpaced());
+    const auto stored = Picture(400);
+    camera.Send(stored);
+    EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+    EXPECT_EQ(context.stopRequest, 0) << "it ended without being asked";
+    EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", stored.data));
+
+    // A limit of 0, four GiB or more free, or a failed query never stop it.
+    for (const auto& [limit, space] :
+         {std::pair<std::uint32_t, std::uint64_t>{0, 0},
+          std::pair<std::uint32_t, std::uint64_t>{4294967295u, std::uint64_t{1} << 32}}) {
+        context.freeSpaceLimit = limit;
+        freeBytes = space;
+        Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});
+        EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+    }
+    transfer::SetFreeSpaceQueryForTesting(
+        [](const std::string&) -> std::optional<std::uint64_t> { return std::nullopt; });
+    context.freeSpaceLimit = 4294967295u;
+    Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});
+    EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+}
+
+TEST_F(WorkersTest, CaptureOnAPortThatDoesNotOpen) {
+    line.LinkAlso(3, dir / "no-such-device");
+    context.port = 3;
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    EXPECT_EQ(ContinuousCaptureWorker(&context), 1u);
+    EXPECT_EQ(context.StatusText(), "Error open Com3!");
+}
+
+TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    context.deleteCorrupted = 1;
+    auto slow = Picture(3000);
+    slow.faults.silence = camsim::Silence{2, 10, 250};
+    context.stopRequest = 0;
+    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
+    ASSERT_TRUE(Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    camsim::Camera camera(line.Master(), QuickGiveUp());
+    std::thread stopper([&] {
+        Eventually([&] { return context.StatusText().rfind("Pic ", 0) == 0; });
+        context.stopRequest = 1;
+    });
+    camera.Send(slow);
+    stopper.join();
+    EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+    EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
+    EXPECT_FALSE(FileExists(dir / "temp.jpg"));
+}
+
+TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
+    context.stopRequest = 0;
+    ASSERT_TRUE(worker.Start(LiveWorker, &context));
+    ASSERT_TRUE(Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    camsim::Camera camera(line.Master(), QuickGiveUp());
+    const auto good = Picture(4000);
+    camera.Send(good);
+    ASSERT_TRUE(Eventually([&] { return context.newPicture == 1; }));
+    EXPECT_TRUE(FileHolds(dir / "temp.jpg", good.data));
+
+    // A failed transfer leaves no display file until the next good picture.
+    context.newPicture = 0;
+    auto cut = Picture(4000);
+    cut.faults.cutShortAfter = 1000;
+    camera.Send(cut);
+    ASSERT_TRUE(Eventually([&] { return !FileExists(dir / "temp.jpg"); }));
+    const auto next = Picture(3000);
+    camera.Send(next);
+    ASSERT_TRUE(Eventually([&] { return context.newPicture == 1; }));
+    EXPECT_TRUE(FileHolds(dir / "temp.jpg", next.data));
+
+    // Stopping while it waits for the next picture fails that transfer, so
+    // the display file goes as the worker ends, and nothing else is left.
+    context.stopRequest = 1;
+    ASSERT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
