@@ -16,16 +16,16 @@ protected:
     // A picture that streams without acknowledgements, so that the whole
     // wire can be read at once.
     static camsim::PictureSpec Streaming(std::size_t size) {
-        camsim::PictureSpec spec = PatternPicture(size);
-        spec.ackFlag = 0;
-        return spec;
+        camsim::PictureSpec outgoing = PatternPicture(size);
+        outgoing.ackFlag = 0;
+        return outgoing;
     }
 };
 
 TEST_F(CameraFaultsTest, GarbageComesBeforeTheSynchronisationPair) {
-    camsim::PictureSpec spec = Streaming(10);
-    spec.faults.garbage = {0x01, 0x55, 0x07, 0xAA, 0xFF};
-    Start(spec);
+    camsim::PictureSpec outgoing = Streaming(10);
+    outgoing.faults.garbage = {0x01, 0x55, 0x07, 0xAA, 0xFF};
+    Start(outgoing);
     const Bytes wire = receiver->ReadExpected(5 + 2 + 19 + 11);
     ASSERT_EQ(wire.size(), 5u + 2u + 19u + 11u);
     EXPECT_EQ(Slice(wire, 0, 7), (Bytes{0x01, 0x55, 0x07, 0xAA, 0xFF, 0x55, 0xAA}));
@@ -38,9 +38,9 @@ TEST_F(CameraFaultsTest, AWrongHeaderSumOrExclusiveOrLeavesTheOtherRight) {
     options.ackTimeout = 150ms;
     const Bytes right = Header(640, 480, 10, 256, 1, 1);
 
-    camsim::PictureSpec spec = PatternPicture(10);
-    spec.faults.wrongHeaderSum = true;
-    Start(spec, options);
+    camsim::PictureSpec outgoing = PatternPicture(10);
+    outgoing.faults.wrongHeaderSum = true;
+    Start(outgoing, options);
     Bytes header = Slice(receiver->ReadExactly(21), 2, 19);
     EXPECT_EQ(Slice(header, 0, 17), Slice(right, 0, 17));
     EXPECT_NE(header[17], right[17]);
@@ -49,9 +49,9 @@ TEST_F(CameraFaultsTest, AWrongHeaderSumOrExclusiveOrLeavesTheOtherRight) {
     EXPECT_EQ(result.outcome, Outcome::HeaderNotAcknowledged);
     EXPECT_TRUE(receiver->ReadUntilQuiet(100ms).empty());
 
-    spec.faults = {};
-    spec.faults.wrongHeaderXor = true;
-    Start(spec, options);
+    outgoing.faults = {};
+    outgoing.faults.wrongHeaderXor = true;
+    Start(outgoing, options);
     header = Slice(receiver->ReadExactly(21), 2, 19);
     EXPECT_EQ(header[17], right[17]);
     EXPECT_NE(header[18], right[18]);
@@ -59,14 +59,14 @@ TEST_F(CameraFaultsTest, AWrongHeaderSumOrExclusiveOrLeavesTheOtherRight) {
 }
 
 TEST_F(CameraFaultsTest, AWrongCheckByteForTwoSendsIsResentUntilRight) {
-    camsim::PictureSpec spec = PatternPicture(600);
-    spec.faults.wrongCheckSends[1] = 2;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(600);
+    outgoing.faults.wrongCheckSends[1] = 2;
+    Start(outgoing);
     AckHeader();
     const Bytes block0 = receiver->ReadExactly(257);
-    EXPECT_EQ(block0, WithCheck(Slice(spec.data, 0, 256)));
+    EXPECT_EQ(block0, WithCheck(Slice(outgoing.data, 0, 256)));
     receiver->Write(Bytes{block0.back()});
-    const Bytes good = WithCheck(Slice(spec.data, 256, 256));
+    const Bytes good = WithCheck(Slice(outgoing.data, 256, 256));
     for (int send = 1; send <= 3; ++send) {
         const Bytes block1 = receiver->ReadExactly(257);
         EXPECT_EQ(Slice(block1, 0, 256), Slice(good, 0, 256));
@@ -92,9 +92,9 @@ TEST_F(CameraFaultsTest, AWrongCheckByteForTwoSendsIsResentUntilRight) {
 }
 
 TEST_F(CameraFaultsTest, TheFinalValueExpectedCountsRejectedSends) {
-    camsim::PictureSpec spec = PatternPicture(100);
-    spec.faults.wrongCheckSends[0] = 1;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(100);
+    outgoing.faults.wrongCheckSends[0] = 1;
+    Start(outgoing);
     AckHeader();
     const Bytes bad = receiver->ReadExactly(101);
     receiver->Write(Bytes{XorOf(bad, 0, 100)});
@@ -108,48 +108,48 @@ TEST_F(CameraFaultsTest, TheFinalValueExpectedCountsRejectedSends) {
 }
 
 TEST_F(CameraFaultsTest, WithoutAcksAWrongCheckByteIsFollowedByTheResend) {
-    camsim::PictureSpec spec = Streaming(300);
-    spec.faults.wrongCheckSends[0] = 1;
-    Start(spec);
+    camsim::PictureSpec outgoing = Streaming(300);
+    outgoing.faults.wrongCheckSends[0] = 1;
+    Start(outgoing);
     const Bytes wire = receiver->ReadExpected(21 + 257 + 257 + 45);
-    const Bytes good = WithCheck(Slice(spec.data, 0, 256));
+    const Bytes good = WithCheck(Slice(outgoing.data, 0, 256));
     Bytes bad = good;
     bad.back() ^= 0xFF;
     ASSERT_EQ(wire.size(), 21u + 257u + 257u + 45u);
     EXPECT_EQ(Slice(wire, 21, 257), bad);
     EXPECT_EQ(Slice(wire, 278, 257), good);
-    EXPECT_EQ(Slice(wire, 535, 45), WithCheck(Slice(spec.data, 256, 44)));
+    EXPECT_EQ(Slice(wire, 535, 45), WithCheck(Slice(outgoing.data, 256, 44)));
     EXPECT_EQ(Finish().blocks[0].sends, 2);
 }
 
 TEST_F(CameraFaultsTest, WrongCheckBytesOnEverySendEndThePicture) {
-    camsim::PictureSpec spec = Streaming(300);
-    spec.faults.wrongCheckSends[0] = 5;
-    Start(spec);
+    camsim::PictureSpec outgoing = Streaming(300);
+    outgoing.faults.wrongCheckSends[0] = 5;
+    Start(outgoing);
     const Bytes wire = receiver->ReadExpected(21 + 3 * 257);
     EXPECT_EQ(wire.size(), 21u + 3u * 257u) << "three sends, then the camera gives up";
     EXPECT_EQ(Finish().outcome, Outcome::ResendsExhausted);
 }
 
 TEST_F(CameraFaultsTest, SilenceInsideABlock) {
-    camsim::PictureSpec spec = Streaming(512);
-    spec.faults.silence = camsim::Silence{1, 100, 400};
-    Start(spec);
+    camsim::PictureSpec outgoing = Streaming(512);
+    outgoing.faults.silence = camsim::Silence{1, 100, 400};
+    Start(outgoing);
     EXPECT_EQ(receiver->Read(21 + 257 + 100).size(), 378u);
     const auto before = std::chrono::steady_clock::now();
     const Bytes rest = receiver->Read(157, 10s);
     const auto gap = std::chrono::steady_clock::now() - before;
-    EXPECT_EQ(rest, Slice(WithCheck(Slice(spec.data, 256, 256)), 100, 157));
+    EXPECT_EQ(rest, Slice(WithCheck(Slice(outgoing.data, 256, 256)), 100, 157));
     EXPECT_GE(gap, 300ms);
     EXPECT_EQ(Finish().outcome, Outcome::Completed);
 }
 
 TEST_F(CameraFaultsTest, AnAnswerDuringASilenceIsReportedAsUnexpected) {
-    camsim::PictureSpec spec = PatternPicture(512);
-    spec.faults.silence = camsim::Silence{0, 10, 600};
+    camsim::PictureSpec outgoing = PatternPicture(512);
+    outgoing.faults.silence = camsim::Silence{0, 10, 600};
     camsim::CameraOptions options = Unpaced();
     options.ackTimeout = 200ms;
-    Start(spec, options);
+    Start(outgoing, options);
     AckHeader();
     EXPECT_EQ(receiver->Read(10).size(), 10u);
     // A receiver that gives up during the silence sends its final ack.
@@ -161,13 +161,13 @@ TEST_F(CameraFaultsTest, AnAnswerDuringASilenceIsReportedAsUnexpected) {
 }
 
 TEST_F(CameraFaultsTest, APictureCutShortStopsMidBlockAndHearsTheReceiverOut) {
-    camsim::PictureSpec spec = PatternPicture(600);
-    spec.faults.cutShortAfter = 300;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(600);
+    outgoing.faults.cutShortAfter = 300;
+    Start(outgoing);
     AckHeader();
     const Bytes block0 = receiver->ReadExactly(257);
     receiver->Write(Bytes{block0.back()});
-    EXPECT_EQ(receiver->Read(44), Slice(spec.data, 256, 44));
+    EXPECT_EQ(receiver->Read(44), Slice(outgoing.data, 256, 44));
     EXPECT_TRUE(receiver->ReadUntilQuiet(200ms).empty()) << "nothing after the cut";
     // The receiver gives up the unfinished block without folding it into its
     // value: only block 0 and its check byte count, which cancel out.
@@ -181,17 +181,17 @@ TEST_F(CameraFaultsTest, APictureCutShortStopsMidBlockAndHearsTheReceiverOut) {
 }
 
 TEST_F(CameraFaultsTest, ACutAtTheEndOfABlockDropsItsCheckByte) {
-    camsim::PictureSpec spec = PatternPicture(600);
-    spec.faults.cutShortAfter = 256;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(600);
+    outgoing.faults.cutShortAfter = 256;
+    Start(outgoing);
     AckHeader();
-    EXPECT_EQ(receiver->Read(256), Slice(spec.data, 0, 256));
+    EXPECT_EQ(receiver->Read(256), Slice(outgoing.data, 0, 256));
     EXPECT_TRUE(receiver->ReadUntilQuiet(200ms).empty()) << "no check byte";
     // A receiver takes the block without its check byte, answers it, rejects
     // it, waits for the resend in vain and ends with its final ack: both
     // answers reach the camera, the last one counts as the final ack.
-    const std::uint8_t blockValue = XorOf(spec.data, 0, 255);
-    receiver->Write(Bytes{blockValue, XorOf(spec.data, 0, 256)});
+    const std::uint8_t blockValue = XorOf(outgoing.data, 0, 255);
+    receiver->Write(Bytes{blockValue, XorOf(outgoing.data, 0, 256)});
 
     const SendResult result = Finish();
     EXPECT_EQ(result.outcome, Outcome::CutShort);
@@ -201,20 +201,20 @@ TEST_F(CameraFaultsTest, ACutAtTheEndOfABlockDropsItsCheckByte) {
 }
 
 TEST_F(CameraFaultsTest, AWrongFinalCheckByte) {
-    camsim::PictureSpec spec = Streaming(250);
-    spec.blockSize = 0;
-    spec.faults.wrongFinalCheck = true;
-    Start(spec);
+    camsim::PictureSpec outgoing = Streaming(250);
+    outgoing.blockSize = 0;
+    outgoing.faults.wrongFinalCheck = true;
+    Start(outgoing);
     const Bytes wire = receiver->ReadExpected(21 + 251);
     ASSERT_EQ(wire.size(), 21u + 251u);
-    EXPECT_EQ(Slice(wire, 21, 250), spec.data);
-    EXPECT_NE(wire.back(), XorOf(spec.data));
+    EXPECT_EQ(Slice(wire, 21, 250), outgoing.data);
+    EXPECT_NE(wire.back(), XorOf(outgoing.data));
 
-    spec.faults = {};
-    Start(spec);
+    outgoing.faults = {};
+    Start(outgoing);
     const Bytes right = receiver->ReadExpected(21 + 251);
     ASSERT_EQ(right.size(), 21u + 251u);
-    EXPECT_EQ(right.back(), XorOf(spec.data));
+    EXPECT_EQ(right.back(), XorOf(outgoing.data));
 }
 
 } // namespace

@@ -22,13 +22,13 @@ camsim::CameraOptions CameraFixture::Unpaced() {
     return options;
 }
 
-void CameraFixture::Start(const camsim::PictureSpec& spec, camsim::CameraOptions options) {
+void CameraFixture::Start(const camsim::PictureSpec& outgoing, camsim::CameraOptions options) {
     if (sending.valid()) {
         // The previous picture is still going: end it before its camera goes.
         camera->RequestStop();
         sending.wait();
     }
-    picture = spec;
+    picture = outgoing;
     camera = std::make_unique<camsim::Camera>(pty.Master(), options);
     sending = std::async(std::launch::async, [this] { return camera->Send(picture); });
 }
@@ -49,9 +49,9 @@ Bytes CameraFixture::AckHeader() {
 }
 
 camsim::PictureSpec PatternPicture(std::size_t size) {
-    camsim::PictureSpec spec;
-    spec.data = Pattern(size);
-    return spec;
+    camsim::PictureSpec outgoing;
+    outgoing.data = Pattern(size);
+    return outgoing;
 }
 
 } // namespace camsimtest

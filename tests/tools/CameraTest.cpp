@@ -57,19 +57,19 @@ TEST_F(CameraTest, WorkedExampleGoesOutExactlyAndWaitsForEveryAck) {
 }
 
 TEST_F(CameraTest, HexTextInUpperCaseAndAcksReadInEitherCase) {
-    camsim::PictureSpec spec = PatternPicture(12345);
-    spec.encoding = Encoding::HexUpper;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(12345);
+    outgoing.encoding = Encoding::HexUpper;
+    Start(outgoing);
 
     EXPECT_EQ(receiver->Read(2), (Bytes{0xAA, 0x55}));
     EXPECT_EQ(ToText(receiver->Read(38)), "028001E000003039010000000100010001D06A");
     // A receiver answers in upper case; a lower-case answer is still read.
     receiver->Write("6a");
     const Bytes first = receiver->Read(514);
-    EXPECT_EQ(ToText(first), Hex(WithCheck(Slice(spec.data, 0, 256))));
-    receiver->Write(Hex({XorOf(spec.data, 0, 256)}));
+    EXPECT_EQ(ToText(first), Hex(WithCheck(Slice(outgoing.data, 0, 256))));
+    receiver->Write(Hex({XorOf(outgoing.data, 0, 256)}));
     const Bytes second = receiver->Read(514);
-    EXPECT_EQ(ToText(second), Hex(WithCheck(Slice(spec.data, 256, 256))));
+    EXPECT_EQ(ToText(second), Hex(WithCheck(Slice(outgoing.data, 256, 256))));
     camera->RequestStop();
 
     const SendResult result = Finish();
@@ -85,16 +85,16 @@ TEST_F(CameraTest, HexTextInUpperCaseAndAcksReadInEitherCase) {
 }
 
 TEST_F(CameraTest, HexTextInLowerCase) {
-    camsim::PictureSpec spec = PatternPicture(300);
-    spec.encoding = Encoding::HexLower;
-    spec.ackFlag = 0;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(300);
+    outgoing.encoding = Encoding::HexLower;
+    outgoing.ackFlag = 0;
+    Start(outgoing);
 
     const Bytes wire = receiver->ReadExpected(2 + 38 + 2 * (257 + 45));
     std::string expected = "\xAA\x55";
     expected += Hex(Header(640, 480, 300, 256, 1, 0), true);
-    expected += Hex(WithCheck(Slice(spec.data, 0, 256)), true);
-    expected += Hex(WithCheck(Slice(spec.data, 256, 44)), true);
+    expected += Hex(WithCheck(Slice(outgoing.data, 0, 256)), true);
+    expected += Hex(WithCheck(Slice(outgoing.data, 256, 44)), true);
     EXPECT_EQ(ToText(wire), expected);
     EXPECT_EQ(Finish().outcome, Outcome::Completed);
 }
@@ -180,15 +180,15 @@ TEST_F(CameraTest, MissingAcksEndThePictureAfterTheTimeLimit) {
 }
 
 TEST_F(CameraTest, StreamsWithoutWaitingWhenNoAcksAreAsked) {
-    camsim::PictureSpec spec = PatternPicture(250);
-    spec.ackFlag = 0;
-    spec.blockSize = 100;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(250);
+    outgoing.ackFlag = 0;
+    outgoing.blockSize = 100;
+    Start(outgoing);
     const Bytes wire = receiver->ReadExpected(2 + 19 + 250 + 3);
     ASSERT_EQ(wire.size(), 2u + 19u + 250u + 3u);
-    EXPECT_EQ(Slice(wire, 21, 101), WithCheck(Slice(spec.data, 0, 100)));
-    EXPECT_EQ(Slice(wire, 122, 101), WithCheck(Slice(spec.data, 100, 100)));
-    EXPECT_EQ(Slice(wire, 223, 51), WithCheck(Slice(spec.data, 200, 50)));
+    EXPECT_EQ(Slice(wire, 21, 101), WithCheck(Slice(outgoing.data, 0, 100)));
+    EXPECT_EQ(Slice(wire, 122, 101), WithCheck(Slice(outgoing.data, 100, 100)));
+    EXPECT_EQ(Slice(wire, 223, 51), WithCheck(Slice(outgoing.data, 200, 50)));
     const SendResult result = Finish();
     EXPECT_EQ(result.outcome, Outcome::Completed);
     EXPECT_FALSE(result.headerAck.received);
@@ -197,14 +197,14 @@ TEST_F(CameraTest, StreamsWithoutWaitingWhenNoAcksAreAsked) {
 }
 
 TEST_F(CameraTest, BlockSizeZeroSendsHundredsAndOneFinalCheckByte) {
-    camsim::PictureSpec spec = PatternPicture(250);
-    spec.blockSize = 0;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(250);
+    outgoing.blockSize = 0;
+    Start(outgoing);
     AckHeader();
-    Bytes expected = spec.data;
-    expected.push_back(XorOf(spec.data));
+    Bytes expected = outgoing.data;
+    expected.push_back(XorOf(outgoing.data));
     EXPECT_EQ(receiver->Read(251), expected) << "no per-block check bytes, no waits";
-    receiver->Write(Bytes{XorOf(spec.data)});
+    receiver->Write(Bytes{XorOf(outgoing.data)});
     const SendResult result = Finish();
     EXPECT_EQ(result.outcome, Outcome::Completed);
     ASSERT_EQ(result.blocks.size(), 3u);
@@ -214,9 +214,9 @@ TEST_F(CameraTest, BlockSizeZeroSendsHundredsAndOneFinalCheckByte) {
 }
 
 TEST_F(CameraTest, AckFlagWithOnlyItsFirstByteSetAsksForAcks) {
-    camsim::PictureSpec spec = PatternPicture(10);
-    spec.ackFlag = 0x0100;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(10);
+    outgoing.ackFlag = 0x0100;
+    Start(outgoing);
     const Bytes opening = receiver->ReadExactly(21);
     EXPECT_EQ(Slice(opening, 2, 19), Header(640, 480, 10, 256, 1, 0x0100));
     EXPECT_EQ(opening[2 + 15], 0x01);
@@ -230,23 +230,23 @@ TEST_F(CameraTest, AckFlagWithOnlyItsFirstByteSetAsksForAcks) {
 }
 
 TEST_F(CameraTest, BlockAcksWithoutCheckBytesNeverCauseAResend) {
-    camsim::PictureSpec spec = PatternPicture(150);
-    spec.blockSize = 100;
-    spec.checkFlag = 0;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(150);
+    outgoing.blockSize = 100;
+    outgoing.checkFlag = 0;
+    Start(outgoing);
     AckHeader();
-    EXPECT_EQ(receiver->Read(100), Slice(spec.data, 0, 100));
-    receiver->Write(Bytes{static_cast<std::uint8_t>(XorOf(spec.data, 0, 99) ^ 0x01)});
-    EXPECT_EQ(receiver->Read(50), Slice(spec.data, 100, 50));
-    receiver->Write(Bytes{XorOf(spec.data, 100, 49)});
-    receiver->Write(Bytes{XorOf(spec.data)});
+    EXPECT_EQ(receiver->Read(100), Slice(outgoing.data, 0, 100));
+    receiver->Write(Bytes{static_cast<std::uint8_t>(XorOf(outgoing.data, 0, 99) ^ 0x01)});
+    EXPECT_EQ(receiver->Read(50), Slice(outgoing.data, 100, 50));
+    receiver->Write(Bytes{XorOf(outgoing.data, 100, 49)});
+    receiver->Write(Bytes{XorOf(outgoing.data)});
 
     const SendResult result = Finish();
     EXPECT_EQ(result.outcome, Outcome::Completed);
     ASSERT_EQ(result.blocks.size(), 2u);
     EXPECT_EQ(result.blocks[0].sends, 1);
     EXPECT_FALSE(result.blocks[0].acks[0].Matches());
-    EXPECT_EQ(result.blocks[0].acks[0].expected, XorOf(spec.data, 0, 99));
+    EXPECT_EQ(result.blocks[0].acks[0].expected, XorOf(outgoing.data, 0, 99));
     EXPECT_TRUE(result.blocks[1].acks[0].Matches());
     EXPECT_TRUE(result.finalAck.Matches());
 }
@@ -262,10 +262,10 @@ TEST_F(CameraTest, AnEmptyPictureStillSendsOneCheckByte) {
     ASSERT_EQ(result.blocks.size(), 1u);
     EXPECT_EQ(result.blocks[0].length, 0u);
 
-    camsim::PictureSpec spec = PatternPicture(0);
-    spec.blockSize = 0;
-    spec.ackFlag = 0;
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(0);
+    outgoing.blockSize = 0;
+    outgoing.ackFlag = 0;
+    Start(outgoing);
     const Bytes wire = receiver->ReadExpected(22);
     ASSERT_EQ(wire.size(), 22u) << "header and a final check byte of 0";
     EXPECT_EQ(wire.back(), 0x00);
@@ -274,8 +274,8 @@ TEST_F(CameraTest, AnEmptyPictureStillSendsOneCheckByte) {
 
 TEST_F(CameraTest, BytesTheReceiverWasNotAskedForAreReported) {
     receiver->Write(Bytes{0x11, 0x22});
-    camsim::PictureSpec spec = PatternPicture(5);
-    Start(spec);
+    camsim::PictureSpec outgoing = PatternPicture(5);
+    Start(outgoing);
     AckHeader();
     const Bytes block = receiver->ReadExactly(6);
     receiver->Write(Bytes{block.back()});
@@ -307,14 +307,14 @@ TEST_F(CameraTest, AStopRequestEndsAWaitAtOnce) {
 }
 
 TEST_F(CameraTest, PacedOutputTakesTheTimeOfTheLine) {
-    camsim::PictureSpec spec = PatternPicture(939);
-    spec.ackFlag = 0;
-    spec.checkFlag = 0;
-    spec.blockSize = 0;
+    camsim::PictureSpec outgoing = PatternPicture(939);
+    outgoing.ackFlag = 0;
+    outgoing.checkFlag = 0;
+    outgoing.blockSize = 0;
     camsim::CameraOptions options;
     options.bitsPerSecond = 9600;
     const auto start = std::chrono::steady_clock::now();
-    Start(spec, options);
+    Start(outgoing, options);
     const Bytes wire = receiver->ReadExactly(960, 20s);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(wire.size(), 960u);
@@ -327,15 +327,15 @@ TEST_F(CameraTest, PacedOutputTakesTheTimeOfTheLine) {
 }
 
 TEST_F(CameraTest, AWriteThatNeverGoesThroughFails) {
-    camsim::PictureSpec spec = PatternPicture(4 * 1024 * 1024);
-    spec.ackFlag = 0;
+    camsim::PictureSpec outgoing = PatternPicture(4 * 1024 * 1024);
+    outgoing.ackFlag = 0;
     camsim::CameraOptions options = Unpaced();
     options.writeStall = 200ms;
-    Start(spec, options); // nobody reads the other end
+    Start(outgoing, options); // nobody reads the other end
     const SendResult result = Finish();
     EXPECT_EQ(result.outcome, Outcome::WriteFailed);
     EXPECT_FALSE(result.error.empty());
-    EXPECT_LT(result.bytesWritten, spec.data.size());
+    EXPECT_LT(result.bytesWritten, outgoing.data.size());
 }
 
 } // namespace

@@ -27,25 +27,25 @@ std::vector<std::uint32_t> Lengths(const std::vector<BlockBounds>& blocks) {
 }
 
 TEST(WireFormat, WorkedHeader) {
-    camsim::PictureSpec spec;
-    spec.data.resize(12345);
-    const auto header = camsim::HeaderBytes(spec);
+    camsim::PictureSpec outgoing;
+    outgoing.data.resize(12345);
+    const auto header = camsim::HeaderBytes(outgoing);
     EXPECT_EQ(Bytes(header.begin(), header.end()),
               (Bytes{0x02, 0x80, 0x01, 0xE0, 0x00, 0x00, 0x30, 0x39, 0x01, 0x00, 0x00, 0x00, 0x01,
                      0x00, 0x01, 0x00, 0x01, 0xD0, 0x6A}));
 }
 
 TEST(WireFormat, HeaderFieldsAreBigEndianAndAllChecked) {
-    camsim::PictureSpec spec;
-    spec.data.resize(0x01020304);
-    spec.width = 0xA1B2;
-    spec.height = 0xC3D4;
-    spec.kind = 0;
-    spec.reserved = {0x11, 0x22, 0x33};
-    spec.blockSize = 0xBEEF;
-    spec.checkFlag = 0x7F;
-    spec.ackFlag = 0x0100;
-    const auto header = camsim::HeaderBytes(spec);
+    camsim::PictureSpec outgoing;
+    outgoing.data.resize(0x01020304);
+    outgoing.width = 0xA1B2;
+    outgoing.height = 0xC3D4;
+    outgoing.kind = 0;
+    outgoing.reserved = {0x11, 0x22, 0x33};
+    outgoing.blockSize = 0xBEEF;
+    outgoing.checkFlag = 0x7F;
+    outgoing.ackFlag = 0x0100;
+    const auto header = camsim::HeaderBytes(outgoing);
     const Bytes fields{0xA1, 0xB2, 0xC3, 0xD4, 0x01, 0x02, 0x03, 0x04, 0x00,
                        0x11, 0x22, 0x33, 0xBE, 0xEF, 0x7F, 0x01, 0x00};
     EXPECT_EQ(Bytes(header.begin(), header.begin() + 17), fields);
