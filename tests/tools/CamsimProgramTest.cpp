@@ -1,7 +1,7 @@
 // The zelnor2-camsim program: its command line, and serving a real
 // photograph over a linked pseudo-terminal and over a device.
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 #include "LineEnd.h"
 #include "WireBytes.h"
 #include "tests/support/TempDir.h"
@@ -13,6 +13,8 @@
 #include <thread>
 
 namespace camsimtest {
+
+using testsupport::ChildProcess;
 namespace {
 
 const std::string kProgram = ZELNOR2_CAMSIM_PATH;

@@ -9,7 +9,7 @@
 
 extern char** environ;
 
-namespace camsimtest {
+namespace testsupport {
 
 namespace {
 
@@ -92,10 +92,19 @@ int ChildProcess::Wait(std::chrono::milliseconds limit) {
 }
 
 bool ChildProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
+    return WaitFor(output, text, limit);
+}
+
+bool ChildProcess::WaitForErrors(const std::string& text, std::chrono::milliseconds limit) {
+    return WaitFor(errors, text, limit);
+}
+
+bool ChildProcess::WaitFor(const std::string& stream, const std::string& text,
+                           std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         Collect();
-        if (output.find(text) != std::string::npos) {
+        if (stream.find(text) != std::string::npos) {
             return true;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
@@ -111,4 +120,4 @@ void ChildProcess::Signal(int signal) {
     }
 }
 
-} // namespace camsimtest
+} // namespace testsupport

@@ -5,7 +5,7 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace camsimtest {
+namespace testsupport {
 
 // A program run by a test, its standard output and error collected. A child
 // still running when the object goes is killed, so a failed test leaves no
@@ -23,6 +23,8 @@ public:
     int Wait(std::chrono::milliseconds limit);
     // Waits until the standard output holds text; false when the limit passed.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit);
+    // The same for the standard error.
+    bool WaitForErrors(const std::string& text, std::chrono::milliseconds limit);
     void Signal(int signal);
 
     const std::string& Output() const { return output; }
@@ -31,6 +33,8 @@ public:
 private:
     // Moves what the child has written so far into output and errors.
     void Collect();
+    bool WaitFor(const std::string& stream, const std::string& text,
+                 std::chrono::milliseconds limit);
 
     pid_t pid = -1;
     int outputPipe = -1;
@@ -40,4 +44,4 @@ private:
     std::string errors;
 };
 
-} // namespace camsimtest
+} // namespace testsupport
