@@ -1,0 +1,180 @@
+#include "serial/SerialPort.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/LinkedPort.h"
+#include "tests/support/TempDir.h"
+#include "tools/camsim/Camera.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+#include <thread>
+
+using namespace std::chrono_literals;
+using testsupport::ChildProcess;
+using testsupport::FileExists;
+using testsupport::ReadFile;
+
+namespace {
+
+const std::string kProgram = ZELNOR2_PROGRAM;
+
+camsim::PictureSpec Picture(std::size_t size, std::uint32_t seed) {
+    camsim::PictureSpec picture;
+    std::mt19937 random(seed);
+    picture.data.resize(size);
+    for (auto& byte : picture.data) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return picture;
+}
+
+std::string AsText(const camsim::PictureSpec& picture) {
+    return std::string(picture.data.begin(), picture.data.end());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+camsim::CameraOptions Unpaced() {
+    camsim::CameraOptions options;
+    options.bitsPerSecond = 0;
+    options.ackTimeout = 500ms;
+    return options;
+}
+
+// The program in a working folder of its own, talking to COM1 of the test's
+// line; the test plays the camera.
+class HeadlessProgramTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ChildProcess> Start(std::vector<std::string> options) {
+        std::vector<std::string> args{"/usr/bin/env", "-C", work.Path(), kProgram};
+        args.insert(args.end(), options.begin(), options.end());
+        return std::make_unique<ChildProcess>(args);
+    }
+    // The program listens once it shows that it waits for a header.
+    static bool Listening(ChildProcess& program) {
+        return program.WaitForErrors("Waiting for valid header...", 20s);
+    }
+
+    testsupport::LinkedPort line{1};
+    testsupport::TempDir work;
+    testsupport::TempDir pictures;
+};
+
+} // namespace
+
+TEST_F(HeadlessProgramTest, BadCommandLinesGetTheUsageAndStatus64) {
+    for (const auto& options :
+         {std::vector<std::string>{"--capture", "x", "--port", "1"},
+          std::vector<std::string>{"--live", "x", "--port", "12", "--speed", "9600"},
+          std::vector<std::string>{"--capture", "x", "--port", "1", "--speed", "9600",
+                                   "--frobnicate"}}) {
+        auto program = Start(options);
+        EXPECT_EQ(program->Wait(10s), 64);
+        EXPECT_NE(program->Errors().find("usage:"), std::string::npos) << program->Errors();
+    }
+    auto help = Start({"--help"});
+    EXPECT_EQ(help->Wait(10s), 0);
+    EXPECT_NE(help->Output().find("--capture PATH"), std::string::npos);
+}
+
+TEST_F(HeadlessProgramTest, PortThatDoesNotOpenIsNamedWithTheReason) {
+    line.LinkAlso(2, work / "unplugged-adapter");
+    auto program = Start({"--capture", pictures / "shot.jpg", "--port", "2", "--speed", "115200"});
+    EXPECT_EQ(program->Wait(10s), 2);
+    EXPECT_NE(program->Errors().find("COM2"), std::string::npos) << program->Errors();
+    EXPECT_NE(program->Errors().find("unplugged-adapter"), std::string::npos) << program->Errors();
+}
+
+TEST_F(HeadlessProgramTest, CaptureStopsAfterCountPicturesWithTheFilesOnDisk) {
+    auto program = Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
+                          "--count", "3", "--delete-corrupted"});
+    ASSERT_TRUE(Listening(*program)) << program->Errors();
+    camsim::Camera camera(line.Master(), Unpaced());
+    const auto first = Picture(5000, 1);
+    auto broken = Picture(3000, 2);
+    broken.faults.cutShortAfter = 1000;
+    const auto second = Picture(7000, 3);
+    const auto third = Picture(100, 4);
+    for (const camsim::PictureSpec* picture :
+         std::initializer_list<const camsim::PictureSpec*>{&first, &broken, &second, &third}) {
+        camera.Send(*picture);
+    }
+    ASSERT_EQ(program->Wait(20s), 0) << program->Errors();
+    EXPECT_EQ(Lines(program->Output()), (std::vector<std::string>{pictures / "shot00000000.jpg",
+                                                                  pictures / "shot00000002.jpg",
+                                                                  pictures / "shot00000003.jpg"}));
+    EXPECT_EQ(ReadFile(pictures / "shot00000000.jpg"), AsText(first));
+    EXPECT_FALSE(FileExists(pictures / "shot00000001.jpg"));
+    EXPECT_EQ(ReadFile(pictures / "shot00000002.jpg"), AsText(second));
+    EXPECT_EQ(ReadFile(pictures / "shot00000003.jpg"), AsText(third));
+    EXPECT_EQ(ReadFile(work / "temp.jpg"), AsText(third))
+        << "the display file, as the dialog sets it";
+}
+
+TEST_F(HeadlessProgramTest, SigtermInTheMiddleOfATransferEndsPromptlyAndFreesThePort) {
+    auto program = Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200"});
+    ASSERT_TRUE(Listening(*program)) << program->Errors();
+    camsim::Camera camera(line.Master(), Unpaced());
+    auto slow = Picture(20000, 5);
+    slow.faults.silence = camsim::Silence{3, 50, 250};
+    std::thread cameraThread([&] { camera.Send(slow); });
+    ASSERT_TRUE(program->WaitForErrors("Pic 640x480", 20s));
+    const auto signalled = std::chrono::steady_clock::now();
+    program->Signal(SIGTERM);
+    const int status = program->Wait(10s);
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    camera.RequestStop();
+    cameraThread.join();
+    EXPECT_EQ(status, 0) << program->Errors();
+    // Generous: the promise is a second, and machines here are shared.
+    EXPECT_LT(took, 5s);
+    std::printf("SIGTERM to exit: %.0f ms\n",
+                std::chrono::duration<double, std::milli>(took).count());
+    EXPECT_EQ(program->Output(), "");
+    EXPECT_FALSE(FileExists(pictures / "shot00000000.jpg"));
+    SerialPort port;
+    EXPECT_TRUE(port.Open(1, 115200, "n,8,1")) << "the port is free again";
+}
+
+TEST_F(HeadlessProgramTest, LiveKeepsTheNewestGoodPictureInTheUsersFile) {
+    const std::string kept = pictures / "now.jpg";
+    auto program = Start({"--live", kept, "--port", "1", "--speed", "115200", "--count", "2"});
+    ASSERT_TRUE(Listening(*program)) << program->Errors();
+    camsim::Camera camera(line.Master(), Unpaced());
+    const auto first = Picture(4000, 6);
+    auto broken = Picture(4000, 7);
+    broken.faults.cutShortAfter = 2000;
+    const auto second = Picture(6000, 8);
+    camera.Send(first);
+    ASSERT_TRUE(program->WaitForOutput(kept, 10s));
+    camera.Send(broken);
+    // A failed transfer leaves the kept picture as it was.
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(ReadFile(kept), AsText(first));
+    camera.Send(second);
+    ASSERT_EQ(program->Wait(20s), 0) << program->Errors();
+    EXPECT_EQ(Lines(program->Output()), (std::vector<std::string>{kept, kept}));
+    EXPECT_EQ(ReadFile(kept), AsText(second));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(pictures.Path())) {
+        left.push_back(entry.path().filename());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"now.jpg"}) << "nothing else is left in the folder";
+}
+
+TEST_F(HeadlessProgramTest, SecondsLimitEndsAQuietRun) {
+    auto program = Start(
+        {"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "9600", "--seconds", "0.3"});
+    EXPECT_EQ(program->Wait(20s), 0) << program->Errors();
+    EXPECT_EQ(program->Output(), "");
+}
