@@ -1,0 +1,59 @@
+#pragma once
+
+#include "FaultInjector.h"
+#include "LineCounts.h"
+#include "Transmitter.h"
+
+#include <cstddef>
+#include <deque>
+
+namespace linesim {
+
+// One direction of the line: takes what the sender has written on its
+// descriptor, puts it on the line's schedule and writes each byte to the far
+// end's descriptor once it has arrived there. Both descriptors are
+// non-blocking. Only the relay's thread uses it.
+class Direction {
+public:
+    // Bytes on their way at most, as in a serial driver's transmit buffer;
+    // a sender that writes more waits, as it would on a real port.
+    static constexpr std::size_t kQueueLimit = 4096;
+    // Bytes in the middle of a stream may be handed on up to this late, so
+    // that a fast line does not need a wake-up per byte. The last byte
+    // taken so far is always handed on at its own time, as it may be the
+    // one the far end waits for before it answers.
+    static constexpr std::chrono::microseconds kDeliverySlice{500};
+
+    Direction(int source, int destination, const LineOptions& options, bool faults,
+              std::uint64_t stream);
+
+    // Reads what the sender has written, as far as the queue has room.
+    // False when the source reports an error or an end instead of data.
+    bool Take(Clock::time_point now);
+    // Writes every byte that has reached the far end by now.
+    void Deliver(Clock::time_point now);
+
+    bool HasRoom() const { return queue.size() < kQueueLimit; }
+    // Bytes are due but the far end's device is full.
+    bool WaitsForFarEnd() const { return farEndFull; }
+    // When Deliver has work next; none while the queue is empty or the far
+    // end is full.
+    std::optional<Clock::time_point> NextDelivery() const;
+    DirectionCounts Counts() const;
+
+private:
+    struct InFlight {
+        Clock::time_point due;
+        std::uint8_t byte = 0;
+    };
+
+    int source = -1;
+    int destination = -1;
+    Transmitter transmitter;
+    FaultInjector faults;
+    std::deque<InFlight> queue;
+    bool farEndFull = false;
+    DirectionCounts counts;
+};
+
+} // namespace linesim
