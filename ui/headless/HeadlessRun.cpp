@@ -125,7 +125,7 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
     context.speed = options.speed;
     ConnectWorker(&context);
     if (context.connected == 0) {
-        std::fprintf(stderr, "%s: cannot use COM%d: %s\n", program, options.port,
+        std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program,
                      WhyPortFails(options.port, options.speed).c_str());
         return kExitPortUnusable;
     }
