@@ -3,6 +3,7 @@
 #include "StatusReporter.h"
 #include "language/LanguageText.h"
 #include "platform/File.h"
+#include "platform/PathParts.h"
 #include "serial/SerialPort.h"
 #include "transfer/PictureEvents.h"
 #include "transfer/WorkerContext.h"
@@ -10,9 +11,11 @@
 #include "transfer/Workers.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -132,6 +135,13 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
 
     std::string privateDisplayFile;
     if (options.mode == Mode::Capture) {
+        const platform::PathParts parts = platform::SplitPath(options.path);
+        const std::string folder = parts.directory.empty() ? "." : parts.directory;
+        if (::access(folder.c_str(), W_OK) != 0) {
+            std::fprintf(stderr, "%s: cannot write pictures into %s: %s\n", program, folder.c_str(),
+                         std::strerror(errno));
+            return kExitFailure;
+        }
         if (!context.SetCaptureBasePath(options.path)) {
             std::fprintf(stderr, "%s: the capture path is too long\n", program);
             return kExitUsage;
