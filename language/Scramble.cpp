@@ -2,9 +2,7 @@
 
 namespace language {
 
-namespace {
-
-int HexDigit(char c) {
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -17,13 +15,15 @@ int HexDigit(char c) {
     return -1;
 }
 
+namespace {
+
 // A pair is read as far as it forms a hexadecimal number.
 unsigned PairValue(char high, char low) {
-    const int first = HexDigit(high);
+    const int first = HexDigitValue(high);
     if (first < 0) {
         return 0;
     }
-    const int second = HexDigit(low);
+    const int second = HexDigitValue(low);
     if (second < 0) {
         return static_cast<unsigned>(first);
     }

@@ -1,5 +1,7 @@
 #include "PlainTexts.h"
 
+#include "language/Scramble.h"
+
 #include <fstream>
 
 namespace langtool {
@@ -14,19 +16,6 @@ std::string Trim(const std::string& text) {
     }
     const std::size_t last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 bool Unescape(const std::string& text, std::string& out) {
@@ -50,8 +39,8 @@ bool Unescape(const std::string& text, std::string& out) {
             out.push_back('\\');
             break;
         case 'x': {
-            const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-            const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+            const int high = i + 1 < text.size() ? language::HexDigitValue(text[i + 1]) : -1;
+            const int low = i + 2 < text.size() ? language::HexDigitValue(text[i + 2]) : -1;
             if (high < 0 || low < 0) {
                 return false;
             }
