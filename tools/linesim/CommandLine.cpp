@@ -23,9 +23,11 @@ constexpr const char* kUsage =
     "\n"
     "On SIGUSR1, and at the end (SIGINT, SIGTERM or SIGHUP, which also remove\n"
     "the links), it prints per direction the bytes carried, corrupted, dropped\n"
-    "and refused by the far end, the time the line was busy sending, and the\n"
+    "and refused by the far end, the time the line was busy sending, the\n"
     "moments of the first and last byte handed to the far end, in seconds on\n"
-    "the monotonic clock (CLOCK_MONOTONIC).\n"
+    "the monotonic clock (CLOCK_MONOTONIC), how long the sending end took to\n"
+    "answer what it was handed (replies: count, mean, longest), and how late\n"
+    "after its due time the line handed over the last byte of each burst.\n"
     "\n"
     "Options:\n"
     "  --speed BITS         line speed in bit/s (default 115200)\n"
@@ -39,6 +41,10 @@ constexpr const char* kUsage =
     "                       the same byte positions in every run\n"
     "  --faults-from END    a, b or both (default): the direction(s) faulted,\n"
     "                       by the end that sends\n"
+    "  --realtime           run the line under real-time scheduling (SCHED_FIFO;\n"
+    "                       needs root or CAP_SYS_NICE), so that it keeps its\n"
+    "                       time on a busy machine as hardware would; it never\n"
+    "                       spins longer than 0.2 ms before a byte is due\n"
     "  --help               this text\n"
     "\n"
     "Exit status: 0 after a signal, 1 when the line could not be set up, 64 on a\n"
@@ -82,6 +88,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Settings& settings,
         }
         if (option.rfind("--", 0) != 0) {
             paths.push_back(option);
+            continue;
+        }
+        if (option == "--realtime") {
+            settings.realtime = true;
             continue;
         }
         if (i + 1 >= args.size()) {

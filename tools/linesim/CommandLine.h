@@ -14,6 +14,8 @@ struct Settings {
     std::string pathA;
     std::string pathB;
     LineOptions line;
+    // Run the relay under real-time scheduling, when the system allows it.
+    bool realtime = false;
 };
 
 // Reads the arguments (without the program name). False with error set on a

@@ -12,7 +12,12 @@ Direction::Direction(int source, int destination, const LineOptions& options, bo
       transmitter(options.bitsPerSecond, EffectiveLatency(options)),
       faults(options.faults, faults, stream) {}
 
-bool Direction::Take(Clock::time_point now) {
+bool Direction::Take(Clock::time_point now, const Direction& incoming) {
+    // An answer: the sender starts afresh after it was handed everything
+    // that was on its way to it.
+    const bool answers = queue.empty() && incoming.queue.empty() && incoming.counts.last &&
+                         (!lastTaken || *lastTaken < *incoming.counts.last);
+    bool tookAny = false;
     while (HasRoom()) {
         std::uint8_t buffer[kQueueLimit];
         const std::size_t room = kQueueLimit - queue.size();
@@ -21,11 +26,16 @@ bool Direction::Take(Clock::time_point now) {
             continue;
         }
         if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            return true;
+            break;
         }
         if (got <= 0) {
             return false;
         }
+        if (answers && !tookAny) {
+            counts.replies.Add(now - *incoming.counts.last);
+        }
+        tookAny = true;
+        lastTaken = now;
         for (ssize_t i = 0; i < got; ++i) {
             const Clock::time_point due = transmitter.Send(now);
             const ByteFate fate = faults.Next();
@@ -77,15 +87,23 @@ void Direction::Deliver(Clock::time_point now) {
         }
         counts.last = moment;
         counts.carried += written;
+        const Clock::time_point lastDue = queue[written - 1].due;
         queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(written));
+        if (queue.empty()) {
+            counts.lateness.Add(moment - lastDue);
+        }
     }
 }
 
-std::optional<Clock::time_point> Direction::NextDelivery() const {
+std::optional<Direction::Delivery> Direction::NextDelivery() const {
     if (queue.empty() || farEndFull) {
         return std::nullopt;
     }
-    return std::min(queue.back().due, queue.front().due + kDeliverySlice);
+    const Clock::time_point batchEnd = queue.front().due + kDeliverySlice;
+    if (queue.back().due <= batchEnd) {
+        return Delivery{queue.back().due, true};
+    }
+    return Delivery{batchEnd, false};
 }
 
 DirectionCounts Direction::Counts() const {

@@ -28,17 +28,24 @@ public:
               std::uint64_t stream);
 
     // Reads what the sender has written, as far as the queue has room.
-    // False when the source reports an error or an end instead of data.
-    bool Take(Clock::time_point now);
+    // incoming is the other direction, towards this sender: what it handed
+    // over last tells how long the sender took to answer. False when the
+    // source reports an error or an end instead of data.
+    bool Take(Clock::time_point now, const Direction& incoming);
     // Writes every byte that has reached the far end by now.
     void Deliver(Clock::time_point now);
 
     bool HasRoom() const { return queue.size() < kQueueLimit; }
     // Bytes are due but the far end's device is full.
     bool WaitsForFarEnd() const { return farEndFull; }
+    struct Delivery {
+        Clock::time_point when;
+        // The byte due then ends what has been taken so far.
+        bool endsBurst = false;
+    };
     // When Deliver has work next; none while the queue is empty or the far
     // end is full.
-    std::optional<Clock::time_point> NextDelivery() const;
+    std::optional<Delivery> NextDelivery() const;
     DirectionCounts Counts() const;
 
 private:
@@ -53,6 +60,8 @@ private:
     FaultInjector faults;
     std::deque<InFlight> queue;
     bool farEndFull = false;
+    // When bytes were last taken from the sender.
+    std::optional<Clock::time_point> lastTaken;
     DirectionCounts counts;
 };
 

@@ -16,6 +16,11 @@ static_assert(std::atomic<bool>::is_always_lock_free, "raised from a signal hand
 // The longest wait without anything to do, a bound in case a descriptor's
 // state changes without an event.
 constexpr std::chrono::milliseconds kLongestWait{100};
+// The last byte of a burst is the one the far end waits for before it
+// answers, so it is handed over on time to the microsecond: the relay sleeps
+// until this long before its due time and then watches the clock, as a timer
+// on a busy or virtual machine fires tens to hundreds of microseconds late.
+constexpr std::chrono::microseconds kWatchBeforeBurstEnd{200};
 // The rest after an end that answers at once without data, so that it does
 // not make the relay spin.
 constexpr std::chrono::milliseconds kHangUpRest{1};
@@ -103,8 +108,10 @@ void Relay::Run(const ReportHandler& onReport) {
         std::chrono::nanoseconds wait = kLongestWait;
         for (const Direction* direction : {&fromA, &fromB}) {
             if (const auto next = direction->NextDelivery()) {
+                const Clock::time_point wake =
+                    next->endsBurst ? next->when - kWatchBeforeBurstEnd : next->when;
                 wait = std::min<std::chrono::nanoseconds>(
-                    wait, std::max<std::chrono::nanoseconds>(*next - now, {}));
+                    wait, std::max<std::chrono::nanoseconds>(wake - now, {}));
             }
         }
         pollfd watched[3] = {
@@ -124,9 +131,10 @@ void Relay::Run(const ReportHandler& onReport) {
         bool troubled = false;
         for (int end = 0; end < 2; ++end) {
             Direction& outgoing = end == 0 ? fromA : fromB;
+            const Direction& incoming = end == 0 ? fromB : fromA;
             const short events = watched[end].revents;
             if ((events & POLLIN) != 0) {
-                troubled = !outgoing.Take(now) || troubled;
+                troubled = !outgoing.Take(now, incoming) || troubled;
             } else if ((events & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
                 troubled = true;
             }

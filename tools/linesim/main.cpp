@@ -8,12 +8,18 @@
 #include "tools/pty/PseudoTerminal.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <sched.h>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Above ordinary programs, below the kernel's own real-time threads.
+constexpr int kRealtimePriority = 10;
 
 std::atomic<linesim::Relay*> runningRelay{nullptr};
 static_assert(std::atomic<linesim::Relay*>::is_always_lock_free, "read in a signal handler");
@@ -76,6 +82,16 @@ int Serve(const linesim::Settings& settings) {
                     line.faults.fromA && line.faults.fromB ? "both"
                     : line.faults.fromA                    ? "a"
                                                            : "b");
+    }
+    if (settings.realtime) {
+        sched_param priority{};
+        priority.sched_priority = kRealtimePriority;
+        if (::sched_setscheduler(0, SCHED_FIFO, &priority) == 0) {
+            std::printf(", real-time");
+        } else {
+            std::fprintf(stderr, "zelnor2-linesim: no real-time scheduling: %s\n",
+                         std::strerror(errno));
+        }
     }
     std::printf("\n");
     std::fflush(stdout);

@@ -80,8 +80,12 @@ TEST(LinesimProgram, FaultsAreAnnouncedAndUsageMistakesRefused) {
     testsupport::TempDir folder;
     {
         ChildProcess linesim({kProgram, "--error-rate", "0.5", "--faults-from", "a", "--seed", "11",
-                              folder / "a", folder / "b"});
+                              "--realtime", folder / "a", folder / "b"});
         ASSERT_TRUE(linesim.WaitForOutput("faults from a", 10s)) << linesim.Errors();
+        // Real-time scheduling where the system grants it, a warning where not.
+        EXPECT_TRUE(linesim.Output().find("real-time") != std::string::npos ||
+                    linesim.Errors().find("no real-time scheduling") != std::string::npos)
+            << linesim.Output() << linesim.Errors();
         LineEnd a(folder / "a");
         LineEnd b(folder / "b");
         const camsimtest::Bytes sent = camsimtest::Pattern(400);

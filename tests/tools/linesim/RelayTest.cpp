@@ -135,6 +135,31 @@ TEST(Relay, AFarEndThatReadsLateStillGetsEveryByte) {
     EXPECT_EQ(counts.fromA.refused, 0u);
 }
 
+TEST(Relay, TellsHowLongAnEndTookToAnswer) {
+    LineOnThread line(AtSpeed(1'000'000));
+    {
+        camsimtest::LineEnd a(line.PathA());
+        camsimtest::LineEnd b(line.PathB());
+        b.Write("ping");
+        ASSERT_EQ(camsimtest::ToText(a.Read(4, 5s)), "ping");
+        std::this_thread::sleep_for(50ms);
+        a.Write("pong");
+        ASSERT_EQ(camsimtest::ToText(b.Read(4, 5s)), "pong");
+    }
+    const linesim::LineCounts counts = line.Stop();
+    // A answered once, after the 50 ms it slept; B spoke first, unasked.
+    EXPECT_EQ(counts.fromA.replies.count, 1u);
+    EXPECT_GE(counts.fromA.replies.longest, 50ms);
+    EXPECT_LT(counts.fromA.replies.longest, 5s);
+    EXPECT_EQ(counts.fromA.replies.Mean(), counts.fromA.replies.longest);
+    EXPECT_EQ(counts.fromB.replies.count, 0u);
+    // Each burst ended once, never ahead of the line's schedule.
+    for (const auto* direction : {&counts.fromA, &counts.fromB}) {
+        EXPECT_GE(direction->lateness.count, 1u);
+        EXPECT_GE(direction->lateness.Mean(), 0ns);
+    }
+}
+
 struct FaultyRun {
     linesimtest::Exchange exchange;
     linesim::LineCounts counts;
