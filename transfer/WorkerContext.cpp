@@ -6,7 +6,10 @@
 template <std::size_t N>
 void WorkerContext::CopyIn(std::array<char, N>& field, std::string_view text) {
     const std::size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field.data(), text.data(), length);
+    // An empty view may carry no address at all, which memcpy must not see.
+    if (length != 0) {
+        std::memcpy(field.data(), text.data(), length);
+    }
     field[length] = '\0';
 }
 
