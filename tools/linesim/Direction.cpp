@@ -100,7 +100,7 @@ std::optional<Direction::Delivery> Direction::NextDelivery() const {
         return std::nullopt;
     }
     const Clock::time_point batchEnd = queue.front().due + kDeliverySlice;
-    if (queue.back().due <= batchEnd) {
+    if (queue.back().due <= batchEnd + kWatchBeforeBurstEnd) {
         return Delivery{queue.back().due, true};
     }
     return Delivery{batchEnd, false};

@@ -23,6 +23,13 @@ public:
     // taken so far is always handed on at its own time, as it may be the
     // one the far end waits for before it answers.
     static constexpr std::chrono::microseconds kDeliverySlice{500};
+    // The last byte of a burst is the one the far end waits for before it
+    // answers, so it is handed over on time to the microsecond: the relay
+    // sleeps until this long before its due time and then watches the clock,
+    // as a timer on a busy or virtual machine fires tens of microseconds
+    // late. A burst that ends this close behind a batch is handed over
+    // whole at its end, so that a late batch cannot take the last byte along.
+    static constexpr std::chrono::microseconds kWatchBeforeBurstEnd{200};
 
     Direction(int source, int destination, const LineOptions& options, bool faults,
               std::uint64_t stream);

@@ -16,11 +16,6 @@ static_assert(std::atomic<bool>::is_always_lock_free, "raised from a signal hand
 // The longest wait without anything to do, a bound in case a descriptor's
 // state changes without an event.
 constexpr std::chrono::milliseconds kLongestWait{100};
-// The last byte of a burst is the one the far end waits for before it
-// answers, so it is handed over on time to the microsecond: the relay sleeps
-// until this long before its due time and then watches the clock, as a timer
-// on a busy or virtual machine fires tens to hundreds of microseconds late.
-constexpr std::chrono::microseconds kWatchBeforeBurstEnd{200};
 // The rest after an end that answers at once without data, so that it does
 // not make the relay spin.
 constexpr std::chrono::milliseconds kHangUpRest{1};
@@ -109,7 +104,7 @@ void Relay::Run(const ReportHandler& onReport) {
         for (const Direction* direction : {&fromA, &fromB}) {
             if (const auto next = direction->NextDelivery()) {
                 const Clock::time_point wake =
-                    next->endsBurst ? next->when - kWatchBeforeBurstEnd : next->when;
+                    next->endsBurst ? next->when - Direction::kWatchBeforeBurstEnd : next->when;
                 wait = std::min<std::chrono::nanoseconds>(
                     wait, std::max<std::chrono::nanoseconds>(wake - now, {}));
             }
