@@ -183,8 +183,13 @@ bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
         if (StopRequested() || got < n) {
             return false;
         }
+        bool checkArrived = false;
         if (perBlockChecks) {
-            got += port.Read(block.data() + got, hex ? 2 : 1, true, kDataReadTimeoutMs);
+            const std::uint32_t wanted = hex ? 2 : 1;
+            const std::uint32_t checkGot =
+                port.Read(block.data() + got, wanted, true, kDataReadTimeoutMs);
+            got += checkGot;
+            checkArrived = checkGot == wanted;
         }
         const std::size_t count =
             hex ? transfer::DecodeHexPairs(block.data(), got, block.data()) : got;
@@ -200,7 +205,10 @@ bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
         }
         std::size_t accepted = count;
         if (perBlockChecks) {
-            if (count > 0 && lastByte == blockValue) {
+            // A block whose check byte did not arrive whole is rejected: judged
+            // by its own last data byte it would now and then pass, one byte
+            // short, and the late check byte would open the next block.
+            if (checkArrived && lastByte == blockValue) {
                 rejectedInARow = 0;
                 accepted = count - 1; // the check byte is not part of the picture
             } else {
