@@ -368,3 +368,23 @@ TEST_F(TransferTest, FullDiskEndsThePictureAsIncomplete) {
     EXPECT_FALSE(FileExists(file));
     EXPECT_NE(sent.outcome, camsim::Outcome::Completed);
 }
+
+TEST_F(TransferTest, LateCheckByteNeverLetsAShortBlockThrough) {
+    // The last data byte of the first block equals the exclusive-or of the
+    // others, so that block, judged without its late check byte, would look
+    // whole one byte short; the late check byte and the second block would
+    // then pass as a two-byte block, and the picture would seem complete.
+    camsim::PictureSpec picture = Jpeg(257, 256, 1, 0);
+    picture.data[255] = camsim::XorOf(std::span(picture.data).first(255));
+    if (picture.data[255] == 0) {
+        picture.data[0] ^= 1;
+        picture.data[255] = 1;
+    }
+    picture.faults.silence = camsim::Silence{0, 256, 250};
+    const bool received = Transfer(picture, file);
+    if (received) {
+        EXPECT_TRUE(FileHolds(file, picture.data)) << "a success must hold the picture's bytes";
+    } else {
+        EXPECT_FALSE(FileExists(file));
+    }
+}
