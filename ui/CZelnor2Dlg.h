@@ -11,6 +11,7 @@
 #include <cstdint>
 
 class CPictureDlg;
+class CZelnor2DlgAutoProxy;
 class QTimer;
 
 // The program's control window: port and speed, Connect and Disconnect, live
@@ -48,6 +49,11 @@ public:
     void RefreshDialog();
     // Sets the picture window's display size and has it redraw from its file.
     void ResetPictureView();
+
+    // The object through which a client program holds this one, null when no
+    // client does; while it is set, Exit only hides the dialog. Nothing on
+    // this platform serves such clients, so the program itself never sets it.
+    CZelnor2DlgAutoProxy* automationProxy = nullptr;
 
     WorkerContext& Context() { return context; }
     CPictureDlg* PictureWindow() const { return pictureWindow; }

@@ -45,6 +45,13 @@ void CZelnor2Dlg::PlaceOnShow() {
 }
 
 bool CZelnor2Dlg::PrepareExit() {
+    if (automationProxy != nullptr) {
+        // A client still holds the program: the window goes out of sight and
+        // everything else stays as it is. QDialog's own hiding would end the
+        // modal run, so the plain widget's is used.
+        QWidget::setVisible(false);
+        return false;
+    }
     // The worker polls the stop request; nothing else is handled meanwhile,
     // so no command can start another worker.
     while (IsWorkerRunning()) {

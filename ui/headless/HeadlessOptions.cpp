@@ -50,6 +50,12 @@ bool WantsHeadless(const std::vector<std::string>& arguments) {
     return false;
 }
 
+bool TakesValue(const std::string& option) {
+    return option == "--capture" || option == "--live" || option == "--port" ||
+           option == "--speed" || option == "--count" || option == "--seconds" ||
+           option == "--free-space-limit";
+}
+
 ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
     ParseResult result;
     HeadlessOptions& options = result.options;
@@ -69,10 +75,7 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
             options.deleteCorrupted = true;
             continue;
         }
-        const bool takesValue = option == "--capture" || option == "--live" || option == "--port" ||
-                                option == "--speed" || option == "--count" ||
-                                option == "--seconds" || option == "--free-space-limit";
-        if (!takesValue) {
+        if (!TakesValue(option)) {
             result.error = "unknown option " + option;
             return result;
         }

@@ -39,6 +39,9 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments);
 // Whether the arguments ask for the program without a window at all.
 bool WantsHeadless(const std::vector<std::string>& arguments);
 
+// Whether option is one of those followed by a value (--capture PATH, ...).
+bool TakesValue(const std::string& option);
+
 std::string UsageText(const std::string& programName);
 
 } // namespace headless

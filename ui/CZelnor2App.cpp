@@ -1,0 +1,105 @@
+#include "CZelnor2App.h"
+
+#include "ApplicationName.h"
+#include "CAboutBoxDlg.h"
+#include "CZelnor2Dlg.h"
+#include "ClientOptions.h"
+#include "DibMessageBoxes.h"
+#include "TerminationSignals.h"
+#include "WindowSystem.h"
+#include "headless/HeadlessOptions.h"
+#include "headless/HeadlessRun.h"
+#include "platform/ExecutablePath.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> startedForClient{false};
+
+char fallbackProgramName[] = "Zelnor2";
+
+int RunWithoutWindow(const std::vector<std::string>& arguments) {
+    const std::string program = platform::ExecutableBaseName();
+    const headless::ParseResult parsed = headless::ParseHeadlessOptions(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), parsed.error.c_str(),
+                     headless::UsageText(program).c_str());
+        return headless::kExitUsage;
+    }
+    return headless::RunHeadless(parsed.options, program);
+}
+
+} // namespace
+
+CZelnor2App::CZelnor2App() = default;
+
+CZelnor2App::~CZelnor2App() {
+    startedForClient = false;
+}
+
+bool CZelnor2App::StartedForClient() {
+    return startedForClient;
+}
+
+void CZelnor2App::ConnectMainDialog(CZelnor2Dlg& dialog) {
+    QObject::connect(&dialog, &CZelnor2Dlg::aboutRequested, &dialog, [&dialog] {
+        CAboutBoxDlg about(&dialog);
+        about.exec();
+    });
+}
+
+int CZelnor2App::Run(int argc, char** argv) {
+    // The client options go first, so that neither the program without a
+    // window nor Qt ever sees them.
+    ClientStart start =
+        RecogniseClientOptions(std::vector<std::string>(argv + 1, argv + std::max(argc, 1)));
+    startedForClient = start.forClient;
+
+    // The program without a window is settled before any Qt object exists,
+    // so that it works on machines without a display.
+    if (headless::WantsHeadless(start.arguments)) {
+        return RunWithoutWindow(start.arguments);
+    }
+    const std::string noWindow = WhyNoWindowCanOpen(start.arguments);
+    if (!noWindow.empty()) {
+        std::fprintf(stderr, "%s: %s\n", platform::ExecutableBaseName().c_str(), noWindow.c_str());
+        return 1;
+    }
+
+    // Qt keeps argc and argv for the life of the application object.
+    std::vector<char*> remaining;
+    remaining.push_back(argc > 0 && argv[0] != nullptr ? argv[0] : fallbackProgramName);
+    for (std::string& argument : start.arguments) {
+        remaining.push_back(argument.data());
+    }
+    remaining.push_back(nullptr);
+    int remainingCount = static_cast<int>(remaining.size()) - 1;
+    return RunDialog(remainingCount, remaining.data());
+}
+
+int CZelnor2App::RunDialog(int argc, char** argv) {
+    std::unique_ptr<QApplication> application;
+    {
+        const WindowSystemFailureGuard guard;
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+    // The settings location: <config folder>/Zelnor/<application name>.ini.
+    QCoreApplication::setOrganizationName(kOrganisationName);
+    QCoreApplication::setApplicationName(ApplicationName());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+
+    const DibMessageBoxes bitmapMessages;
+    CZelnor2Dlg dialog;
+    ConnectMainDialog(dialog);
+    const TerminationSignals endOnSignal([&dialog] { EndLikeExit(dialog); });
+    dialog.exec();
+    return 0;
+}

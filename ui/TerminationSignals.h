@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <csignal>
+#include <functional>
+
+class QDialog;
+class QSocketNotifier;
+
+// While the object lives, SIGTERM, SIGINT and SIGHUP (a logout, kill, Ctrl+C
+// in the terminal that started the program) call onSignal on the GUI thread,
+// so that the program can end as Exit ends it: worker stopped, settings
+// stored. The previous handlers come back when the object goes. Needs the
+// application object; one object at a time.
+class TerminationSignals : public QObject {
+public:
+    explicit TerminationSignals(std::function<void()> onSignal);
+    ~TerminationSignals() override;
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+    void Drain();
+
+    std::function<void()> onSignal;
+    QSocketNotifier* notifier = nullptr;
+    struct sigaction oldTerminate {};
+    struct sigaction oldInterrupt {};
+    struct sigaction oldHangUp {};
+};
+
+// Ends what the operator has open, innermost first: modal boxes above the
+// main dialog are cancelled, then the main dialog gets Exit.
+void EndLikeExit(QDialog& mainDialog);
