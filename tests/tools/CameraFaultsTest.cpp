@@ -217,5 +217,44 @@ TEST_F(CameraFaultsTest, AWrongFinalCheckByte) {
     EXPECT_EQ(right.back(), XorOf(outgoing.data));
 }
 
+TEST_F(CameraFaultsTest, DroppedDataBytesGoMissingOnTheFirstSendOnly) {
+    camsim::PictureSpec outgoing = Streaming(300);
+    outgoing.faults.wrongCheckSends[0] = 1;
+    outgoing.faults.dropDataBytes = {0, 255, 280};
+    Start(outgoing);
+    const Bytes wire = receiver->ReadExpected(21 + 255 + 257 + 44);
+    ASSERT_EQ(wire.size(), 21u + 255u + 257u + 44u);
+    const Bytes block0 = Slice(outgoing.data, 0, 256);
+    // The check byte still covers the bytes the line lost: the camera cannot
+    // know of them.
+    Bytes firstSend = Slice(block0, 1, 254);
+    firstSend.push_back(static_cast<std::uint8_t>(XorOf(block0) ^ 0xFF));
+    EXPECT_EQ(Slice(wire, 21, 255), firstSend);
+    EXPECT_EQ(Slice(wire, 276, 257), WithCheck(block0)) << "the resend arrives whole";
+    const Bytes block1 = Slice(outgoing.data, 256, 44);
+    Bytes secondBlock = Slice(block1, 0, 24);
+    secondBlock.insert(secondBlock.end(), block1.begin() + 25, block1.end());
+    secondBlock.push_back(XorOf(block1));
+    EXPECT_EQ(Slice(wire, 533, 44), secondBlock);
+    EXPECT_EQ(Finish().outcome, Outcome::Completed);
+}
+
+TEST_F(CameraFaultsTest, ADroppedByteInHexTextLosesBothCharactersEvenAcrossASilence) {
+    camsim::PictureSpec outgoing = Streaming(10);
+    outgoing.blockSize = 0;
+    outgoing.encoding = camsim::Encoding::HexUpper;
+    outgoing.faults.dropDataBytes = {4};
+    outgoing.faults.silence = camsim::Silence{0, 4, 50};
+    Start(outgoing);
+    const Bytes wire = receiver->ReadExpected(2 + 38 + 18 + 2);
+    ASSERT_EQ(wire.size(), 2u + 38u + 18u + 2u);
+    Bytes arriving = Slice(outgoing.data, 0, 4);
+    const Bytes after = Slice(outgoing.data, 5, 5);
+    arriving.insert(arriving.end(), after.begin(), after.end());
+    arriving.push_back(XorOf(outgoing.data)); // the final check byte
+    EXPECT_EQ(ToText(Slice(wire, 40, 20)), Hex(arriving));
+    EXPECT_EQ(Finish().outcome, Outcome::Completed);
+}
+
 } // namespace
 } // namespace camsimtest

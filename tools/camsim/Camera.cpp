@@ -43,6 +43,10 @@ private:
 
     // Writes bytes encoded for the picture's mode.
     bool Write(std::span<const std::uint8_t> bytes);
+    // The data bytes from firstOffset on as they reach the receiver: without
+    // those the line drops on the first send.
+    std::vector<std::uint8_t> OnTheLine(std::span<const std::uint8_t> data,
+                                        std::uint32_t firstOffset, int send) const;
     bool WriteRaw(std::span<const std::uint8_t> bytes);
     LineStatus ReadAck(std::uint8_t expected, Ack& ack);
     bool End(Outcome outcome);
@@ -84,6 +88,19 @@ bool Camera::Transfer::Write(std::span<const std::uint8_t> bytes) {
     std::vector<std::uint8_t> encoded;
     AppendEncoded(encoded, bytes, picture.encoding);
     return WriteRaw(encoded);
+}
+
+std::vector<std::uint8_t> Camera::Transfer::OnTheLine(std::span<const std::uint8_t> data,
+                                                      std::uint32_t firstOffset, int send) const {
+    const std::set<std::uint32_t>& dropped = picture.faults.dropDataBytes;
+    std::vector<std::uint8_t> kept;
+    kept.reserve(data.size());
+    for (std::uint32_t i = 0; i < data.size(); ++i) {
+        if (send != 1 || dropped.count(firstOffset + i) == 0) {
+            kept.push_back(data[i]);
+        }
+    }
+    return kept;
 }
 
 LineStatus Camera::Transfer::ReadAck(std::uint8_t expected, Ack& ack) {
@@ -153,7 +170,7 @@ bool Camera::Transfer::SendBlock(std::uint32_t index, const BlockBounds& bounds)
         std::uint32_t pauseAt = 0;
         if (send == 1 && silence && silence->block == index) {
             pauseAt = std::min(silence->afterBytes, allowed);
-            if (!Write(sent.first(pauseAt))) {
+            if (!Write(OnTheLine(sent.first(pauseAt), bounds.offset, send))) {
                 return false;
             }
             if (camera.line.Pause(std::chrono::milliseconds(silence->milliseconds)) ==
@@ -163,7 +180,8 @@ bool Camera::Transfer::SendBlock(std::uint32_t index, const BlockBounds& bounds)
             // A receiver that gave up during the pause has said its last word.
             camera.line.Drain(result.unexpected);
         }
-        std::vector<std::uint8_t> rest(sent.begin() + pauseAt, sent.end());
+        std::vector<std::uint8_t> rest =
+            OnTheLine(sent.subspan(pauseAt), bounds.offset + pauseAt, send);
         std::uint8_t check = report.checkByte;
         if (send <= wrongSends) {
             check ^= 0xFF;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace camsim {
@@ -35,6 +36,10 @@ struct Faults {
     std::optional<std::uint32_t> cutShortAfter;
     // The single final check byte (block size 0 with check bytes) is wrong.
     bool wrongFinalCheck = false;
+    // Offsets of data bytes that the line loses on their block's first send:
+    // the camera goes on as if they had gone out (its check bytes and the
+    // final value it expects still count them), as a camera cannot know.
+    std::set<std::uint32_t> dropDataBytes;
 };
 
 // One picture as the camera announces and sends it. The header's dataSize is
