@@ -18,6 +18,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return pid > 0; }
+    // The child's process id, for a look at it under /proc.
+    pid_t Pid() const { return pid; }
     // The exit status, 128 + the signal that ended it, or -1 if it still runs
     // when the limit has passed.
     int Wait(std::chrono::milliseconds limit);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <set>
+#include <string>
+
+namespace faultmatrix {
+
+// The names deleted from a folder since the watch began, as the kernel
+// queues them: a file is seen to go however briefly it existed, and however
+// late the test looks.
+class DeletionWatch {
+public:
+    explicit DeletionWatch(const std::string& folder);
+    ~DeletionWatch();
+    DeletionWatch(const DeletionWatch&) = delete;
+    DeletionWatch& operator=(const DeletionWatch&) = delete;
+
+    bool Watching() const { return watch >= 0; }
+    // Waits until the entry name has been deleted; false when the limit passed.
+    bool WaitFor(const std::string& name, std::chrono::milliseconds limit);
+
+private:
+    void Collect();
+
+    int queue = -1;
+    int watch = -1;
+    std::set<std::string> deleted;
+};
+
+} // namespace faultmatrix
