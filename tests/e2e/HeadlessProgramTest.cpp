@@ -1,6 +1,7 @@
 #include "serial/SerialPort.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
+#include "tests/support/PatternBytes.h"
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
 
@@ -8,7 +9,6 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
 #include <sstream>
 #include <thread>
 
@@ -23,11 +23,7 @@ const std::string kProgram = ZELNOR2_PROGRAM;
 
 camsim::PictureSpec Picture(std::size_t size, std::uint32_t seed) {
     camsim::PictureSpec picture;
-    std::mt19937 random(seed);
-    picture.data.resize(size);
-    for (auto& byte : picture.data) {
-        byte = static_cast<std::uint8_t>(random());
-    }
+    picture.data = testsupport::PatternBytes(size, seed);
     return picture;
 }
 

@@ -5,6 +5,7 @@
 #include "serial/SerialPort.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
+#include "tests/support/PatternBytes.h"
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
 #include "transfer/CaptureNaming.h"
@@ -15,13 +16,13 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <sstream>
 #include <thread>
 
 using namespace std::chrono_literals;
 using testsupport::ChildProcess;
 using testsupport::FileExists;
+using testsupport::PatternBytes;
 using testsupport::ReadFile;
 
 namespace {
@@ -66,22 +67,13 @@ Figures FiguresOf(pid_t pid) {
     return figures;
 }
 
-std::vector<std::uint8_t> Bytes(std::size_t size, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> bytes(size);
-    for (auto& byte : bytes) {
-        byte = static_cast<std::uint8_t>(random());
-    }
-    return bytes;
-}
-
 // Good picture i, in one of four kinds of exchange that all wait for
 // acknowledgements, so that the unpaced camera never runs ahead of the
 // receiver by more than the few kilobytes of one picture.
 camsim::PictureSpec GoodPicture(int i) {
     camsim::PictureSpec picture;
     picture.data =
-        Bytes(1 + static_cast<std::size_t>(i) * 7919 % 4000, static_cast<std::uint32_t>(i));
+        PatternBytes(1 + static_cast<std::size_t>(i) * 7919 % 4000, static_cast<std::uint32_t>(i));
     switch (i % 4) {
     case 0:
         break;
@@ -106,7 +98,7 @@ camsim::PictureSpec GoodPicture(int i) {
 // next picture cannot be read as its missing part.
 camsim::PictureSpec DamagedPicture(int k, camsim::CameraOptions& options) {
     camsim::PictureSpec picture;
-    picture.data = Bytes(3000, 100000u + static_cast<std::uint32_t>(k));
+    picture.data = PatternBytes(3000, 100000u + static_cast<std::uint32_t>(k));
     switch (k % 3) {
     case 0:
         // The receiver answers its final acknowledgement after its three
@@ -193,7 +185,7 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
     paced.bitsPerSecond = 115200;
     camsim::Camera lastCamera(line.Master(), paced);
     camsim::PictureSpec last;
-    last.data = Bytes(20000, 7);
+    last.data = PatternBytes(20000, 7);
     last.width = 4321;
     std::thread cameraThread([&] { lastCamera.Send(last); });
     const bool inTheMiddle = program.WaitForErrors("Pic 4321x480", 20s);

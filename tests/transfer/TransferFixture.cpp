@@ -4,7 +4,6 @@
 #include "language/Scramble.h"
 #include "transfer/PictureTransfer.h"
 
-#include <random>
 #include <thread>
 
 namespace transfertest {
@@ -46,15 +45,6 @@ bool ScriptedPort::WriteChar(std::uint8_t byte) {
         beforeWrite(writes);
     }
     return SerialPort::WriteChar(byte);
-}
-
-std::vector<std::uint8_t> PatternBytes(std::size_t count, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> bytes(count);
-    for (auto& byte : bytes) {
-        byte = static_cast<std::uint8_t>(random());
-    }
-    return bytes;
 }
 
 camsim::CameraOptions Unpaced() {

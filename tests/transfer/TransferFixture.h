@@ -2,6 +2,7 @@
 
 #include "serial/SerialPort.h"
 #include "tests/support/LinkedPort.h"
+#include "tests/support/PatternBytes.h"
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
 #include "transfer/WorkerContext.h"
@@ -45,7 +46,7 @@ public:
     int writes = 0;
 };
 
-std::vector<std::uint8_t> PatternBytes(std::size_t count, std::uint32_t seed = 7);
+using testsupport::PatternBytes;
 
 // Whether the file holds exactly these bytes; says where they part if not,
 // instead of printing both.
