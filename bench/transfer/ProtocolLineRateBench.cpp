@@ -103,7 +103,7 @@ Run RunOnce(const Mode& mode, const std::vector<std::uint8_t>& jpeg) {
         return run;
     }
     WorkerContext context;
-    camsim::PictureSpec picture;
+    camsim::OutgoingPicture picture;
     picture.data = jpeg;
     picture.blockSize = mode.blockSize;
     picture.checkFlag = mode.checkFlag;

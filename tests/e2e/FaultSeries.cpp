@@ -114,7 +114,7 @@ void PlantSynchronisationPairs(Random& random, std::vector<std::uint8_t>& data) 
     }
 }
 
-std::vector<camsim::BlockBounds> Blocks(const camsim::PictureSpec& picture) {
+std::vector<camsim::BlockBounds> Blocks(const camsim::OutgoingPicture& picture) {
     return camsim::PlanBlocks(static_cast<std::uint32_t>(picture.data.size()), picture.blockSize);
 }
 
@@ -175,7 +175,7 @@ void PlaceLateCheck(Random& random, FaultCase& pictureCase) {
 // hears the receiver give up, it sends nothing more. Otherwise the picture
 // simply never reaches its size.
 void PlaceDrops(Random& random, FaultCase& pictureCase) {
-    camsim::PictureSpec& picture = pictureCase.picture;
+    camsim::OutgoingPicture& picture = pictureCase.picture;
     std::set<std::uint32_t>& dropped = picture.faults.dropDataBytes;
     const LineMode& mode = pictureCase.mode;
     if (mode.blocks && mode.checks && mode.acks) {
@@ -215,7 +215,7 @@ void PlaceDrops(Random& random, FaultCase& pictureCase) {
 }
 
 void PlaceFault(Random& random, FaultCase& pictureCase) {
-    camsim::PictureSpec& picture = pictureCase.picture;
+    camsim::OutgoingPicture& picture = pictureCase.picture;
     camsim::Faults& faults = picture.faults;
     switch (pictureCase.fault) {
     case Fault::None:
@@ -278,7 +278,7 @@ void PlaceFault(Random& random, FaultCase& pictureCase) {
 // for the acknowledgement in vain) or of the picture; a late check byte, and
 // without acknowledgements the rest of the picture behind it.
 std::vector<std::uint8_t> Leftover(const FaultCase& pictureCase) {
-    const camsim::PictureSpec& picture = pictureCase.picture;
+    const camsim::OutgoingPicture& picture = pictureCase.picture;
     const LineMode& mode = pictureCase.mode;
     const bool blockAcks = mode.blocks && mode.acks;
     switch (pictureCase.fault) {
@@ -320,7 +320,7 @@ FaultCase CleanPicture(Random& random) {
 }
 
 void SetHeader(Random& random, FaultCase& pictureCase, int index) {
-    camsim::PictureSpec& picture = pictureCase.picture;
+    camsim::OutgoingPicture& picture = pictureCase.picture;
     pictureCase.index = index;
     // A width of its own names the picture in the receiver's progress text.
     picture.width = static_cast<std::uint16_t>(1000 + index);
@@ -425,7 +425,7 @@ const char* RefusalGroup(Fault fault) {
 }
 
 std::string Describe(const FaultCase& pictureCase) {
-    const camsim::PictureSpec& picture = pictureCase.picture;
+    const camsim::OutgoingPicture& picture = pictureCase.picture;
     std::ostringstream text;
     text << "#" << pictureCase.index << " " << FaultName(pictureCase.fault) << ", "
          << pictureCase.mode.name << ", "

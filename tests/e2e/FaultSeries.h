@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/camsim/PictureSpec.h"
+#include "tools/camsim/OutgoingPicture.h"
 
 #include <chrono>
 #include <cstdint>
@@ -58,7 +58,7 @@ struct FaultCase {
     int index = 0;
     Fault fault = Fault::None;
     LineMode mode;
-    camsim::PictureSpec picture;
+    camsim::OutgoingPicture picture;
     // Where the fault sits, for messages.
     std::string where;
     // Arrives byte-identical and is reported as a new picture; otherwise it

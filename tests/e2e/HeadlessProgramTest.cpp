@@ -9,7 +9,6 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -21,23 +20,14 @@ namespace {
 
 const std::string kProgram = ZELNOR2_PROGRAM;
 
-camsim::PictureSpec Picture(std::size_t size, std::uint32_t seed) {
-    camsim::PictureSpec picture;
+camsim::OutgoingPicture Picture(std::size_t size, std::uint32_t seed) {
+    camsim::OutgoingPicture picture;
     picture.data = testsupport::PatternBytes(size, seed);
     return picture;
 }
 
-std::string AsText(const camsim::PictureSpec& picture) {
+std::string AsText(const camsim::OutgoingPicture& picture) {
     return std::string(picture.data.begin(), picture.data.end());
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 camsim::CameraOptions Unpaced() {
@@ -101,14 +91,14 @@ TEST_F(HeadlessProgramTest, CaptureStopsAfterCountPicturesWithTheFilesOnDisk) {
     broken.faults.cutShortAfter = 1000;
     const auto second = Picture(7000, 3);
     const auto third = Picture(100, 4);
-    for (const camsim::PictureSpec* picture :
-         std::initializer_list<const camsim::PictureSpec*>{&first, &broken, &second, &third}) {
+    for (const camsim::OutgoingPicture* picture :
+         std::initializer_list<const camsim::OutgoingPicture*>{&first, &broken, &second, &third}) {
         camera.Send(*picture);
     }
     ASSERT_EQ(program->Wait(20s), 0) << program->Errors();
-    EXPECT_EQ(Lines(program->Output()), (std::vector<std::string>{pictures / "shot00000000.jpg",
-                                                                  pictures / "shot00000002.jpg",
-                                                                  pictures / "shot00000003.jpg"}));
+    EXPECT_EQ(program->OutputLines(), (std::vector<std::string>{pictures / "shot00000000.jpg",
+                                                                pictures / "shot00000002.jpg",
+                                                                pictures / "shot00000003.jpg"}));
     EXPECT_EQ(ReadFile(pictures / "shot00000000.jpg"), AsText(first));
     EXPECT_FALSE(FileExists(pictures / "shot00000001.jpg"));
     EXPECT_EQ(ReadFile(pictures / "shot00000002.jpg"), AsText(second));
@@ -159,7 +149,7 @@ TEST_F(HeadlessProgramTest, LiveKeepsTheNewestGoodPictureInTheUsersFile) {
     EXPECT_EQ(ReadFile(kept), AsText(first));
     camera.Send(second);
     ASSERT_EQ(program->Wait(20s), 0) << program->Errors();
-    EXPECT_EQ(Lines(program->Output()), (std::vector<std::string>{kept, kept}));
+    EXPECT_EQ(program->OutputLines(), (std::vector<std::string>{kept, kept}));
     EXPECT_EQ(ReadFile(kept), AsText(second));
     std::vector<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(pictures.Path())) {

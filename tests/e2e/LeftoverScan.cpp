@@ -8,7 +8,7 @@
 
 namespace faultmatrix {
 
-std::vector<std::uint8_t> DataWireFrom(const camsim::PictureSpec& picture, std::uint32_t from,
+std::vector<std::uint8_t> DataWireFrom(const camsim::OutgoingPicture& picture, std::uint32_t from,
                                        bool onlyThatBlock) {
     const bool blockChecks = picture.blockSize != 0 && picture.checkFlag != 0;
     const bool finalCheck = picture.blockSize == 0 && picture.checkFlag != 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/camsim/PictureSpec.h"
+#include "tools/camsim/OutgoingPicture.h"
 
 #include <cstdint>
 #include <span>
@@ -12,7 +12,7 @@ namespace faultmatrix {
 // on, encoded as the picture travels: the rest of that block and its check
 // byte, and unless onlyThatBlock every later block with its check byte and
 // the final check byte.
-std::vector<std::uint8_t> DataWireFrom(const camsim::PictureSpec& picture, std::uint32_t from,
+std::vector<std::uint8_t> DataWireFrom(const camsim::OutgoingPicture& picture, std::uint32_t from,
                                        bool onlyThatBlock);
 
 struct HeaderSearch {

@@ -70,8 +70,8 @@ Figures FiguresOf(pid_t pid) {
 // Good picture i, in one of four kinds of exchange that all wait for
 // acknowledgements, so that the unpaced camera never runs ahead of the
 // receiver by more than the few kilobytes of one picture.
-camsim::PictureSpec GoodPicture(int i) {
-    camsim::PictureSpec picture;
+camsim::OutgoingPicture GoodPicture(int i) {
+    camsim::OutgoingPicture picture;
     picture.data =
         PatternBytes(1 + static_cast<std::size_t>(i) * 7919 % 4000, static_cast<std::uint32_t>(i));
     switch (i % 4) {
@@ -96,8 +96,8 @@ camsim::PictureSpec GoodPicture(int i) {
 // Now and then a damaged picture, so that the failure paths run as often.
 // Each ends with the receiver's last word heard by the camera, so that the
 // next picture cannot be read as its missing part.
-camsim::PictureSpec DamagedPicture(int k, camsim::CameraOptions& options) {
-    camsim::PictureSpec picture;
+camsim::OutgoingPicture DamagedPicture(int k, camsim::CameraOptions& options) {
+    camsim::OutgoingPicture picture;
     picture.data = PatternBytes(3000, 100000u + static_cast<std::uint32_t>(k));
     switch (k % 3) {
     case 0:
@@ -115,15 +115,6 @@ camsim::PictureSpec DamagedPicture(int k, camsim::CameraOptions& options) {
         break;
     }
     return picture;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 } // namespace
@@ -167,7 +158,7 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
         }
         if (done % 100 == 50) {
             camsim::CameraOptions options = unpaced;
-            const camsim::PictureSpec bad = DamagedPicture(damaged++, options);
+            const camsim::OutgoingPicture bad = DamagedPicture(damaged++, options);
             camsim::Camera faulty(line.Master(), options);
             const camsim::SendResult refused = faulty.Send(bad);
             ASSERT_NE(refused.outcome, camsim::Outcome::Completed);
@@ -184,7 +175,7 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
     camsim::CameraOptions paced = unpaced;
     paced.bitsPerSecond = 115200;
     camsim::Camera lastCamera(line.Master(), paced);
-    camsim::PictureSpec last;
+    camsim::OutgoingPicture last;
     last.data = PatternBytes(20000, 7);
     last.width = 4321;
     std::thread cameraThread([&] { lastCamera.Send(last); });
@@ -217,7 +208,7 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
         program.Errors().size() - std::min<std::size_t>(2000, program.Errors().size()));
     // Generous: the promise is a second, and machines here are shared.
     EXPECT_LT(took, 5s);
-    EXPECT_EQ(Lines(program.Output()), expectedLines);
+    EXPECT_EQ(program.OutputLines(), expectedLines);
     EXPECT_FALSE(FileExists(transfer::NumberedPath(base, number)))
         << "the stopped picture leaves no file";
     for (int i = 0; i < kGoodPictures; i += 1) {

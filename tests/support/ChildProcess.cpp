@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -118,6 +119,15 @@ void ChildProcess::Signal(int signal) {
     if (pid > 0 && status < 0) {
         ::kill(pid, signal);
     }
+}
+
+std::vector<std::string> ChildProcess::OutputLines() const {
+    std::vector<std::string> lines;
+    std::istringstream stream(output);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 } // namespace testsupport

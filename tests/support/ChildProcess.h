@@ -31,6 +31,8 @@ public:
 
     const std::string& Output() const { return output; }
     const std::string& Errors() const { return errors; }
+    // The standard output line by line, without the line ends.
+    std::vector<std::string> OutputLines() const;
 
 private:
     // Moves what the child has written so far into output and errors.

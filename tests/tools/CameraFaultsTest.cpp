@@ -15,15 +15,15 @@ class CameraFaultsTest : public CameraFixture {
 protected:
     // A picture that streams without acknowledgements, so that the whole
     // wire can be read at once.
-    static camsim::PictureSpec Streaming(std::size_t size) {
-        camsim::PictureSpec outgoing = PatternPicture(size);
+    static camsim::OutgoingPicture Streaming(std::size_t size) {
+        camsim::OutgoingPicture outgoing = PatternPicture(size);
         outgoing.ackFlag = 0;
         return outgoing;
     }
 };
 
 TEST_F(CameraFaultsTest, GarbageComesBeforeTheSynchronisationPair) {
-    camsim::PictureSpec outgoing = Streaming(10);
+    camsim::OutgoingPicture outgoing = Streaming(10);
     outgoing.faults.garbage = {0x01, 0x55, 0x07, 0xAA, 0xFF};
     Start(outgoing);
     const Bytes wire = receiver->ReadExpected(5 + 2 + 19 + 11);
@@ -38,7 +38,7 @@ TEST_F(CameraFaultsTest, AWrongHeaderSumOrExclusiveOrLeavesTheOtherRight) {
     options.ackTimeout = 150ms;
     const Bytes right = Header(640, 480, 10, 256, 1, 1);
 
-    camsim::PictureSpec outgoing = PatternPicture(10);
+    camsim::OutgoingPicture outgoing = PatternPicture(10);
     outgoing.faults.wrongHeaderSum = true;
     Start(outgoing, options);
     Bytes header = Slice(receiver->ReadExactly(21), 2, 19);
@@ -59,7 +59,7 @@ TEST_F(CameraFaultsTest, AWrongHeaderSumOrExclusiveOrLeavesTheOtherRight) {
 }
 
 TEST_F(CameraFaultsTest, AWrongCheckByteForTwoSendsIsResentUntilRight) {
-    camsim::PictureSpec outgoing = PatternPicture(600);
+    camsim::OutgoingPicture outgoing = PatternPicture(600);
     outgoing.faults.wrongCheckSends[1] = 2;
     Start(outgoing);
     AckHeader();
@@ -92,7 +92,7 @@ TEST_F(CameraFaultsTest, AWrongCheckByteForTwoSendsIsResentUntilRight) {
 }
 
 TEST_F(CameraFaultsTest, TheFinalValueExpectedCountsRejectedSends) {
-    camsim::PictureSpec outgoing = PatternPicture(100);
+    camsim::OutgoingPicture outgoing = PatternPicture(100);
     outgoing.faults.wrongCheckSends[0] = 1;
     Start(outgoing);
     AckHeader();
@@ -108,7 +108,7 @@ TEST_F(CameraFaultsTest, TheFinalValueExpectedCountsRejectedSends) {
 }
 
 TEST_F(CameraFaultsTest, WithoutAcksAWrongCheckByteIsFollowedByTheResend) {
-    camsim::PictureSpec outgoing = Streaming(300);
+    camsim::OutgoingPicture outgoing = Streaming(300);
     outgoing.faults.wrongCheckSends[0] = 1;
     Start(outgoing);
     const Bytes wire = receiver->ReadExpected(21 + 257 + 257 + 45);
@@ -123,7 +123,7 @@ TEST_F(CameraFaultsTest, WithoutAcksAWrongCheckByteIsFollowedByTheResend) {
 }
 
 TEST_F(CameraFaultsTest, WrongCheckBytesOnEverySendEndThePicture) {
-    camsim::PictureSpec outgoing = Streaming(300);
+    camsim::OutgoingPicture outgoing = Streaming(300);
     outgoing.faults.wrongCheckSends[0] = 5;
     Start(outgoing);
     const Bytes wire = receiver->ReadExpected(21 + 3 * 257);
@@ -132,7 +132,7 @@ TEST_F(CameraFaultsTest, WrongCheckBytesOnEverySendEndThePicture) {
 }
 
 TEST_F(CameraFaultsTest, SilenceInsideABlock) {
-    camsim::PictureSpec outgoing = Streaming(512);
+    camsim::OutgoingPicture outgoing = Streaming(512);
     outgoing.faults.silence = camsim::Silence{1, 100, 400};
     Start(outgoing);
     EXPECT_EQ(receiver->Read(21 + 257 + 100).size(), 378u);
@@ -145,7 +145,7 @@ TEST_F(CameraFaultsTest, SilenceInsideABlock) {
 }
 
 TEST_F(CameraFaultsTest, AnAnswerDuringASilenceIsReportedAsUnexpected) {
-    camsim::PictureSpec outgoing = PatternPicture(512);
+    camsim::OutgoingPicture outgoing = PatternPicture(512);
     outgoing.faults.silence = camsim::Silence{0, 10, 600};
     camsim::CameraOptions options = Unpaced();
     options.ackTimeout = 200ms;
@@ -161,7 +161,7 @@ TEST_F(CameraFaultsTest, AnAnswerDuringASilenceIsReportedAsUnexpected) {
 }
 
 TEST_F(CameraFaultsTest, APictureCutShortStopsMidBlockAndHearsTheReceiverOut) {
-    camsim::PictureSpec outgoing = PatternPicture(600);
+    camsim::OutgoingPicture outgoing = PatternPicture(600);
     outgoing.faults.cutShortAfter = 300;
     Start(outgoing);
     AckHeader();
@@ -181,7 +181,7 @@ TEST_F(CameraFaultsTest, APictureCutShortStopsMidBlockAndHearsTheReceiverOut) {
 }
 
 TEST_F(CameraFaultsTest, ACutAtTheEndOfABlockDropsItsCheckByte) {
-    camsim::PictureSpec outgoing = PatternPicture(600);
+    camsim::OutgoingPicture outgoing = PatternPicture(600);
     outgoing.faults.cutShortAfter = 256;
     Start(outgoing);
     AckHeader();
@@ -201,7 +201,7 @@ TEST_F(CameraFaultsTest, ACutAtTheEndOfABlockDropsItsCheckByte) {
 }
 
 TEST_F(CameraFaultsTest, AWrongFinalCheckByte) {
-    camsim::PictureSpec outgoing = Streaming(250);
+    camsim::OutgoingPicture outgoing = Streaming(250);
     outgoing.blockSize = 0;
     outgoing.faults.wrongFinalCheck = true;
     Start(outgoing);
@@ -218,7 +218,7 @@ TEST_F(CameraFaultsTest, AWrongFinalCheckByte) {
 }
 
 TEST_F(CameraFaultsTest, DroppedDataBytesGoMissingOnTheFirstSendOnly) {
-    camsim::PictureSpec outgoing = Streaming(300);
+    camsim::OutgoingPicture outgoing = Streaming(300);
     outgoing.faults.wrongCheckSends[0] = 1;
     outgoing.faults.dropDataBytes = {0, 255, 280};
     Start(outgoing);
@@ -240,7 +240,7 @@ TEST_F(CameraFaultsTest, DroppedDataBytesGoMissingOnTheFirstSendOnly) {
 }
 
 TEST_F(CameraFaultsTest, ADroppedByteInHexTextLosesBothCharactersEvenAcrossASilence) {
-    camsim::PictureSpec outgoing = Streaming(10);
+    camsim::OutgoingPicture outgoing = Streaming(10);
     outgoing.blockSize = 0;
     outgoing.encoding = camsim::Encoding::HexUpper;
     outgoing.faults.dropDataBytes = {4};

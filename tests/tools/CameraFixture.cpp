@@ -22,7 +22,7 @@ camsim::CameraOptions CameraFixture::Unpaced() {
     return options;
 }
 
-void CameraFixture::Start(const camsim::PictureSpec& outgoing, camsim::CameraOptions options) {
+void CameraFixture::Start(const camsim::OutgoingPicture& outgoing, camsim::CameraOptions options) {
     if (sending.valid()) {
         // The previous picture is still going: end it before its camera goes.
         camera->RequestStop();
@@ -48,8 +48,8 @@ Bytes CameraFixture::AckHeader() {
     return opening;
 }
 
-camsim::PictureSpec PatternPicture(std::size_t size) {
-    camsim::PictureSpec outgoing;
+camsim::OutgoingPicture PatternPicture(std::size_t size) {
+    camsim::OutgoingPicture outgoing;
     outgoing.data = Pattern(size);
     return outgoing;
 }

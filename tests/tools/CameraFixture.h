@@ -19,7 +19,7 @@ protected:
 
     static camsim::CameraOptions Unpaced();
     // Starts sending picture; the fixture keeps its own copy.
-    void Start(const camsim::PictureSpec& picture, camsim::CameraOptions options = Unpaced());
+    void Start(const camsim::OutgoingPicture& picture, camsim::CameraOptions options = Unpaced());
     // Waits for the camera to finish (the test fails after a generous limit
     // instead of hanging).
     camsim::SendResult Finish();
@@ -30,7 +30,7 @@ protected:
     tools::PseudoTerminal pty;
     std::unique_ptr<LineEnd> receiver;
     std::unique_ptr<camsim::Camera> camera;
-    camsim::PictureSpec picture;
+    camsim::OutgoingPicture picture;
 
 private:
     std::future<camsim::SendResult> sending;
@@ -38,6 +38,6 @@ private:
 
 // A JPEG-like picture of size bytes of pattern data, with the header's
 // defaults (640x480, blocks of 256, check bytes and acknowledgements).
-camsim::PictureSpec PatternPicture(std::size_t size);
+camsim::OutgoingPicture PatternPicture(std::size_t size);
 
 } // namespace camsimtest

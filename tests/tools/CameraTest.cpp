@@ -57,7 +57,7 @@ TEST_F(CameraTest, WorkedExampleGoesOutExactlyAndWaitsForEveryAck) {
 }
 
 TEST_F(CameraTest, HexTextInUpperCaseAndAcksReadInEitherCase) {
-    camsim::PictureSpec outgoing = PatternPicture(12345);
+    camsim::OutgoingPicture outgoing = PatternPicture(12345);
     outgoing.encoding = Encoding::HexUpper;
     Start(outgoing);
 
@@ -85,7 +85,7 @@ TEST_F(CameraTest, HexTextInUpperCaseAndAcksReadInEitherCase) {
 }
 
 TEST_F(CameraTest, HexTextInLowerCase) {
-    camsim::PictureSpec outgoing = PatternPicture(300);
+    camsim::OutgoingPicture outgoing = PatternPicture(300);
     outgoing.encoding = Encoding::HexLower;
     outgoing.ackFlag = 0;
     Start(outgoing);
@@ -180,7 +180,7 @@ TEST_F(CameraTest, MissingAcksEndThePictureAfterTheTimeLimit) {
 }
 
 TEST_F(CameraTest, StreamsWithoutWaitingWhenNoAcksAreAsked) {
-    camsim::PictureSpec outgoing = PatternPicture(250);
+    camsim::OutgoingPicture outgoing = PatternPicture(250);
     outgoing.ackFlag = 0;
     outgoing.blockSize = 100;
     Start(outgoing);
@@ -197,7 +197,7 @@ TEST_F(CameraTest, StreamsWithoutWaitingWhenNoAcksAreAsked) {
 }
 
 TEST_F(CameraTest, BlockSizeZeroSendsHundredsAndOneFinalCheckByte) {
-    camsim::PictureSpec outgoing = PatternPicture(250);
+    camsim::OutgoingPicture outgoing = PatternPicture(250);
     outgoing.blockSize = 0;
     Start(outgoing);
     AckHeader();
@@ -214,7 +214,7 @@ TEST_F(CameraTest, BlockSizeZeroSendsHundredsAndOneFinalCheckByte) {
 }
 
 TEST_F(CameraTest, AckFlagWithOnlyItsFirstByteSetAsksForAcks) {
-    camsim::PictureSpec outgoing = PatternPicture(10);
+    camsim::OutgoingPicture outgoing = PatternPicture(10);
     outgoing.ackFlag = 0x0100;
     Start(outgoing);
     const Bytes opening = receiver->ReadExactly(21);
@@ -230,7 +230,7 @@ TEST_F(CameraTest, AckFlagWithOnlyItsFirstByteSetAsksForAcks) {
 }
 
 TEST_F(CameraTest, BlockAcksWithoutCheckBytesNeverCauseAResend) {
-    camsim::PictureSpec outgoing = PatternPicture(150);
+    camsim::OutgoingPicture outgoing = PatternPicture(150);
     outgoing.blockSize = 100;
     outgoing.checkFlag = 0;
     Start(outgoing);
@@ -262,7 +262,7 @@ TEST_F(CameraTest, AnEmptyPictureStillSendsOneCheckByte) {
     ASSERT_EQ(result.blocks.size(), 1u);
     EXPECT_EQ(result.blocks[0].length, 0u);
 
-    camsim::PictureSpec outgoing = PatternPicture(0);
+    camsim::OutgoingPicture outgoing = PatternPicture(0);
     outgoing.blockSize = 0;
     outgoing.ackFlag = 0;
     Start(outgoing);
@@ -274,7 +274,7 @@ TEST_F(CameraTest, AnEmptyPictureStillSendsOneCheckByte) {
 
 TEST_F(CameraTest, BytesTheReceiverWasNotAskedForAreReported) {
     receiver->Write(Bytes{0x11, 0x22});
-    camsim::PictureSpec outgoing = PatternPicture(5);
+    camsim::OutgoingPicture outgoing = PatternPicture(5);
     Start(outgoing);
     AckHeader();
     const Bytes block = receiver->ReadExactly(6);
@@ -307,7 +307,7 @@ TEST_F(CameraTest, AStopRequestEndsAWaitAtOnce) {
 }
 
 TEST_F(CameraTest, PacedOutputTakesTheTimeOfTheLine) {
-    camsim::PictureSpec outgoing = PatternPicture(939);
+    camsim::OutgoingPicture outgoing = PatternPicture(939);
     outgoing.ackFlag = 0;
     outgoing.checkFlag = 0;
     outgoing.blockSize = 0;
@@ -327,7 +327,7 @@ TEST_F(CameraTest, PacedOutputTakesTheTimeOfTheLine) {
 }
 
 TEST_F(CameraTest, AWriteThatNeverGoesThroughFails) {
-    camsim::PictureSpec outgoing = PatternPicture(4 * 1024 * 1024);
+    camsim::OutgoingPicture outgoing = PatternPicture(4 * 1024 * 1024);
     outgoing.ackFlag = 0;
     camsim::CameraOptions options = Unpaced();
     options.writeStall = 200ms;

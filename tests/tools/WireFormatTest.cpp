@@ -27,7 +27,7 @@ std::vector<std::uint32_t> Lengths(const std::vector<BlockBounds>& blocks) {
 }
 
 TEST(WireFormat, WorkedHeader) {
-    camsim::PictureSpec outgoing;
+    camsim::OutgoingPicture outgoing;
     outgoing.data.resize(12345);
     const auto header = camsim::HeaderBytes(outgoing);
     EXPECT_EQ(Bytes(header.begin(), header.end()),
@@ -36,7 +36,7 @@ TEST(WireFormat, WorkedHeader) {
 }
 
 TEST(WireFormat, HeaderFieldsAreBigEndianAndAllChecked) {
-    camsim::PictureSpec outgoing;
+    camsim::OutgoingPicture outgoing;
     outgoing.data.resize(0x01020304);
     outgoing.width = 0xA1B2;
     outgoing.height = 0xC3D4;

@@ -24,7 +24,7 @@ std::string AsText(const std::vector<std::uint8_t>& bytes) {
 
 TEST_F(TransferTest, WorkedHeaderInBothEncodings) {
     for (const auto encoding : {camsim::Encoding::Binary, camsim::Encoding::HexUpper}) {
-        camsim::PictureSpec picture = Jpeg(12345);
+        camsim::OutgoingPicture picture = Jpeg(12345);
         picture.encoding = encoding;
         ASSERT_EQ(camsim::HeaderBytes(picture),
                   (std::array<std::uint8_t, 19>{0x02, 0x80, 0x01, 0xE0, 0x00, 0x00, 0x30, 0x39,
@@ -58,7 +58,7 @@ TEST_F(TransferTest, SyncPairIsFoundBehindAnyByte) {
           std::pair{std::vector<std::uint8_t>{0xAA}, camsim::Encoding::HexUpper},
           std::pair{std::vector<std::uint8_t>{0x01, 0xAA, 0xAA, 0x00, 0x55, 0x13},
                     camsim::Encoding::Binary}}) {
-        camsim::PictureSpec picture = Jpeg(300);
+        camsim::OutgoingPicture picture = Jpeg(300);
         picture.encoding = encoding;
         picture.faults.garbage = garbage;
         EXPECT_TRUE(Transfer(picture, file));
@@ -67,7 +67,7 @@ TEST_F(TransferTest, SyncPairIsFoundBehindAnyByte) {
 }
 
 TEST_F(TransferTest, LoneSyncByteWaitsForTheByteBehindIt) {
-    camsim::PictureSpec picture = Jpeg(50, 0, 0, 0);
+    camsim::OutgoingPicture picture = Jpeg(50, 0, 0, 0);
     std::vector<std::uint8_t> frame(camsim::kBinarySync.begin(), camsim::kBinarySync.end());
     const auto header = camsim::HeaderBytes(picture);
     frame.insert(frame.end(), header.begin(), header.end());
@@ -86,7 +86,7 @@ TEST_F(TransferTest, LoneSyncByteWaitsForTheByteBehindIt) {
 
 TEST_F(TransferTest, BadHeaderEndsTheCallWithoutAnswerOrFile) {
     for (const bool wrongSum : {true, false}) {
-        camsim::PictureSpec bad = Jpeg(500);
+        camsim::OutgoingPicture bad = Jpeg(500);
         bad.faults.wrongHeaderSum = wrongSum;
         bad.faults.wrongHeaderXor = !wrongSum;
         camsim::CameraOptions options = Unpaced();
@@ -101,10 +101,10 @@ TEST_F(TransferTest, BadHeaderEndsTheCallWithoutAnswerOrFile) {
 }
 
 TEST_F(TransferTest, StreamWithAFailedPictureInTheMiddle) {
-    camsim::PictureSpec first = Jpeg(1000);
-    camsim::PictureSpec broken = Jpeg(900);
+    camsim::OutgoingPicture first = Jpeg(1000);
+    camsim::OutgoingPicture broken = Jpeg(900);
     broken.faults.wrongHeaderSum = true;
-    camsim::PictureSpec last = Jpeg(1100, 0, 0, 0);
+    camsim::OutgoingPicture last = Jpeg(1100, 0, 0, 0);
     camsim::CameraOptions options = Unpaced();
     options.ackTimeout = std::chrono::milliseconds(300);
     std::vector<bool> results;
@@ -128,7 +128,7 @@ TEST_F(TransferTest, StreamWithAFailedPictureInTheMiddle) {
 }
 
 TEST_F(TransferTest, AckFlagWithOnlyItsFirstByteSetCounts) {
-    camsim::PictureSpec picture = Jpeg(700);
+    camsim::OutgoingPicture picture = Jpeg(700);
     picture.ackFlag = 0x0100;
     camsim::SendResult sent;
     ASSERT_TRUE(Transfer(picture, file, &sent));
@@ -137,7 +137,7 @@ TEST_F(TransferTest, AckFlagWithOnlyItsFirstByteSetCounts) {
 }
 
 TEST_F(TransferTest, HexTextAcceptsLowerCaseAndAnswersUpperCase) {
-    camsim::PictureSpec picture = Jpeg(2000);
+    camsim::OutgoingPicture picture = Jpeg(2000);
     picture.encoding = camsim::Encoding::HexLower;
     camsim::SendResult sent;
     ASSERT_TRUE(Transfer(picture, file, &sent));
@@ -151,7 +151,7 @@ TEST_F(TransferTest, HexTextAcceptsLowerCaseAndAnswersUpperCase) {
 
 TEST_F(TransferTest, BlockSizeZeroWithAndWithoutFinalCheck) {
     for (const std::uint8_t checkFlag : {0, 1}) {
-        camsim::PictureSpec picture = Jpeg(250, 0, checkFlag, 1);
+        camsim::OutgoingPicture picture = Jpeg(250, 0, checkFlag, 1);
         camsim::SendResult sent;
         ASSERT_TRUE(Transfer(picture, file, &sent));
         EXPECT_TRUE(FileHolds(file, picture.data));
@@ -165,7 +165,7 @@ TEST_F(TransferTest, BlockSizeZeroWithAndWithoutFinalCheck) {
 }
 
 TEST_F(TransferTest, WrongFinalCheckFailsAndDeletes) {
-    camsim::PictureSpec picture = Jpeg(250, 0, 1, 1);
+    camsim::OutgoingPicture picture = Jpeg(250, 0, 1, 1);
     picture.faults.wrongFinalCheck = true;
     camsim::SendResult sent;
     EXPECT_FALSE(Transfer(picture, file, &sent));
@@ -174,7 +174,7 @@ TEST_F(TransferTest, WrongFinalCheckFailsAndDeletes) {
 }
 
 TEST_F(TransferTest, BlockLargerThanThePictureGivesOneBlock) {
-    camsim::PictureSpec picture = Jpeg(300, 1024);
+    camsim::OutgoingPicture picture = Jpeg(300, 1024);
     camsim::SendResult sent;
     ASSERT_TRUE(Transfer(picture, file, &sent));
     ASSERT_EQ(sent.blocks.size(), 1u);
@@ -183,7 +183,7 @@ TEST_F(TransferTest, BlockLargerThanThePictureGivesOneBlock) {
 }
 
 TEST_F(TransferTest, TwoRejectionsInARowAreForgivenThreeAreNot) {
-    camsim::PictureSpec picture = Jpeg(1000);
+    camsim::OutgoingPicture picture = Jpeg(1000);
     picture.faults.wrongCheckSends = {{1, 2}, {3, 1}};
     camsim::SendResult sent;
     ASSERT_TRUE(Transfer(picture, file, &sent));
@@ -191,7 +191,7 @@ TEST_F(TransferTest, TwoRejectionsInARowAreForgivenThreeAreNot) {
     EXPECT_EQ(sent.Resends(), 3);
     EXPECT_TRUE(FileHolds(file, picture.data)) << "rejected blocks store nothing";
 
-    camsim::PictureSpec hopeless = Jpeg(1000);
+    camsim::OutgoingPicture hopeless = Jpeg(1000);
     hopeless.faults.wrongCheckSends = {{2, 3}};
     EXPECT_FALSE(Transfer(hopeless, file, &sent));
     EXPECT_FALSE(FileExists(file));
@@ -201,7 +201,7 @@ TEST_F(TransferTest, TwoRejectionsInARowAreForgivenThreeAreNot) {
 }
 
 TEST_F(TransferTest, AcknowledgementsWithoutCheckBytes) {
-    camsim::PictureSpec picture = Jpeg(600, 256, 0, 1);
+    camsim::OutgoingPicture picture = Jpeg(600, 256, 0, 1);
     camsim::SendResult sent;
     ASSERT_TRUE(Transfer(picture, file, &sent));
     // Each answer is the exclusive-or of the block without its last byte.
@@ -217,25 +217,25 @@ TEST_F(TransferTest, AcknowledgementsWithoutCheckBytes) {
 
 TEST_F(TransferTest, EmptyPictureInItsThreeForms) {
     // Per-block check bytes: one check byte is still taken, whatever it is.
-    camsim::PictureSpec perBlock = Jpeg(0, 256, 1, 1);
+    camsim::OutgoingPicture perBlock = Jpeg(0, 256, 1, 1);
     ASSERT_TRUE(Transfer(perBlock, file));
     EXPECT_EQ(ReadFile(file), "");
     EXPECT_EQ(context.StatusText(), "Pic 640x480, 0 of 0 bytes read");
     EXPECT_EQ(port.BufferCount(), 0u);
 
     // Block size 0 with a final check byte, which must be 0.
-    camsim::PictureSpec finalCheck = Jpeg(0, 0, 1, 1);
+    camsim::OutgoingPicture finalCheck = Jpeg(0, 0, 1, 1);
     ASSERT_TRUE(Transfer(finalCheck, file));
     EXPECT_TRUE(FileExists(file));
 
     // Neither: nothing but the header.
-    camsim::PictureSpec bare = Jpeg(0, 0, 0, 0);
+    camsim::OutgoingPicture bare = Jpeg(0, 0, 0, 0);
     ASSERT_TRUE(Transfer(bare, file));
     EXPECT_EQ(ReadFile(file), "");
 }
 
 TEST_F(TransferTest, SilenceInsideABlockUpToTwoEmptyReadsIsBridged) {
-    camsim::PictureSpec picture = Jpeg(800);
+    camsim::OutgoingPicture picture = Jpeg(800);
     picture.faults.silence = camsim::Silence{1, 100, 120};
     ASSERT_TRUE(Transfer(picture, file));
     EXPECT_TRUE(FileHolds(file, picture.data));
@@ -251,7 +251,7 @@ TEST_F(TransferTest, SilenceInsideABlockUpToTwoEmptyReadsIsBridged) {
 }
 
 TEST_F(TransferTest, CutShortPictureFailsAndIsDeleted) {
-    camsim::PictureSpec picture = Jpeg(5000);
+    camsim::OutgoingPicture picture = Jpeg(5000);
     picture.faults.cutShortAfter = 3000;
     camsim::SendResult sent;
     EXPECT_FALSE(Transfer(picture, file, &sent));
@@ -259,7 +259,7 @@ TEST_F(TransferTest, CutShortPictureFailsAndIsDeleted) {
 }
 
 TEST_F(TransferTest, UncompressedPixelsGoIntoABmpInArrivalOrder) {
-    camsim::PictureSpec picture = Jpeg(10, 4, 1, 1);
+    camsim::OutgoingPicture picture = Jpeg(10, 4, 1, 1);
     picture.kind = 0;
     picture.width = 5; // rows of 8 bytes in the bitmap
     picture.height = 2;
@@ -273,7 +273,7 @@ TEST_F(TransferTest, UncompressedPixelsGoIntoABmpInArrivalOrder) {
 
 TEST_F(TransferTest, ImpossibleBitmapFailsWithoutCrashing) {
     // 65535 x 65535 pixels would need 4 GiB; the receiver refuses the memory.
-    camsim::PictureSpec picture = Jpeg(400);
+    camsim::OutgoingPicture picture = Jpeg(400);
     picture.kind = 0;
     picture.width = 65535;
     picture.height = 65535;
@@ -298,7 +298,7 @@ TEST_F(TransferTest, StopWhileSearchingLeavesNoFile) {
 }
 
 TEST_F(TransferTest, StopAfterTheLastBlockStillDeletes) {
-    camsim::PictureSpec picture = Jpeg(600);
+    camsim::OutgoingPicture picture = Jpeg(600);
     // Writes: header answer, three block answers, then the final answer.
     port.beforeWrite = [this](int write) {
         if (write == 5) {
@@ -314,7 +314,7 @@ TEST_F(TransferTest, StopAfterTheLastBlockStillDeletes) {
 TEST_F(TransferTest, ShortHexAnswers) {
     camsim::CameraOptions options = Unpaced();
     options.ackTimeout = std::chrono::milliseconds(300);
-    camsim::PictureSpec picture = Jpeg(600);
+    camsim::OutgoingPicture picture = Jpeg(600);
     picture.encoding = camsim::Encoding::HexUpper;
 
     // The header's answer short: no file at all.
@@ -374,7 +374,7 @@ TEST_F(TransferTest, LateCheckByteNeverLetsAShortBlockThrough) {
     // others, so that block, judged without its late check byte, would look
     // whole one byte short; the late check byte and the second block would
     // then pass as a two-byte block, and the picture would seem complete.
-    camsim::PictureSpec picture = Jpeg(257, 256, 1, 0);
+    camsim::OutgoingPicture picture = Jpeg(257, 256, 1, 0);
     picture.data[255] = camsim::XorOf(std::span(picture.data).first(255));
     if (picture.data[255] == 0) {
         picture.data[0] ^= 1;

@@ -77,7 +77,7 @@ void TransferTest::SetUp() {
 }
 
 std::vector<camsim::SendResult>
-TransferTest::WithCamera(const std::vector<camsim::PictureSpec>& pictures,
+TransferTest::WithCamera(const std::vector<camsim::OutgoingPicture>& pictures,
                          const std::function<void()>& receive, camsim::CameraOptions options) {
     camsim::Camera camera(line.Master(), options);
     std::vector<camsim::SendResult> results;
@@ -91,7 +91,7 @@ TransferTest::WithCamera(const std::vector<camsim::PictureSpec>& pictures,
     return results;
 }
 
-bool TransferTest::Transfer(const camsim::PictureSpec& picture, const std::string& target,
+bool TransferTest::Transfer(const camsim::OutgoingPicture& picture, const std::string& target,
                             camsim::SendResult* sent, camsim::CameraOptions options) {
     bool received = false;
     const auto results = WithCamera(
@@ -102,9 +102,9 @@ bool TransferTest::Transfer(const camsim::PictureSpec& picture, const std::strin
     return received;
 }
 
-camsim::PictureSpec TransferTest::Jpeg(std::size_t size, std::uint16_t blockSize,
-                                       std::uint8_t checkFlag, std::uint16_t ackFlag) {
-    camsim::PictureSpec picture;
+camsim::OutgoingPicture TransferTest::Jpeg(std::size_t size, std::uint16_t blockSize,
+                                           std::uint8_t checkFlag, std::uint16_t ackFlag) {
+    camsim::OutgoingPicture picture;
     picture.data = PatternBytes(size, static_cast<std::uint32_t>(size));
     picture.blockSize = blockSize;
     picture.checkFlag = checkFlag;

@@ -64,15 +64,15 @@ protected:
 
     // Runs the camera's pictures on a thread while fn receives here; returns
     // what the camera saw of each.
-    std::vector<camsim::SendResult> WithCamera(const std::vector<camsim::PictureSpec>& pictures,
+    std::vector<camsim::SendResult> WithCamera(const std::vector<camsim::OutgoingPicture>& pictures,
                                                const std::function<void()>& receive,
                                                camsim::CameraOptions options = Unpaced());
     // One picture: sends it and receives it into file; result of the receiver.
-    bool Transfer(const camsim::PictureSpec& picture, const std::string& file,
+    bool Transfer(const camsim::OutgoingPicture& picture, const std::string& file,
                   camsim::SendResult* sent = nullptr, camsim::CameraOptions options = Unpaced());
 
-    static camsim::PictureSpec Jpeg(std::size_t size, std::uint16_t blockSize = 256,
-                                    std::uint8_t checkFlag = 1, std::uint16_t ackFlag = 1);
+    static camsim::OutgoingPicture Jpeg(std::size_t size, std::uint16_t blockSize = 256,
+                                        std::uint8_t checkFlag = 1, std::uint16_t ackFlag = 1);
 
     TestLanguage language;
     testsupport::LinkedPort line{1};

@@ -49,7 +49,7 @@ protected:
     // worker listens, then stops the worker (unless it ended by itself) and
     // waits for it.
     std::vector<camsim::SendResult> Run(WorkerThread::Procedure procedure,
-                                        const std::vector<camsim::PictureSpec>& pictures,
+                                        const std::vector<camsim::OutgoingPicture>& pictures,
                                         camsim::CameraOptions options = Unpaced()) {
         context.stopRequest = 0;
         context.SetStatusText("");
@@ -71,13 +71,13 @@ protected:
         return results;
     }
 
-    static camsim::PictureSpec Picture(std::size_t size) {
-        camsim::PictureSpec picture;
+    static camsim::OutgoingPicture Picture(std::size_t size) {
+        camsim::OutgoingPicture picture;
         picture.data = PatternBytes(size, static_cast<std::uint32_t>(size));
         return picture;
     }
-    static camsim::PictureSpec BadHeader(std::size_t size) {
-        camsim::PictureSpec picture = Picture(size);
+    static camsim::OutgoingPicture BadHeader(std::size_t size) {
+        camsim::OutgoingPicture picture = Picture(size);
         picture.faults.wrongHeaderSum = true;
         return picture;
     }

@@ -43,19 +43,19 @@ QImage TestCardImage(int width, int height) {
     return image;
 }
 
-camsim::PictureSpec TestCardPicture(int width, int height) {
+camsim::OutgoingPicture TestCardPicture(int width, int height) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     TestCardImage(width, height).save(&buffer, "JPEG", 90);
-    camsim::PictureSpec picture;
+    camsim::OutgoingPicture picture;
     picture.data.assign(bytes.begin(), bytes.end());
     picture.width = static_cast<std::uint16_t>(width);
     picture.height = static_cast<std::uint16_t>(height);
     return picture;
 }
 
-CameraPlayer::CameraPlayer(int lineDescriptor, camsim::PictureSpec picture)
+CameraPlayer::CameraPlayer(int lineDescriptor, camsim::OutgoingPicture picture)
     : picture(std::move(picture)), camera(lineDescriptor, Unpaced()) {
     thread = std::thread([this] {
         while (!camera.StopRequested()) {

@@ -11,13 +11,13 @@ namespace uitest {
 // A test picture with something to see in it: colour bands, a frame and a
 // caption, as a JPEG.
 QImage TestCardImage(int width, int height);
-camsim::PictureSpec TestCardPicture(int width, int height);
+camsim::OutgoingPicture TestCardPicture(int width, int height);
 
 // The camera at the far end of a test line, sending one picture after
 // another on a thread of its own until stopped.
 class CameraPlayer {
 public:
-    CameraPlayer(int lineDescriptor, camsim::PictureSpec picture);
+    CameraPlayer(int lineDescriptor, camsim::OutgoingPicture picture);
     ~CameraPlayer();
     CameraPlayer(const CameraPlayer&) = delete;
     CameraPlayer& operator=(const CameraPlayer&) = delete;
@@ -28,7 +28,7 @@ public:
     void Stop();
 
 private:
-    camsim::PictureSpec picture;
+    camsim::OutgoingPicture picture;
     camsim::Camera camera;
     std::atomic<int> completed{0};
     std::thread thread;

@@ -27,7 +27,7 @@ Outcome OutcomeOfLine(LineStatus status, Outcome timedOut) {
 // The state of one picture on its way out.
 class Camera::Transfer {
 public:
-    Transfer(Camera& camera, const PictureSpec& picture, SendResult& result)
+    Transfer(Camera& camera, const OutgoingPicture& picture, SendResult& result)
         : camera(camera), picture(picture), result(result) {}
 
     void Run();
@@ -59,7 +59,7 @@ private:
     std::uint32_t CutPoint() const;
 
     Camera& camera;
-    const PictureSpec& picture;
+    const OutgoingPicture& picture;
     SendResult& result;
     // Exclusive-or of every byte sent in the data phase: what the receiver
     // answers at the end when it took them all.
@@ -301,7 +301,7 @@ Camera::Camera(int fd, CameraOptions options)
     : options(options), stop(options.stopFlag),
       line(fd, options.bitsPerSecond, options.writeStall, stop) {}
 
-SendResult Camera::Send(const PictureSpec& picture) {
+SendResult Camera::Send(const OutgoingPicture& picture) {
     SendResult result;
     const auto start = std::chrono::steady_clock::now();
     const std::size_t writtenBefore = line.BytesWritten();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Line.h"
-#include "PictureSpec.h"
+#include "OutgoingPicture.h"
 #include "SendResult.h"
 #include "StopSignal.h"
 
@@ -41,7 +41,7 @@ public:
     Camera(const Camera&) = delete;
     Camera& operator=(const Camera&) = delete;
 
-    SendResult Send(const PictureSpec& picture);
+    SendResult Send(const OutgoingPicture& picture);
 
     void RequestStop() { stop.Raise(); }
     void ClearStop() { stop.Clear(); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureSpec.h"
+#include "OutgoingPicture.h"
 
 #include <cstdint>
 #include <optional>

@@ -9,7 +9,7 @@
 
 namespace camsim {
 
-bool LoadPicture(const PictureFile& file, const Settings& settings, PictureSpec& picture,
+bool LoadPicture(const PictureFile& file, const Settings& settings, OutgoingPicture& picture,
                  std::string& error, std::string& warning) {
     std::ifstream stream(file.path, std::ios::binary);
     if (!stream) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CommandLine.h"
-#include "PictureSpec.h"
+#include "OutgoingPicture.h"
 
 #include <string>
 
@@ -12,7 +12,7 @@ namespace camsim {
 // size from the file unless settings give one. False with error set when the
 // file cannot be read or its size cannot be told; warning is set for a raw
 // file whose length is not width times height (it is sent all the same).
-bool LoadPicture(const PictureFile& file, const Settings& settings, PictureSpec& picture,
+bool LoadPicture(const PictureFile& file, const Settings& settings, OutgoingPicture& picture,
                  std::string& error, std::string& warning);
 
 } // namespace camsim

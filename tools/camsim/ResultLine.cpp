@@ -30,7 +30,7 @@ std::string DescribeAck(const char* what, const Ack& ack) {
 } // namespace
 
 std::string DescribeResult(unsigned long number, const std::string& name,
-                           const PictureSpec& picture, const SendResult& result) {
+                           const OutgoingPicture& picture, const SendResult& result) {
     std::string line = "picture " + std::to_string(number) + " (" + name + ", " +
                        std::to_string(picture.width) + "x" + std::to_string(picture.height) + ", " +
                        std::to_string(picture.data.size()) +

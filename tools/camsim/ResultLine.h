@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureSpec.h"
+#include "OutgoingPicture.h"
 #include "SendResult.h"
 
 #include <string>
@@ -10,6 +10,6 @@ namespace camsim {
 // One line about a picture sent, as the camera saw it: its outcome, the
 // acknowledgements, resends, what it wrote and how long it took.
 std::string DescribeResult(unsigned long number, const std::string& name,
-                           const PictureSpec& picture, const SendResult& result);
+                           const OutgoingPicture& picture, const SendResult& result);
 
 } // namespace camsim

@@ -44,7 +44,7 @@ std::uint8_t SumOf(std::span<const std::uint8_t> bytes) {
     return value;
 }
 
-std::array<std::uint8_t, kHeaderSize> HeaderBytes(const PictureSpec& picture) {
+std::array<std::uint8_t, kHeaderSize> HeaderBytes(const OutgoingPicture& picture) {
     const auto size = static_cast<std::uint32_t>(picture.data.size());
     std::array<std::uint8_t, kHeaderSize> header{
         static_cast<std::uint8_t>(picture.width >> 8),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureSpec.h"
+#include "OutgoingPicture.h"
 
 #include <array>
 #include <cstddef>
@@ -20,7 +20,7 @@ std::uint8_t XorOf(std::span<const std::uint8_t> bytes);
 std::uint8_t SumOf(std::span<const std::uint8_t> bytes);
 
 // The 19 header bytes, big-endian, with a correct sum and exclusive-or.
-std::array<std::uint8_t, kHeaderSize> HeaderBytes(const PictureSpec& picture);
+std::array<std::uint8_t, kHeaderSize> HeaderBytes(const OutgoingPicture& picture);
 
 // Appends bytes as they travel after the synchronisation pair.
 void AppendEncoded(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> bytes,

@@ -39,8 +39,8 @@ void CatchStopSignals() {
 
 // The faults of the command line go into the pictures they are meant for; a
 // silence without a position falls in the middle of its block.
-camsim::PictureSpec WithFaults(camsim::PictureSpec picture, const camsim::Settings& settings,
-                               unsigned long number) {
+camsim::OutgoingPicture WithFaults(camsim::OutgoingPicture picture,
+                                   const camsim::Settings& settings, unsigned long number) {
     if (settings.faultPicture != 0 && settings.faultPicture != number) {
         return picture;
     }
@@ -54,7 +54,7 @@ camsim::PictureSpec WithFaults(camsim::PictureSpec picture, const camsim::Settin
     return picture;
 }
 
-int Serve(const camsim::Settings& settings, const std::vector<camsim::PictureSpec>& pictures) {
+int Serve(const camsim::Settings& settings, const std::vector<camsim::OutgoingPicture>& pictures) {
     std::unique_ptr<tools::PseudoTerminal> terminal;
     int fd = -1;
     std::string error;
@@ -85,7 +85,7 @@ int Serve(const camsim::Settings& settings, const std::vector<camsim::PictureSpe
 
     for (unsigned long number = 1; settings.count == 0 || number <= settings.count; ++number) {
         const std::size_t index = (number - 1) % pictures.size();
-        const camsim::PictureSpec picture = WithFaults(pictures[index], settings, number);
+        const camsim::OutgoingPicture picture = WithFaults(pictures[index], settings, number);
         const camsim::SendResult result = camera.Send(picture);
         std::cout << camsim::DescribeResult(number, settings.files[index].path, picture, result)
                   << std::endl;
@@ -117,9 +117,9 @@ int main(int argc, char** argv) {
         std::cout << camsim::UsageText();
         return 0;
     }
-    std::vector<camsim::PictureSpec> pictures;
+    std::vector<camsim::OutgoingPicture> pictures;
     for (const camsim::PictureFile& file : settings.files) {
-        camsim::PictureSpec picture;
+        camsim::OutgoingPicture picture;
         std::string warning;
         if (!camsim::LoadPicture(file, settings, picture, error, warning)) {
             std::cerr << "zelnor2-camsim: " << error << '\n';

@@ -44,7 +44,7 @@ struct Faults {
 
 // One picture as the camera announces and sends it. The header's dataSize is
 // the size of data.
-struct PictureSpec {
+struct OutgoingPicture {
     std::vector<std::uint8_t> data;
     std::uint16_t width = 640;
     std::uint16_t height = 480;
