@@ -1,6 +1,7 @@
 // The start commands of the main dialog and Stop.
 #include "CZelnor2Dlg.h"
 
+#include "DisplayFileLocation.h"
 #include "FreeSpaceLimit.h"
 #include "LanguageString.h"
 #include "SaveFileFilter.h"
@@ -38,8 +39,8 @@ void CZelnor2Dlg::OnLiveMode() {
     ReadControls();
     SwapInStop(controls.liveMode);
     context.stopRequest = 0;
-    const std::string displayFile =
-        platform::ExecutableFolder() + LanguageString("STRING_IDS_TEMP_JPG").toStdString();
+    const std::string displayFile = DisplayFileLocation(
+        platform::ExecutableFolder(), LanguageString("STRING_IDS_TEMP_JPG").toStdString());
     if (!context.SetDisplayFileName(displayFile)) {
         RefuseCommand(kDisplayPathTooLong);
         return;
@@ -65,8 +66,10 @@ void CZelnor2Dlg::OnContinuousCapture() {
         RefuseCommand(kCapturePathTooLong);
         return;
     }
-    // In this mode the display file lies in the current folder.
-    if (!context.SetDisplayFileName(LanguageString("STRING_IDS_TEMP_JPG").toStdString())) {
+    // In this mode the display file lies in the current folder, where the
+    // user may write there.
+    if (!context.SetDisplayFileName(
+            DisplayFileLocation("", LanguageString("STRING_IDS_TEMP_JPG").toStdString()))) {
         RefuseCommand(kDisplayPathTooLong);
         return;
     }

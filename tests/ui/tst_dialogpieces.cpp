@@ -1,10 +1,16 @@
 #include "ui/DialogUnits.h"
+#include "ui/DisplayFileLocation.h"
 #include "ui/FreeSpaceLimit.h"
 #include "ui/SaveFileFilter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 class DialogPiecesTest : public QObject {
     Q_OBJECT
@@ -121,6 +127,42 @@ private slots:
         const DialogUnits larger(font);
         QVERIFY(larger.ToPixelsX(108) > units.ToPixelsX(108) * 3 / 2);
         QVERIFY(larger.ToPixelsY(161) > units.ToPixelsY(161) * 3 / 2);
+    }
+
+    void displayFileStaysInAFolderTheUserMayWrite() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const std::string named = folder.path().toStdString() + "/";
+        QCOMPARE(DisplayFileLocation(named, "temp.jpg"), named + "temp.jpg");
+        // The current folder is named by no folder at all, as before.
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const std::string inCurrent = DisplayFileLocation("", "temp.jpg");
+        QVERIFY(QDir::setCurrent(before));
+        QCOMPARE(inCurrent, std::string("temp.jpg"));
+    }
+
+    void displayFileGoesToTheCacheWhereTheFolderCannotTakeIt() {
+        QTemporaryDir cache;
+        QTemporaryDir locked;
+        QVERIFY(cache.isValid() && locked.isValid());
+        const QByteArray previous = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+        const std::string expected = cache.path().toStdString() + "/Zelnor/temp.jpg";
+        const std::string missing = DisplayFileLocation("/no/such/folder/", "temp.jpg");
+        const bool canLock =
+            ::geteuid() != 0 &&
+            QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const std::string readOnly =
+            DisplayFileLocation(locked.path().toStdString() + "/", "temp.jpg");
+        QFile::setPermissions(locked.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_CACHE_HOME", previous);
+        QCOMPARE(missing, expected);
+        QVERIFY(QFileInfo(cache.path() + "/Zelnor").isDir());
+        if (canLock) {
+            QCOMPARE(readOnly, expected);
+        }
     }
 };
 

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// Where the display file goes: in the folder the dialog names for it ("" for
+// the current folder) when the user may write there; otherwise in the user's
+// cache folder ($XDG_CACHE_HOME, else ~/.cache, then Zelnor/), created when
+// missing. A program installed for all users lives in a folder its users may
+// not write, and live mode would otherwise fail on every picture.
+std::string DisplayFileLocation(const std::string& folder, const std::string& name);
