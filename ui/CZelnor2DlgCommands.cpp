@@ -66,8 +66,8 @@ void CZelnor2Dlg::OnContinuousCapture() {
         RefuseCommand(kCapturePathTooLong);
         return;
     }
-    // In this mode the display file lies in the current folder, where the
-    // user may write there.
+    // In this mode the display file lies in the current folder (in the
+    // user's cache folder where the current one cannot take it).
     if (!context.SetDisplayFileName(
             DisplayFileLocation("", LanguageString("STRING_IDS_TEMP_JPG").toStdString()))) {
         RefuseCommand(kDisplayPathTooLong);
