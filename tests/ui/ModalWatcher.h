@@ -32,6 +32,8 @@ struct SeenFileDialog {
 // message box and file dialog that opens, keeps each message box open for a
 // while (so that a timer behind it gets the chance to raise more), then
 // presses OK, and answers file dialogs with a chosen path or cancels them.
+// Each window is answered once; one that stays open after its answer fails
+// the test and is closed, so that no modal loop outlasts a few seconds.
 class ModalWatcher : public QObject {
 public:
     explicit ModalWatcher(int holdMessagesMs = 0);
@@ -45,17 +47,20 @@ public:
     int MostOpenAtOnce() const { return mostOpenAtOnce; }
 
 private:
-    struct OpenMessage {
-        QPointer<QMessageBox> box;
-        QElapsedTimer open;
+    struct Opened {
+        QPointer<QDialog> window;
+        QElapsedTimer seen;
+        QElapsedTimer answered; // invalid until answered
     };
 
     void Poll();
+    bool Knows(const QWidget* window) const;
+    Opened& Watch(QDialog* window);
 
     int holdMessagesMs = 0;
     QString fileAnswer;
     QTimer poller;
-    std::vector<OpenMessage> openMessages;
+    std::vector<Opened> open;
     std::vector<SeenMessage> messages;
     std::vector<SeenFileDialog> fileDialogs;
     int mostOpenAtOnce = 0;

@@ -43,7 +43,7 @@ Finished RunProgram(const QString& program, const QStringList& arguments,
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     Finished finished;
-    if (!process.waitForFinished(60000)) {
+    if (!process.waitForFinished(10000)) {
         process.kill();
         process.waitForFinished();
         finished.errors = "did not end";
@@ -256,10 +256,10 @@ private slots:
         QVERIFY(process.waitForStarted());
         // Until the program handles SIGTERM itself, the signal would simply
         // kill it.
-        QTRY_VERIFY_WITH_TIMEOUT(Catches(process.processId(), SIGTERM), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(Catches(process.processId(), SIGTERM), 10000);
         QTest::qWait(300);
         QVERIFY(::kill(static_cast<pid_t>(process.processId()), SIGTERM) == 0);
-        QVERIFY(process.waitForFinished(60000));
+        QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(process.readAllStandardError(), QByteArray());

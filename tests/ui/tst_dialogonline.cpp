@@ -21,7 +21,7 @@ using namespace uitest;
 
 namespace {
 
-constexpr int kWait = 20000;
+constexpr int kWait = 10000;
 
 std::map<std::string, std::string> OnlineTexts() {
     auto texts = TestTexts();

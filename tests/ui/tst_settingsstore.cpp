@@ -30,7 +30,7 @@ private:
         environment.insert("XDG_CONFIG_HOME", configFolder);
         probe.setProcessEnvironment(environment);
         probe.start(program, arguments);
-        if (!probe.waitForFinished(30000) || probe.exitCode() != 0) {
+        if (!probe.waitForFinished(10000) || probe.exitCode() != 0) {
             return "failed";
         }
         return QString::fromLatin1(probe.readAllStandardOutput()).trimmed();
