@@ -75,6 +75,11 @@ std::string Text(std::string_view key) {
     return Lookup(CurrentLanguageName(), key, true);
 }
 
+std::string TextOr(std::string_view key, std::string_view fallback) {
+    std::string text = Text(key);
+    return text == kMissingScrambled ? std::string(fallback) : text;
+}
+
 long LeadingNumber(std::string_view text) {
     std::size_t i = 0;
     const auto isBlank = [](char c) {

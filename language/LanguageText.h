@@ -40,6 +40,10 @@ bool LoadCurrentLanguage();
 // Shorthand for a scrambled text of the current language.
 std::string Text(std::string_view key);
 
+// The same for a text that language files written before it lack: fallback
+// (the English text) where the key is missing.
+std::string TextOr(std::string_view key, std::string_view fallback);
+
 // Reads a number the way the speed list does: leading blanks, an optional
 // sign, then decimal digits up to the first other character; 0 without
 // digits. Values beyond 32 bits are held at the nearest limit.

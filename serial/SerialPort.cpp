@@ -62,6 +62,8 @@ bool SerialPort::Open(std::int32_t port, std::int32_t newSpeed, const std::strin
         return false;
     }
     descriptor = opened;
+    portName = device.name;
+    portDevice = device.device;
 
     configureProblem.clear();
     std::string problem;
@@ -227,11 +229,23 @@ std::uint32_t SerialPort::Reserved(std::uint32_t) {
 }
 
 std::string SerialPort::LastOpenError() const {
-    std::lock_guard guard(openErrorLock);
+    std::lock_guard guard(reasonLock);
     return openError;
 }
 
+std::string SerialPort::LineLostReason() const {
+    std::lock_guard guard(reasonLock);
+    if (lostReason.empty()) {
+        return {};
+    }
+    return PortDescription() + ": " + lostReason;
+}
+
+std::string SerialPort::PortDescription() const {
+    return portName + " (" + portDevice + ")";
+}
+
 void SerialPort::SetOpenError(std::string text) {
-    std::lock_guard guard(openErrorLock);
+    std::lock_guard guard(reasonLock);
     openError = std::move(text);
 }

@@ -56,15 +56,30 @@ public:
     virtual int Handle();
     virtual bool Configure(std::int32_t speed, const std::string& format);
 
+    // Whether the open device hung up or failed (an unplugged adapter, a far
+    // end that closed its pseudo-terminal). The reader has stopped then, and
+    // only a Close and a new Open bring the line back.
+    virtual bool IsLineLost();
+
     // The device that COM port n stands for, and the reason the last Open
     // failed (empty after a success); for messages to the operator.
     std::string LastOpenError() const;
+    // The port, its device and why the line was lost; empty while it is not.
+    std::string LineLostReason() const;
+    // The COM name and device of the port last opened: "COM1 (/dev/ttyUSB0)".
+    std::string PortDescription() const;
 
 private:
     void ReaderLoop(int stopSignal);
     void CloseWakeup();
-    // Appends a chunk from the driver; what does not fit is dropped.
+    // Waits until the buffer has room; the room, or 0 when the reader is to
+    // stop. While the buffer is full the bytes stay in the driver, which holds
+    // the sender back, instead of being read and dropped.
+    std::uint32_t WaitForRoom();
+    // Appends a chunk from the driver; the reader never reads more than the
+    // buffer has room for.
     void Append(const std::uint8_t* chunk, std::uint32_t length);
+    void MarkLineLost(const std::string& reason);
     // Writes length bytes, waiting for room in the driver for at most
     // limitMs in all; the number written.
     std::uint32_t WriteWithin(const void* source, std::uint32_t length, std::uint64_t limitMs);
@@ -82,16 +97,25 @@ private:
     // owner writes to it.
     std::atomic<int> descriptor{-1};
 
-    // The receive buffer: count bytes at its start, oldest first. Contents,
-    // capacity and changes of count are guarded by lock; count alone may be
-    // read without it. A buffer that cannot be had leaves the capacity 0, and
-    // Open then refuses.
+    // The receive buffer, a ring: count bytes from head on, oldest first,
+    // wrapping at capacity. Contents, head, capacity and changes of count are
+    // guarded by lock; count alone may be read without it. A buffer that
+    // cannot be had leaves the capacity 0, and Open then refuses.
     std::unique_ptr<std::uint8_t[]> buffer{new (std::nothrow) std::uint8_t[kDefaultCapacity]};
     std::uint32_t capacity = buffer ? kDefaultCapacity : 0;
+    std::uint32_t head = 0;
     std::atomic<std::uint32_t> count{0};
     std::mutex lock;
-    // Signalled after each append, so that a waiting Read wakes at once.
+    // Signalled after each append and when the line is lost, so that a
+    // waiting Read wakes at once.
     std::condition_variable arrived;
+    // Signalled when bytes leave a full buffer, and on a stop request.
+    std::condition_variable roomMade;
+
+    std::atomic<bool> lineLost{false};
+    // The COM name and device of the open port, for messages.
+    std::string portName;
+    std::string portDevice;
 
     // The port number and speed of the last successful Open; never cleared.
     std::int32_t portNumber = 0;
@@ -99,6 +123,8 @@ private:
 
     // Why Configure last failed, for the open error (owner thread only).
     std::string configureProblem;
-    mutable std::mutex openErrorLock;
+    // The texts for the operator; the reader writes lostReason.
+    mutable std::mutex reasonLock;
     std::string openError;
+    std::string lostReason;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -28,6 +29,11 @@ bool SerialPort::StartReader() {
         return true;
     }
     stopRequested = false;
+    lineLost = false;
+    {
+        std::lock_guard guard(reasonLock);
+        lostReason.clear();
+    }
     // Without a wake-up the reader still works, looking at the flag each pass.
     wakeup = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     try {
@@ -43,7 +49,12 @@ void SerialPort::StopReader() {
     if (!reader.joinable()) {
         return;
     }
-    stopRequested = true;
+    {
+        // Under the lock, so that a reader about to wait for room sees it.
+        std::lock_guard guard(lock);
+        stopRequested = true;
+    }
+    roomMade.notify_all();
     if (wakeup >= 0) {
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto ignored = ::write(wakeup, &one, sizeof one);
@@ -61,7 +72,11 @@ void SerialPort::CloseWakeup() {
 
 void SerialPort::ReaderLoop(int stopSignal) {
     std::array<std::uint8_t, kChunkSize> chunk;
-    while (!stopRequested.load()) {
+    for (;;) {
+        const std::uint32_t room = WaitForRoom();
+        if (room == 0) {
+            return;
+        }
         const int device = descriptor.load();
         pollfd watched[2] = {{device, POLLIN, 0}, {stopSignal, POLLIN, 0}};
         // Arriving bytes and the stop request both end the wait, so an open
@@ -73,18 +88,36 @@ void SerialPort::ReaderLoop(int stopSignal) {
         if (ready == 0 || (ready > 0 && watched[1].revents != 0)) {
             continue;
         }
-        if (ready > 0 && (watched[0].revents & POLLIN) != 0) {
-            const auto got = ::read(device, chunk.data(), chunk.size());
+        const short events = ready > 0 ? watched[0].revents : 0;
+        if ((events & POLLIN) != 0) {
+            const auto got =
+                ::read(device, chunk.data(), std::min<std::size_t>(chunk.size(), room));
             if (got > 0) {
                 Append(chunk.data(), static_cast<std::uint32_t>(got));
                 continue;
             }
+            if (got < 0 && (errno == EIO || errno == ENXIO || errno == ENODEV)) {
+                MarkLineLost(std::strerror(errno));
+                return;
+            }
         }
-        // poll answered at once without data (a hang-up, an error, an
-        // interruption): rest 1 ms rather than spin; a stop ends the rest.
+        // A hang-up or error with nothing left to read: the device is gone or
+        // its far end closed. Reading on would only spin, so the reader ends.
+        if ((events & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            MarkLineLost((events & POLLHUP) != 0 ? "the device hung up" : "the device failed");
+            return;
+        }
+        // poll answered without data (an interruption, a read that raced):
+        // rest 1 ms rather than spin; a stop ends the rest.
         pollfd rest{stopSignal, POLLIN, 0};
         ::poll(&rest, 1, kPassMs);
     }
+}
+
+std::uint32_t SerialPort::WaitForRoom() {
+    std::unique_lock guard(lock);
+    roomMade.wait(guard, [this] { return stopRequested.load() || count.load() < capacity; });
+    return stopRequested.load() ? 0 : capacity - count.load();
 }
 
 void SerialPort::Append(const std::uint8_t* chunk, std::uint32_t length) {
@@ -92,12 +125,29 @@ void SerialPort::Append(const std::uint8_t* chunk, std::uint32_t length) {
         std::lock_guard guard(lock);
         const std::uint32_t held = count.load();
         const std::uint32_t taken = std::min(length, capacity - held);
-        if (taken > 0) {
-            std::memcpy(buffer.get() + held, chunk, taken);
-            count = held + taken;
-        }
+        const std::uint32_t tail = (head + held) % std::max(capacity, 1u);
+        const std::uint32_t first = std::min(taken, capacity - tail);
+        std::memcpy(buffer.get() + tail, chunk, first);
+        std::memcpy(buffer.get(), chunk + first, taken - first);
+        count = held + taken;
     }
     arrived.notify_all();
+}
+
+void SerialPort::MarkLineLost(const std::string& reason) {
+    {
+        std::lock_guard guard(reasonLock);
+        lostReason = reason;
+    }
+    {
+        std::lock_guard guard(lock);
+        lineLost = true;
+    }
+    arrived.notify_all();
+}
+
+bool SerialPort::IsLineLost() {
+    return lineLost.load();
 }
 
 std::uint32_t SerialPort::Read(void* destination, std::uint32_t length, bool waitForAll,
@@ -109,9 +159,9 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t length, bool wai
     const std::uint32_t start = limited ? platform::TickCount() : 0;
     std::unique_lock guard(lock);
     if (waitForAll) {
-        // Once the buffer is full nothing more can come in, so a read for more
-        // than it holds ends there instead of waiting for ever.
-        while (count < length && count < capacity) {
+        // Once the buffer is full nothing more can come in, and after a lost
+        // line nothing will, so a read ends there instead of waiting on.
+        while (count < length && count < capacity && !lineLost.load()) {
             // Unsigned difference: right across the counter's wrap, and an
             // elapsed time equal to the limit still waits.
             if (limited && platform::TickCount() - start > timeoutMs) {
@@ -122,10 +172,19 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t length, bool wai
     }
     const std::uint32_t held = count.load();
     const std::uint32_t delivered = std::min(held, length);
-    if (delivered > 0) {
-        std::memcpy(destination, buffer.get(), delivered);
-        std::memmove(buffer.get(), buffer.get() + delivered, held - delivered);
-        count = held - delivered;
+    if (delivered == 0) {
+        return 0;
+    }
+    auto* out = static_cast<std::uint8_t*>(destination);
+    const std::uint32_t first = std::min(delivered, capacity - head);
+    std::memcpy(out, buffer.get() + head, first);
+    std::memcpy(out + first, buffer.get(), delivered - first);
+    const bool wasFull = held == capacity;
+    count = held - delivered;
+    head = count == 0 ? 0 : (head + delivered) % capacity;
+    guard.unlock();
+    if (wasFull) {
+        roomMade.notify_all();
     }
     return delivered;
 }
@@ -143,14 +202,20 @@ bool SerialPort::ResizeBuffer(std::uint32_t newCapacity) {
         std::lock_guard guard(lock);
         buffer.swap(other);
         capacity = newCapacity;
+        head = 0;
         count = 0;
     }
+    roomMade.notify_all();
     return true;
 }
 
 bool SerialPort::ClearBuffer() {
-    std::lock_guard guard(lock);
-    count = 0;
+    {
+        std::lock_guard guard(lock);
+        head = 0;
+        count = 0;
+    }
+    roomMade.notify_all();
     return true;
 }
 

@@ -35,6 +35,9 @@ public:
 
 private:
     bool StopRequested() const { return context.stopRequest.load() != 0; }
+    // Waiting for more bytes ends on Stop, and when the line is lost, since
+    // nothing more can come then.
+    bool KeepWaiting() const { return !StopRequested() && !port.IsLineLost(); }
 
     bool FindSyncPair();
     bool ReadHeader(transfer::HeaderBytes& header);
@@ -60,7 +63,7 @@ private:
 
 bool Receiver::FindSyncPair() {
     for (;;) {
-        if (StopRequested()) {
+        if (!KeepWaiting()) {
             return false;
         }
         held += port.Read(headerBuffer.data() + held, transfer::kHeaderSize, true,
@@ -100,7 +103,7 @@ bool Receiver::ReadHeader(transfer::HeaderBytes& header) {
     const std::uint32_t needed =
         encoding == Encoding::HexText ? 2 * transfer::kHeaderSize : transfer::kHeaderSize;
     while (held < needed) {
-        if (StopRequested()) {
+        if (!KeepWaiting()) {
             return false;
         }
         held += port.Read(headerBuffer.data() + held, needed - held, true, kHeaderReadTimeoutMs);
@@ -137,7 +140,7 @@ void Receiver::ShowProgress(std::uint32_t storedSoFar) {
 std::uint32_t Receiver::ReadBlock(std::uint32_t n) {
     std::uint32_t got = 0;
     int emptyReads = 0;
-    while (got < n && !StopRequested()) {
+    while (got < n && KeepWaiting()) {
         const std::uint32_t delivered =
             port.Read(block.data() + got, n - got, true, kDataReadTimeoutMs);
         if (delivered > 0) {

@@ -8,6 +8,16 @@
 #include <string>
 #include <string_view>
 
+// Why the last picture worker ended.
+enum class WorkerEnd : std::int32_t {
+    Running,        // no picture worker has ended since the last start
+    Stopped,        // on the stop request
+    PortFailed,     // its port did not open
+    PathRefused,    // a picture path did not fit
+    FreeSpaceLimit, // the disk's free space fell below the limit
+    LineLost,       // the line was lost and reconnecting was not asked for
+};
+
 // The one record through which the dialog, the running worker and the picture
 // transfer talk to each other. Numbers and flags are atomics, each written
 // whole by the writers that own it; the three texts sit behind the record's
@@ -33,6 +43,10 @@ public:
     std::atomic<std::int32_t> connected{0};
     std::atomic<std::int32_t> newPicture{0};
     std::atomic<std::int32_t> deleteCorrupted{0};
+    // Whether a picture worker whose line is lost opens its port again until
+    // it returns (1) or ends (0).
+    std::atomic<std::int32_t> reconnect{1};
+    std::atomic<WorkerEnd> workerEnd{WorkerEnd::Running};
 
     // Progress and error text for the operator; cut to 254 characters.
     void SetStatusText(std::string_view text);

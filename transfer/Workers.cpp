@@ -3,9 +3,10 @@
 #include "CaptureNaming.h"
 #include "ConnectSemaphore.h"
 #include "FreeSpaceRule.h"
-#include "PictureEvents.h"
+#include "LineRecovery.h"
 #include "PictureTransfer.h"
 #include "WorkerContext.h"
+#include "WorkerEvents.h"
 #include "WorkerTesting.h"
 #include "language/LanguageText.h"
 #include "platform/File.h"
@@ -34,6 +35,21 @@ void ClosePort(SerialPort& port) {
     port.Close();
 }
 
+// After a failed transfer: whether the worker goes on. A lost line is opened
+// again first (or ends the worker when the context asks for no reconnecting).
+bool GoesOnAfterFailure(WorkerContext& context, SerialPort& port) {
+    return !port.IsLineLost() || ReopenLostLine(context, port, kLineFormat);
+}
+
+// Why a picture worker ended, for whoever started it, and its exit code.
+std::uint32_t End(WorkerContext& context, WorkerEnd why, std::uint32_t exitCode) {
+    if (why == WorkerEnd::Stopped && context.workerEnd.load() != WorkerEnd::Running) {
+        return exitCode; // a more precise reason was given already
+    }
+    context.workerEnd = why;
+    return exitCode;
+}
+
 } // namespace
 
 void SetCaptureCounterStartForTesting(std::uint64_t start) {
@@ -51,6 +67,8 @@ std::uint32_t ConnectWorker(WorkerContext* context) {
         port.ClearBuffer();
         context->connected = 1;
         context->connectedSpeed = context->speed.load();
+    } else {
+        context->SetStatusText(port.LastOpenError());
     }
     port.Close();
     ConnectSemaphore().release();
@@ -65,16 +83,18 @@ std::uint32_t DisconnectWorker(WorkerContext* context) {
 }
 
 std::uint32_t LiveWorker(WorkerContext* context) {
+    context->workerEnd = WorkerEnd::Running;
     SerialPort port;
     if (!port.Open(context->port, context->connectedSpeed, kLineFormat)) {
-        return 0;
+        context->SetStatusText(port.LastOpenError());
+        return End(*context, WorkerEnd::PortFailed, 0);
     }
     port.ClearBuffer();
     const std::string displayFile = context->DisplayFileName();
     if (displayFile.empty()) {
         context->SetStatusText(kPathTooLong);
         ClosePort(port);
-        return 0;
+        return End(*context, WorkerEnd::PathRefused, 0);
     }
     while (!StopRequested(*context)) {
         // Each picture arrives under a name of its own and replaces the display
@@ -88,22 +108,27 @@ std::uint32_t LiveWorker(WorkerContext* context) {
             platform::ReplaceFile(incoming, displayFile)) {
             context->newPicture = 1;
             NotifyNewPicture(displayFile);
-        } else {
-            platform::DeleteFile(incoming);
-            platform::DeleteFile(displayFile);
+            continue;
+        }
+        platform::DeleteFile(incoming);
+        platform::DeleteFile(displayFile);
+        if (!GoesOnAfterFailure(*context, port)) {
+            break;
         }
     }
     ClosePort(port);
-    return 0;
+    return End(*context, WorkerEnd::Stopped, 0);
 }
 
 std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
+    context->workerEnd = WorkerEnd::Running;
     SerialPort port;
     if (!port.Open(context->port, context->connectedSpeed, kLineFormat)) {
         char text[WorkerContext::kStatusTextSize];
-        std::snprintf(text, sizeof text, "Error open Com%d!", context->port.load());
+        std::snprintf(text, sizeof text, "Error open Com%d! %s", context->port.load(),
+                      port.LastOpenError().c_str());
         context->SetStatusText(text);
-        return 1;
+        return End(*context, WorkerEnd::PortFailed, 1);
     }
     port.ClearBuffer();
     std::uint64_t counter = captureCounterStart.load();
@@ -112,31 +137,40 @@ std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
     if (basePath.empty()) {
         context->SetStatusText(kPathTooLong);
         ClosePort(port);
-        return 1;
+        return End(*context, WorkerEnd::PathRefused, 1);
     }
     while (!StopRequested(*context)) {
         const std::string numbered = transfer::NumberedPath(basePath, counter);
         if (numbered.size() >= WorkerContext::kPathSize) {
             context->SetStatusText(kPathTooLong);
+            End(*context, WorkerEnd::PathRefused, 1);
             break;
         }
+        bool goesOn = true;
         if (PictureTransfer(*context, port, numbered)) {
             if (platform::CopyFileReplacing(numbered, displayFile)) {
                 context->newPicture = 1;
                 NotifyNewPicture(numbered);
             }
-        } else if (context->deleteCorrupted == 1) {
-            platform::DeleteFile(numbered);
+        } else {
+            if (context->deleteCorrupted == 1) {
+                platform::DeleteFile(numbered);
+            }
+            goesOn = GoesOnAfterFailure(*context, port);
         }
         ++counter; // every attempt uses up its number
+        if (!goesOn) {
+            break;
+        }
         if (context->checkFreeSpace == 1) {
             // A failed query does not stop the capture; the next picture asks again.
             const auto freeBytes = transfer::QueryFreeSpace(basePath);
             if (freeBytes && transfer::FreeSpaceBelowLimit(*freeBytes, context->freeSpaceLimit)) {
+                End(*context, WorkerEnd::FreeSpaceLimit, 1);
                 break;
             }
         }
     }
     ClosePort(port);
-    return 1;
+    return End(*context, WorkerEnd::Stopped, 1);
 }

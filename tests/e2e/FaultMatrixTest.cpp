@@ -8,8 +8,8 @@
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
 #include "transfer/CaptureNaming.h"
-#include "transfer/PictureEvents.h"
 #include "transfer/WorkerContext.h"
+#include "transfer/WorkerEvents.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
 

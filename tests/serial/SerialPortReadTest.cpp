@@ -4,6 +4,7 @@
 #include "tests/support/LinkedPort.h"
 
 #include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -125,24 +126,48 @@ TEST(SerialPortRead, TimedReadEndsAcrossTheTickWrap) {
     EXPECT_LT(waited, std::chrono::seconds(10));
 }
 
-TEST(SerialPortRead, FullBufferKeepsTheFirstBytes) {
+TEST(SerialPortRead, FullBufferHoldsTheRestBackInTheDriver) {
     OpenPort open;
     const auto first = Pattern(SerialPort::kDefaultCapacity - 10, 1);
     ASSERT_TRUE(open.line.Send(first));
     ASSERT_TRUE(WaitForCount(open.port, SerialPort::kDefaultCapacity - 10));
-    // Room for 10 more: of these 20 only the first 10 are kept.
+    // Room for 10 more: the other 10 of these 20 wait in the driver.
     const auto last = Pattern(20, 99);
     ASSERT_TRUE(open.line.Send(last));
     ASSERT_TRUE(WaitForCount(open.port, SerialPort::kDefaultCapacity));
-    ASSERT_TRUE(WaitUntilDrained(open.port));
-    EXPECT_EQ(open.port.BufferCount(), SerialPort::kDefaultCapacity);
 
     std::vector<std::uint8_t> into(SerialPort::kDefaultCapacity + 100);
     ASSERT_EQ(open.port.Read(into.data(), static_cast<std::uint32_t>(into.size()), false, 0),
               SerialPort::kDefaultCapacity);
     EXPECT_TRUE(std::equal(first.begin(), first.end(), into.begin()));
     EXPECT_TRUE(std::equal(last.begin(), last.begin() + 10, into.begin() + first.size()));
-    EXPECT_EQ(open.port.Read(into.data(), 1, true, 100), 0u) << "the surplus was dropped";
+    ASSERT_EQ(open.port.Read(into.data(), 10, true, 5000), 10u) << "the rest was lost";
+    EXPECT_TRUE(std::equal(last.begin() + 10, last.end(), into.begin()));
+}
+
+// A sender far faster than the reader is held back, not cut off: a stream of
+// many buffers' worth, read in small pieces that wrap around the ring, comes
+// out whole and in order.
+TEST(SerialPortRead, StreamLargerThanTheBufferArrivesWhole) {
+    OpenPort open;
+    const auto sent = Pattern(7 * SerialPort::kDefaultCapacity + 123, 3);
+    std::thread camera([&] { EXPECT_TRUE(open.line.Send(sent)); });
+    std::vector<std::uint8_t> received;
+    std::vector<std::uint8_t> piece(777);
+    while (received.size() < sent.size()) {
+        const auto wanted =
+            static_cast<std::uint32_t>(std::min(piece.size(), sent.size() - received.size()));
+        const std::uint32_t got = open.port.Read(piece.data(), wanted, true, 5000);
+        if (got == 0) {
+            break;
+        }
+        received.insert(received.end(), piece.begin(), piece.begin() + got);
+        if (received.size() % 10 == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1)); // a slow consumer
+        }
+    }
+    camera.join();
+    EXPECT_EQ(received, sent);
 }
 
 TEST(SerialPortRead, ReadForMoreThanTheBufferHoldsEndsWhenItIsFull) {
@@ -239,4 +264,52 @@ TEST(SerialPortRead, ResizeWithoutMemoryKeepsTheOldBuffer) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0)
         << "2: no limit set, 3: resize claimed success, 4: bytes lost";
+}
+
+namespace {
+
+int ThreadsOfThisProcess() {
+    int threads = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        (void)entry;
+        ++threads;
+    }
+    return threads;
+}
+
+} // namespace
+
+// An unplugged adapter, played by a pseudo-terminal whose far end closes: the
+// line counts as lost, a waiting read ends at once with what had arrived, the
+// reader thread ends instead of polling a dead descriptor, and once the
+// adapter is back under another device the port opens again.
+TEST(SerialPortLineLost, HangUpEndsTheReaderAndThePortOpensAgainOnTheNewDevice) {
+    OpenPort open;
+    const std::string firstDevice = open.line.SlavePath();
+    EXPECT_FALSE(open.port.IsLineLost());
+    EXPECT_EQ(open.port.LineLostReason(), "");
+    const int threadsOpen = ThreadsOfThisProcess();
+    ASSERT_TRUE(open.line.Send(std::string_view("AB")));
+    ASSERT_TRUE(WaitForCount(open.port, 2));
+
+    open.line.Unplug();
+    std::uint8_t into[10] = {};
+    EXPECT_EQ(open.port.Read(into, 10, true, SerialPort::kNoTimeLimit), 2u);
+    EXPECT_EQ(Text(into, 2), "AB");
+    EXPECT_TRUE(open.port.IsLineLost());
+    const std::string reason = open.port.LineLostReason();
+    EXPECT_EQ(reason.rfind("COM1 (" + firstDevice + "): ", 0), 0u) << reason;
+    EXPECT_TRUE(porttest::WaitUntil([&] { return ThreadsOfThisProcess() == threadsOpen - 1; }))
+        << "the reader still runs";
+    EXPECT_TRUE(open.port.IsOpen()) << "only Close lets go of the descriptor";
+
+    open.port.Close();
+    EXPECT_FALSE(open.port.Open(1, 115200, "n,8,1"));
+    open.line.PlugBack();
+    ASSERT_TRUE(open.port.Open(1, 115200, "n,8,1")) << open.port.LastOpenError();
+    EXPECT_FALSE(open.port.IsLineLost());
+    EXPECT_EQ(open.port.PortDescription(), "COM1 (" + open.line.SlavePath() + ")");
+    ASSERT_TRUE(open.line.Send(std::string_view("CD")));
+    EXPECT_EQ(open.port.Read(into, 2, true, 5000), 2u);
+    EXPECT_EQ(Text(into, 2), "CD");
 }

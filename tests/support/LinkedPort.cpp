@@ -19,18 +19,29 @@ int MillisecondsLeft(Clock::time_point deadline) {
 } // namespace
 
 LinkedPort::LinkedPort(int n) : portNumber(n), portsVariable("ZELNOR2_PORTS", folder.Path()) {
+    PlugBack();
+}
+
+void LinkedPort::Unplug() {
+    terminal.reset();
+    LinkAlso(portNumber, folder / "unplugged");
+}
+
+void LinkedPort::PlugBack() {
+    auto replacement = std::make_unique<tools::PseudoTerminal>();
     std::string error;
-    if (!terminal.Open(error)) {
+    if (!replacement->Open(error)) {
         throw std::runtime_error(error);
     }
-    LinkAlso(n);
+    terminal = std::move(replacement);
+    LinkAlso(portNumber);
 }
 
 LinkedPort::~LinkedPort() = default;
 
 void LinkedPort::LinkAlso(int n, const std::string& target) {
     const std::string link = folder / ("COM" + std::to_string(n));
-    const std::string& to = target.empty() ? terminal.SlavePath() : target;
+    const std::string& to = target.empty() ? terminal->SlavePath() : target;
     ::unlink(link.c_str());
     if (::symlink(to.c_str(), link.c_str()) != 0) {
         throw std::runtime_error("cannot link " + link + " to " + to);

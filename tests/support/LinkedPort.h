@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,8 +28,15 @@ public:
 
     int PortNumber() const { return portNumber; }
     const std::string& PortsFolder() const { return folder.Path(); }
-    const std::string& SlavePath() const { return terminal.SlavePath(); }
-    int Master() const { return terminal.Master(); }
+    const std::string& SlavePath() const { return terminal->SlavePath(); }
+    int Master() const { return terminal->Master(); }
+
+    // Pulls the adapter out: the far end closes, so that the program's
+    // descriptor hangs up, and COM n leads to a device that is not there.
+    void Unplug();
+    // Plugs it back in as another device: a new pseudo-terminal, COM n
+    // linked to its slave.
+    void PlugBack();
 
     // Makes COM n of the same folder lead to this line too (or to any other
     // path), for tests of two names for one device.
@@ -50,7 +58,7 @@ public:
 private:
     int portNumber = 1;
     TempDir folder;
-    tools::PseudoTerminal terminal;
+    std::unique_ptr<tools::PseudoTerminal> terminal;
     ScopedEnvironment portsVariable;
 };
 

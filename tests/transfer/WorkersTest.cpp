@@ -96,13 +96,29 @@ protected:
 
 } // namespace
 
-TEST_F(WorkersTest, ConnectToAMissingPortChangesNothing) {
-    line.LinkAlso(2, dir / "no-such-device");
-    context.port = 2;
-    context.SetStatusText("earlier text");
-    ConnectWorker(&context);
-    EXPECT_EQ(context.connected, 0);
-    EXPECT_EQ(context.StatusText(), "earlier text");
+// Each worker whose port does not open says which port, which device and why,
+// and the link stays as it was.
+TEST_F(WorkersTest, APortThatDoesNotOpenIsExplained) {
+    line.LinkAlso(3, dir / "no-such-device");
+    context.port = 3;
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    const std::string why = "COM3 (" + (dir / "no-such-device") + "): No such file or directory";
+    const std::pair<const char*, WorkerThread::Procedure> workers[] = {
+        {"connect", ConnectWorker}, {"live", LiveWorker}, {"capture", ContinuousCaptureWorker}};
+    for (const auto& [name, procedure] : workers) {
+        SCOPED_TRACE(name);
+        context.SetStatusText("earlier text");
+        procedure(&context);
+        EXPECT_EQ(context.connected, 0);
+        const std::string status = context.StatusText();
+        EXPECT_NE(status.find(why), std::string::npos) << status;
+        if (procedure == ContinuousCaptureWorker) {
+            EXPECT_EQ(status.rfind("Error open Com3! ", 0), 0u) << status;
+        }
+        if (procedure != ConnectWorker) {
+            EXPECT_EQ(context.workerEnd, WorkerEnd::PortFailed);
+        }
+    }
 }
 
 TEST_F(WorkersTest, ConnectMarksTheLinkAndClosesThePortWithoutSending) {
@@ -221,14 +237,6 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
 }
 
-TEST_F(WorkersTest, CaptureOnAPortThatDoesNotOpen) {
-    line.LinkAlso(3, dir / "no-such-device");
-    context.port = 3;
-    context.SetCaptureBasePath(dir / "shot.jpg");
-    EXPECT_EQ(ContinuousCaptureWorker(&context), 1u);
-    EXPECT_EQ(context.StatusText(), "Error open Com3!");
-}
-
 TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
     context.SetCaptureBasePath(dir / "shot.jpg");
     context.deleteCorrupted = 1;
@@ -275,4 +283,81 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     context.stopRequest = 1;
     ASSERT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+namespace {
+
+constexpr const char* kLineLost = "Line lost, opening the port again every half second: ";
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.rfind(start, 0) == 0;
+}
+
+} // namespace
+
+// The adapter is pulled in the middle of a picture and comes back as another
+// device: both picture workers say so, open the port again and go on, capture
+// with the next number and live mode with the next picture.
+TEST_F(WorkersTest, ALostLineIsOpenedAgainAndWorkGoesOn) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    context.deleteCorrupted = 1;
+    for (const auto procedure : {ContinuousCaptureWorker, LiveWorker}) {
+        SCOPED_TRACE(procedure == LiveWorker ? "live" : "capture");
+        context.stopRequest = 0;
+        ASSERT_TRUE(worker.Start(procedure, &context));
+        ASSERT_TRUE(
+            Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+        const auto first = Picture(3000);
+        auto cut = Picture(4000);
+        cut.faults.cutShortAfter = 1000;
+        {
+            camsim::Camera camera(line.Master(), QuickGiveUp());
+            camera.Send(first);
+            camera.Send(cut);
+        }
+        const std::string pulled = line.SlavePath();
+        line.Unplug();
+        ASSERT_TRUE(Eventually([&] { return StartsWith(context.StatusText(), kLineLost); }));
+        EXPECT_TRUE(StartsWith(context.StatusText(), kLineLost + ("COM1 (" + pulled + "): ")))
+            << context.StatusText();
+        EXPECT_TRUE(worker.IsRunning());
+
+        line.PlugBack();
+        ASSERT_TRUE(
+            Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+        const auto next = Picture(2000);
+        camsim::Camera camera(line.Master(), QuickGiveUp());
+        camera.Send(next);
+        if (procedure == LiveWorker) {
+            EXPECT_TRUE(Eventually([&] { return FileHolds(dir / "temp.jpg", next.data); }));
+        } else {
+            EXPECT_TRUE(Eventually([&] { return FileHolds(dir / "shot00000002.jpg", next.data); }));
+            EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", first.data));
+            EXPECT_FALSE(FileExists(dir / "shot00000001.jpg")) << "the cut picture used number 1";
+        }
+        context.stopRequest = 1;
+        ASSERT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+        EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
+    }
+}
+
+// While the line is lost: Stop ends the worker at once; without reconnecting
+// the worker ends by itself and says why.
+TEST_F(WorkersTest, ALostLineEndsTheWorkerOnStopOrWithoutReconnecting) {
+    for (const int reconnect : {1, 0}) {
+        SCOPED_TRACE(reconnect);
+        context.reconnect = reconnect;
+        context.stopRequest = 0;
+        ASSERT_TRUE(worker.Start(LiveWorker, &context));
+        ASSERT_TRUE(
+            Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+        line.Unplug();
+        ASSERT_TRUE(Eventually([&] { return StartsWith(context.StatusText(), kLineLost); }));
+        if (reconnect == 1) {
+            context.stopRequest = 1;
+        }
+        EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }, std::chrono::seconds(3)));
+        EXPECT_EQ(context.workerEnd, reconnect == 1 ? WorkerEnd::Stopped : WorkerEnd::LineLost);
+        line.PlugBack();
+    }
 }

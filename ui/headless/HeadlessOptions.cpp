@@ -75,6 +75,10 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
             options.deleteCorrupted = true;
             continue;
         }
+        if (option == "--no-reconnect") {
+            options.reconnect = false;
+            continue;
+        }
         if (!TakesValue(option)) {
             result.error = "unknown option " + option;
             return result;
@@ -134,10 +138,10 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
 std::string UsageText(const std::string& programName) {
     return "usage: " + programName +
            " --capture PATH --port N --speed BPS [--count K] [--seconds T]\n"
-           "           [--delete-corrupted] [--free-space-limit BYTES]\n"
+           "           [--delete-corrupted] [--free-space-limit BYTES] [--no-reconnect]\n"
            "       " +
            programName +
-           " --live FILE --port N --speed BPS [--count K] [--seconds T]\n"
+           " --live FILE --port N --speed BPS [--count K] [--seconds T] [--no-reconnect]\n"
            "       " +
            programName +
            " --help | --version\n"
@@ -152,8 +156,10 @@ std::string UsageText(const std::string& programName) {
            "  --seconds T      stop after T seconds\n"
            "  --delete-corrupted        delete the file of a failed transfer\n"
            "  --free-space-limit BYTES  stop when the disk has less free space\n"
-           "Stops also on Ctrl+C or SIGTERM. Exit status: 0 done, 2 port unusable,\n"
-           "64 bad command line.\n";
+           "  --no-reconnect   end when the line is lost (an adapter unplugged) instead of\n"
+           "                   opening the port again every half second until it returns\n"
+           "Stops also on Ctrl+C or SIGTERM. Exit status: 0 done, 2 port unusable or\n"
+           "line lost with --no-reconnect, 64 bad command line.\n";
 }
 
 } // namespace headless

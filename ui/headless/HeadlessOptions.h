@@ -18,6 +18,7 @@ struct HeadlessOptions {
     std::optional<std::uint64_t> count;
     std::optional<double> seconds;
     bool deleteCorrupted = false;
+    bool reconnect = true; // open a lost line again until it returns
     std::optional<std::uint32_t> freeSpaceLimit;
 };
 

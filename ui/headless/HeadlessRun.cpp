@@ -5,8 +5,8 @@
 #include "platform/File.h"
 #include "platform/PathParts.h"
 #include "serial/SerialPort.h"
-#include "transfer/PictureEvents.h"
 #include "transfer/WorkerContext.h"
+#include "transfer/WorkerEvents.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
 
@@ -166,12 +166,24 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
     PictureCounter counter(context, options, program);
     SetNewPictureObserver(
         [&counter](const std::string& pictureFile) { counter.OnNewPicture(pictureFile); });
+    context.reconnect = options.reconnect ? 1 : 0;
+    SetLineObserver([program, &options](LineChange change, const std::string& description) {
+        if (change == LineChange::Back) {
+            std::fprintf(stderr, "%s: the line is back: %s\n", program, description.c_str());
+        } else if (options.reconnect) {
+            std::fprintf(stderr, "%s: the line is lost: %s; opening it again every 0.5 s\n",
+                         program, description.c_str());
+        } else {
+            std::fprintf(stderr, "%s: the line is lost: %s\n", program, description.c_str());
+        }
+    });
 
     WorkerThread worker;
     context.stopRequest = 0;
     if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker,
                       &context)) {
         SetNewPictureObserver({});
+        SetLineObserver({});
         std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
         return kExitFailure;
     }
@@ -194,10 +206,14 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
     reporter.Show(lastStatus);
     reporter.Finish();
     SetNewPictureObserver({});
+    SetLineObserver({});
     if (!privateDisplayFile.empty()) {
         platform::DeleteFile(privateDisplayFile);
     }
 
+    if (context.workerEnd == WorkerEnd::LineLost) {
+        return kExitPortUnusable;
+    }
     if (stoppedByUs) {
         return kExitOk;
     }
