@@ -164,3 +164,63 @@ TEST_F(HeadlessProgramTest, SecondsLimitEndsAQuietRun) {
     EXPECT_EQ(program->Wait(20s), 0) << program->Errors();
     EXPECT_EQ(program->Output(), "");
 }
+
+// A camera behind a USB port writes far faster than any line speed: every
+// picture of an unpaced stream is stored whole and --count ends the run.
+TEST_F(HeadlessProgramTest, UnpacedStreamIsStoredWholeAndCounted) {
+    constexpr int kPictures = 20;
+    auto program = Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
+                          "--count", std::to_string(kPictures)});
+    ASSERT_TRUE(Listening(*program)) << program->Errors();
+    camsim::Camera camera(line.Master(), Unpaced());
+    std::vector<camsim::OutgoingPicture> sent;
+    for (int i = 0; i < kPictures; ++i) {
+        auto picture = Picture(118 * 1024, 100 + i);
+        picture.blockSize = 0;
+        picture.checkFlag = 0;
+        picture.ackFlag = 0;
+        camera.Send(picture);
+        sent.push_back(std::move(picture));
+    }
+    ASSERT_EQ(program->Wait(30s), 0) << program->Errors();
+    EXPECT_EQ(program->OutputLines().size(), std::size_t{kPictures});
+    for (int i = 0; i < kPictures; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "shot%08d.jpg", i);
+        EXPECT_EQ(ReadFile(pictures / name), AsText(sent[i])) << name;
+    }
+}
+
+// The adapter is pulled between two pictures and comes back under another
+// device: the run says so on standard error and goes on, --count counting
+// across the gap; with --no-reconnect the run ends with status 2 instead.
+TEST_F(HeadlessProgramTest, ALostLineIsReportedAndTheRunGoesOnUnlessAskedNotTo) {
+    auto program = Start(
+        {"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200", "--count", "2"});
+    ASSERT_TRUE(Listening(*program)) << program->Errors();
+    const auto first = Picture(3000, 21);
+    camsim::Camera(line.Master(), Unpaced()).Send(first);
+    ASSERT_TRUE(program->WaitForOutput(pictures / "shot00000000.jpg", 10s));
+    const std::string pulled = line.SlavePath();
+    line.Unplug();
+    ASSERT_TRUE(program->WaitForErrors("the line is lost: COM1 (" + pulled + "): ", 10s))
+        << program->Errors();
+    line.PlugBack();
+    ASSERT_TRUE(program->WaitForErrors("the line is back: COM1 (" + line.SlavePath() + ")", 10s))
+        << program->Errors();
+    ASSERT_TRUE(Listening(*program));
+    const auto second = Picture(4000, 22);
+    camsim::Camera(line.Master(), Unpaced()).Send(second);
+    ASSERT_EQ(program->Wait(20s), 0) << program->Errors();
+    // The wait that the loss ended was an attempt of its own: number 1.
+    EXPECT_EQ(program->OutputLines(), (std::vector<std::string>{pictures / "shot00000000.jpg",
+                                                                pictures / "shot00000002.jpg"}));
+    EXPECT_EQ(ReadFile(pictures / "shot00000002.jpg"), AsText(second));
+
+    auto strict = Start(
+        {"--live", pictures / "now.jpg", "--port", "1", "--speed", "115200", "--no-reconnect"});
+    ASSERT_TRUE(Listening(*strict)) << strict->Errors();
+    line.Unplug();
+    EXPECT_EQ(strict->Wait(10s), 2) << strict->Errors();
+    EXPECT_NE(strict->Errors().find("the line is lost: COM1"), std::string::npos);
+}

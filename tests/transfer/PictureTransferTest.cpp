@@ -7,7 +7,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace transfertest;
@@ -387,4 +389,45 @@ TEST_F(TransferTest, LateCheckByteNeverLetsAShortBlockThrough) {
     } else {
         EXPECT_FALSE(FileExists(file));
     }
+}
+
+// Blocks far larger than the receive buffer, answered block by block, from a
+// camera that writes as fast as the line takes bytes: the buffer fills, the
+// camera is held back, and nothing is lost.
+TEST_F(TransferTest, BlocksLargerThanTheBufferArriveWhole) {
+    for (const auto encoding : {camsim::Encoding::Binary, camsim::Encoding::HexUpper}) {
+        for (const std::uint16_t blockSize : {16384, 65535}) {
+            SCOPED_TRACE(std::to_string(blockSize) +
+                         (encoding == camsim::Encoding::HexUpper ? " hex" : " binary"));
+            camsim::OutgoingPicture picture = Jpeg(140000, blockSize, 1, 1);
+            picture.encoding = encoding;
+            camsim::SendResult sent;
+            ASSERT_TRUE(Transfer(picture, file, &sent));
+            EXPECT_TRUE(FileHolds(file, picture.data));
+            for (const auto& block : sent.blocks) {
+                EXPECT_EQ(block.acks.size(), 1u) << "no block was sent twice";
+            }
+        }
+    }
+}
+
+// A consumer that falls behind (the picture file is a pipe read slowly, as a
+// stalled disk would take it) holds the camera back instead of losing bytes.
+TEST_F(TransferTest, SlowPictureFileLosesNothing) {
+    const std::string pipe = dir / "slow-disk";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    camsim::OutgoingPicture picture = Jpeg(120000, 0, 0, 0);
+    std::vector<std::uint8_t> written;
+    std::thread disk([&] {
+        const int in = ::open(pipe.c_str(), O_RDONLY | O_CLOEXEC);
+        std::uint8_t chunk[512];
+        for (ssize_t got; (got = ::read(in, chunk, sizeof chunk)) > 0;) {
+            written.insert(written.end(), chunk, chunk + got);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        ::close(in);
+    });
+    EXPECT_TRUE(Transfer(picture, pipe));
+    disk.join();
+    EXPECT_EQ(written, picture.data);
 }
