@@ -105,9 +105,11 @@ private:
     std::uint32_t capacity = buffer ? kDefaultCapacity : 0;
     std::uint32_t head = 0;
     std::atomic<std::uint32_t> count{0};
+    // How many bytes a waiting Read waits for; 0 while none waits.
+    std::uint32_t wanted = 0;
     std::mutex lock;
-    // Signalled after each append and when the line is lost, so that a
-    // waiting Read wakes at once.
+    // Signalled when a waiting Read can end: its bytes arrived, the buffer
+    // filled, or the line was lost.
     std::condition_variable arrived;
     // Signalled when bytes leave a full buffer, and on a stop request.
     std::condition_variable roomMade;

@@ -130,6 +130,11 @@ void SerialPort::Append(const std::uint8_t* chunk, std::uint32_t length) {
         std::memcpy(buffer.get() + tail, chunk, first);
         std::memcpy(buffer.get(), chunk + first, taken - first);
         count = held + taken;
+        // Only a read that can now end is woken (see Read).
+        const std::uint32_t waitingFor = wanted;
+        if (waitingFor == 0 || (held + taken < waitingFor && held + taken < capacity)) {
+            return;
+        }
     }
     arrived.notify_all();
 }
@@ -159,16 +164,28 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t length, bool wai
     const std::uint32_t start = limited ? platform::TickCount() : 0;
     std::unique_lock guard(lock);
     if (waitForAll) {
-        // Once the buffer is full nothing more can come in, and after a lost
-        // line nothing will, so a read ends there instead of waiting on.
+        // The reader wakes this read only once it can end: its bytes are
+        // there, the buffer is full (nothing more can come in), or the line
+        // is lost (nothing more will). A wake-up per arriving chunk would
+        // cost a thread switch each for nothing.
+        wanted = length;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (count < length && count < capacity && !lineLost.load()) {
             // Unsigned difference: right across the counter's wrap, and an
             // elapsed time equal to the limit still waits.
             if (limited && platform::TickCount() - start > timeoutMs) {
                 break;
             }
-            arrived.wait_for(guard, kPass);
+            if (!limited) {
+                arrived.wait(guard);
+            } else if (std::chrono::steady_clock::now() < deadline) {
+                arrived.wait_until(guard, deadline);
+            } else {
+                arrived.wait_for(guard, kPass); // the tick that ends the wait is near
+            }
         }
+        wanted = 0;
     }
     const std::uint32_t held = count.load();
     const std::uint32_t delivered = std::min(held, length);

@@ -32,8 +32,8 @@ bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
         return false;
     }
     if (!bitmap) {
-        failed = !file.Write(data, length);
-        return !failed;
+        pending.insert(pending.end(), data, data + length);
+        return pending.size() < kWritePiece || Flush();
     }
     if (!EnsurePixels()) {
         return false;
@@ -47,7 +47,16 @@ bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
     return true;
 }
 
+bool PictureStore::Flush() {
+    if (!failed && !pending.empty()) {
+        failed = !file.Write(pending.data(), pending.size());
+    }
+    pending.clear();
+    return !failed;
+}
+
 bool PictureStore::Finish() {
+    Flush();
     if (bitmap && !failed) {
         // A picture without data still becomes a whole (black) BMP file.
         if (EnsurePixels() && !bitmap->WriteBmp(file)) {
@@ -62,6 +71,7 @@ bool PictureStore::Finish() {
 }
 
 void PictureStore::CloseAsIs() {
+    Flush();
     bitmap.reset();
     file.Close();
 }

@@ -7,13 +7,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace transfer {
 
 // Where the data of one picture go: a JPEG is appended to the file as it
 // arrives; uncompressed 8-bit pixels are collected in a bitmap that is written
 // into the file as a BMP file at the end. Any write that fails, or pixel
-// memory that cannot be had, marks the picture as not stored.
+// memory that cannot be had, marks the picture as not stored. A JPEG's bytes
+// reach the file in pieces of up to 64 KiB rather than one write per block,
+// which at USB speeds would cost more than the receiving itself.
 class PictureStore {
 public:
     // The largest pixel memory an uncompressed picture may ask for; a damaged
@@ -25,17 +28,22 @@ public:
                 std::uint16_t height);
     // Stores the next bytes of the picture behind those stored before.
     bool Append(const std::uint8_t* data, std::size_t length);
+    // Writes what is held back of a JPEG; false once any write failed.
+    bool Flush();
     // Writes the bitmap (for an uncompressed picture) and closes the file.
     // False when anything of the picture did not reach the file.
     bool Finish();
-    // Closes the file as it is, writing nothing more.
+    // Closes the file as it is: what arrived so far, and no bitmap.
     void CloseAsIs();
 
 private:
+    static constexpr std::size_t kWritePiece = 64 * 1024;
+
     bool EnsurePixels();
 
     platform::File file;
     std::unique_ptr<CDib> bitmap;
+    std::vector<std::uint8_t> pending;
     std::uint64_t stored = 0;
     bool failed = false;
 };

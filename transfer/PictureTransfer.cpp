@@ -253,13 +253,17 @@ bool Receiver::Run(const std::string& fileName) {
 
     bool writeFailed = false;
     ReceiveData(store, writeFailed);
+    // Everything received is on disk before the camera hears that it arrived.
+    writeFailed = !store.Flush() || writeFailed;
     bool complete = !writeFailed && stored == header.dataSize;
     if (stored == header.dataSize && header.blockSize == 0 && header.checkFlag != 0) {
         std::uint8_t finalCheck = 0;
         const bool arrived = ReadSingleCheckByte(finalCheck);
         complete = complete && arrived && finalCheck == pictureValue;
     }
-    if (header.ackFlag != 0 && !Acknowledge(pictureValue, true)) {
+    // A picture that could not be stored gets no final answer: the camera
+    // must not take it as delivered.
+    if (header.ackFlag != 0 && !writeFailed && !Acknowledge(pictureValue, true)) {
         store.CloseAsIs();
         return false;
     }
