@@ -200,7 +200,42 @@ private slots:
         Click(ControlId::kConnect);
         QTRY_COMPARE_WITH_TIMEOUT(Buttons(), QString("Connect ports speeds"), kWait);
         QCOMPARE(dialog->Context().connected.load(), 0);
-        QCOMPARE(Status(), QString());
+        // The operator learns why, in the words the program without a
+        // window uses.
+        QCOMPARE(Status(),
+                 QString::fromStdString("COM5 (" + (environment->Folder() / "no-such-device") +
+                                        "): No such file or directory"));
+    }
+
+    // The adapter is pulled during live mode and plugged back in as another
+    // device: the status line says so, Stop stays at hand, and the pictures
+    // come again.
+    void aLostLineIsShownAndLiveModeGoesOnWhenItIsBack() {
+        Open();
+        Click(ControlId::kConnect);
+        WaitUntilConnected();
+        Click(ControlId::kLiveMode);
+        {
+            CameraPlayer camera(line->Master(), TestCardPicture(160, 120));
+            QTRY_VERIFY_WITH_TIMEOUT(camera.Completed() >= 1, kWait);
+            camera.Stop();
+        }
+        const std::string pulled = line->SlavePath();
+        line->Unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Status().startsWith(QString::fromStdString(
+                "Line lost, opening the port again every half second: COM1 (" + pulled + "): ")),
+            kWait);
+        QCOMPARE(Buttons(), QString("Stop"));
+        dialog->PictureWindow()->pictureFile.clear();
+
+        line->PlugBack();
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Waiting for valid header..."), kWait);
+        CameraPlayer camera(line->Master(), TestCardPicture(160, 120));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->PictureWindow()->pictureFile.isEmpty(), kWait);
+        camera.Stop();
+        Click(ControlId::kStop);
+        QTRY_COMPARE_WITH_TIMEOUT(Buttons(), QString("Disconnect Live Capture"), kWait);
     }
 };
 
