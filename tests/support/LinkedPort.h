@@ -17,6 +17,8 @@ namespace testsupport {
 // A serial line for tests: a pseudo-terminal whose slave the program opens as
 // COM n, through a temporary ports folder that ZELNOR2_PORTS points at while
 // the object lives. The test plays the far end (the camera) on the master.
+// Lock files go to a folder of the object's own (ZELNOR2_LOCK_DIR), so that
+// tests leave the system's lock folder alone.
 // Construction throws std::runtime_error when the arrangement cannot be made.
 class LinkedPort {
 public:
@@ -28,6 +30,7 @@ public:
     int PortNumber() const { return portNumber; }
     const std::string& PortsFolder() const { return folder.Path(); }
     const std::string& SlavePath() const { return terminal.SlavePath(); }
+    std::string LockFolder() const { return folder / "lock"; }
     int Master() const { return terminal.Master(); }
 
     // Makes COM n of the same folder lead to this line too (or to any other
@@ -52,6 +55,7 @@ private:
     TempDir folder;
     tools::PseudoTerminal terminal;
     ScopedEnvironment portsVariable;
+    ScopedEnvironment lockVariable;
 };
 
 } // namespace testsupport
