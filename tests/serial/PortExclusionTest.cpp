@@ -72,6 +72,8 @@ TEST(PortExclusion, LockFileOfALiveProgramIsHonouredInEachFormat) {
     LinkedPort line(1);
     ChildProcess sleeper({"/bin/sleep", "60"});
     ASSERT_TRUE(sleeper.Started());
+    // Until its exec the child still bears the test program's name.
+    ASSERT_TRUE(WaitUntil([&] { return serial::ProgramName(sleeper.Pid()) == "sleep"; }));
     const std::string pid = std::to_string(sleeper.Pid());
     for (const std::string& contents :
          {std::string(10 - pid.size(), ' ') + pid + "\n", pid, BinaryPid(sleeper.Pid())}) {
