@@ -17,10 +17,9 @@ namespace {
 
 constexpr const char* kDevicePrefix = "/dev/";
 
-bool IsWritableFolder(const std::string& path) {
+bool IsFolder(const std::string& path) {
     struct stat entry {};
-    return ::stat(path.c_str(), &entry) == 0 && S_ISDIR(entry.st_mode) &&
-           ::access(path.c_str(), W_OK | X_OK) == 0;
+    return ::stat(path.c_str(), &entry) == 0 && S_ISDIR(entry.st_mode);
 }
 
 std::string LockPath(const std::string& device) {
@@ -67,10 +66,10 @@ bool CreateLock(const std::string& path) {
 
 std::string LockFolder() {
     if (const char* chosen = std::getenv("ZELNOR2_LOCK_DIR"); chosen && *chosen) {
-        return IsWritableFolder(chosen) ? std::string(chosen) : std::string();
+        return IsFolder(chosen) ? std::string(chosen) : std::string();
     }
     for (const char* folder : {"/run/lock", "/var/lock"}) {
-        if (IsWritableFolder(folder)) {
+        if (IsFolder(folder)) {
             return folder;
         }
     }
@@ -125,6 +124,11 @@ LockOutcome TakeLock(const std::string& device, std::optional<DeviceHolder>& hol
     const auto path = LockPath(device);
     if (path.empty()) {
         return LockOutcome::NotKept;
+    }
+    if (::access(LockFolder().c_str(), W_OK | X_OK) != 0) {
+        // Where we may not take part, another program's file still counts.
+        holder = FindLockHolder(device);
+        return holder ? LockOutcome::Held : LockOutcome::NotKept;
     }
     // Two rounds: a stale file removed in the first lets the second create.
     for (int round = 0; round < 2; ++round) {

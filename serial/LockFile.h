@@ -10,8 +10,9 @@ namespace serial {
 
 // The folder of the system's UUCP lock files, in which serial programs
 // announce the device they have open: $ZELNOR2_LOCK_DIR when set, else
-// /run/lock, else /var/lock. Empty when none of them is a writable folder:
-// then this program neither takes nor honours lock files of its own making.
+// /run/lock, else /var/lock; empty when none of them is a folder. Where this
+// user may not write in it, other programs' lock files are honoured all the
+// same, but none of ours is made.
 std::string LockFolder();
 
 // LCK..<name> for a device, the name being the path below /dev with every
@@ -36,7 +37,8 @@ enum class LockOutcome {
 };
 
 // Announces that this process is opening device: removes a lock file left by
-// a process that has ended, then creates ours holding our process id.
+// a process that has ended, then creates ours holding our process id (where
+// the folder may be written).
 // holder is set when the outcome is Held.
 LockOutcome TakeLock(const std::string& device, std::optional<DeviceHolder>& holder);
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,6 +85,33 @@ TEST(PortExclusion, LockFileOfALiveProgramIsHonouredInEachFormat) {
             << port.LastOpenError();
         EXPECT_EQ(ReadFile(LockFile(line)), contents) << "another program's lock file stays";
     }
+}
+
+TEST(PortExclusion, LockFileCountsWhereTheFolderCannotBeWritten) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to become a user without rights in the lock folder";
+    }
+    LinkedPort line(1);
+    ASSERT_EQ(::chmod(line.PortsFolder().c_str(), 0755), 0);
+    ChildProcess sleeper({"/bin/sleep", "60"});
+    ASSERT_TRUE(WaitUntil([&] { return serial::ProgramName(sleeper.Pid()) == "sleep"; }));
+    WriteFile(LockFile(line), std::to_string(sleeper.Pid()) + "\n");
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        SerialPort port;
+        const bool refused =
+            ::setresgid(kNobody, kNobody, kNobody) == 0 &&
+            ::setresuid(kNobody, kNobody, kNobody) == 0 && !port.Open(1, 9600, "n,8,1") &&
+            port.LastOpenError().find(InUseBy("sleep", sleeper.Pid())) != std::string::npos;
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "a user who may not write lock files ignored another program's";
 }
 
 TEST(PortExclusion, OwnLockFileLastsWhileOpenAndReplacesAStaleOne) {
