@@ -27,7 +27,7 @@ std::string LockPath(const std::string& device) {
     return folder.empty() ? std::string() : folder + "/" + LockFileName(device);
 }
 
-bool IsDecimal(const std::string& text, pid_t& value) {
+bool ParseDecimal(const std::string& text, pid_t& value) {
     const auto begin = text.find_first_not_of(" \t\r\n");
     const auto end = text.find_last_not_of(" \t\r\n");
     if (begin == std::string::npos) {
@@ -99,7 +99,7 @@ pid_t ReadLockOwner(const std::string& path) {
         return 0;
     }
     pid_t pid = 0;
-    if (IsDecimal(std::string(bytes, static_cast<std::size_t>(length)), pid)) {
+    if (ParseDecimal(std::string(bytes, static_cast<std::size_t>(length)), pid)) {
         return pid > 0 ? pid : 0;
     }
     if (length == sizeof(std::int32_t)) {
