@@ -24,4 +24,14 @@ int SetCustomSpeed(int descriptor, std::uint32_t speed) {
     return 0;
 }
 
+int ReadLineSpeeds(int descriptor, std::uint32_t& input, std::uint32_t& output) {
+    struct termios2 settings {};
+    if (::ioctl(descriptor, TCGETS2, &settings) != 0) {
+        return errno;
+    }
+    input = settings.c_ispeed;
+    output = settings.c_ospeed;
+    return 0;
+}
+
 } // namespace serial

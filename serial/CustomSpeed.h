@@ -9,4 +9,9 @@ namespace serial {
 // failed request.
 int SetCustomSpeed(int descriptor, std::uint32_t speed);
 
+// The speeds in bits per second that an open terminal's two directions run
+// at, as the driver reports them after a change (it may have rounded them or
+// kept the old ones). Returns 0 or the errno of the failed request.
+int ReadLineSpeeds(int descriptor, std::uint32_t& input, std::uint32_t& output);
+
 } // namespace serial

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "DeviceAccess.h"
+#include "LowLatency.h"
 #include "ModemLines.h"
 #include "PortNames.h"
 #include "TerminalSettings.h"
@@ -55,10 +56,10 @@ bool SerialPort::Open(std::int32_t port, std::int32_t newSpeed, const std::strin
         SetOpenError(device.name + ": no memory for the receive buffer");
         return false;
     }
-    int error = 0;
-    const int opened = serial::OpenExclusive(device.path, error);
+    serial::OpenRefusal refusal;
+    const int opened = serial::OpenExclusive(device, refusal);
     if (opened < 0) {
-        SetOpenError(serial::DescribeOpenFailure(device, error));
+        SetOpenError(serial::DescribeOpenFailure(device, refusal.error, refusal.holder));
         return false;
     }
     descriptor = opened;
@@ -214,7 +215,14 @@ bool SerialPort::Configure(std::int32_t newSpeed, const std::string& format) {
     const int device = descriptor.load();
     if (const int error = serial::ApplyLineSettings(device, settings); error != 0) {
         configureProblem =
-            "the device refused the line settings \"" + text + "\": " + std::strerror(error);
+            error == serial::kSpeedNotTaken
+                ? "the device cannot run at " + std::to_string(newSpeed) + " bit/s"
+                : "the device refused the line settings \"" + text + "\": " + std::strerror(error);
+        return false;
+    }
+    if (const int error = serial::RequestLowLatency(device); error != 0) {
+        configureProblem =
+            std::string("cannot ask the driver for low latency: ") + std::strerror(error);
         return false;
     }
     if (::tcflush(device, TCIOFLUSH) != 0) {

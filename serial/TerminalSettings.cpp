@@ -76,7 +76,17 @@ int ApplyModemLines(int descriptor, const LineSettings& settings) {
     return ModemLinesUnsupported(error) ? 0 : error;
 }
 
+bool IsClose(std::uint32_t asked, std::uint32_t taken) {
+    const std::uint64_t margin = asked / 50;
+    const std::uint64_t difference = asked > taken ? asked - taken : taken - asked;
+    return difference <= margin;
+}
+
 } // namespace
+
+bool RunsAtSpeed(std::uint32_t asked, std::uint32_t input, std::uint32_t output) {
+    return IsClose(asked, output) && (input == 0 || IsClose(asked, input));
+}
 
 bool FindStandardSpeed(std::int32_t bitsPerSecond, speed_t& code) {
     for (const auto& speed : kStandardSpeeds) {
@@ -115,6 +125,10 @@ int ApplyLineSettings(int descriptor, const LineSettings& settings) {
     if (standard && ::cfsetspeed(&terminal, code) != 0) {
         return errno;
     }
+    // A custom speed set before leaves its mark in the input-speed bits,
+    // which would keep the receiver at that speed; none there means "as the
+    // output".
+    terminal.c_cflag &= ~CIBAUD;
     if (::tcsetattr(descriptor, TCSANOW, &terminal) != 0) {
         return errno;
     }
@@ -133,6 +147,14 @@ int ApplyLineSettings(int descriptor, const LineSettings& settings) {
     }
     if ((taken.c_cflag & kFormatFlags) != (terminal.c_cflag & kFormatFlags)) {
         return EINVAL;
+    }
+    std::uint32_t input = 0;
+    std::uint32_t output = 0;
+    if (const int error = ReadLineSpeeds(descriptor, input, output); error != 0) {
+        return error;
+    }
+    if (!RunsAtSpeed(static_cast<std::uint32_t>(settings.speed), input, output)) {
+        return kSpeedNotTaken;
     }
     return ApplyModemLines(descriptor, settings);
 }

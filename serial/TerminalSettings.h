@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <termios.h>
 
 #include "LineSettings.h"
@@ -10,9 +11,20 @@ namespace serial {
 // translation of any byte, the receiver on, modem status ignored (CLOCAL),
 // and reads that answer at once with whatever has arrived (VMIN = VTIME = 0).
 // DTR and RTS are raised or dropped as the settings say; on a device without
-// modem lines that step is skipped. Returns 0, or the errno of the step that
-// failed (EINVAL when the device did not take the character format).
+// modem lines that step is skipped. Returns 0, the errno of the step that
+// failed (EINVAL when the device did not take the character format), or
+// kSpeedNotTaken when it runs at another speed than asked.
 int ApplyLineSettings(int descriptor, const LineSettings& settings);
+
+// ApplyLineSettings's answer for a device that took the settings but not the
+// speed; unlike every errno value it is negative.
+inline constexpr int kSpeedNotTaken = -1;
+
+// Whether a line whose driver reports the given input and output speeds runs
+// at the speed asked for. An input speed of 0 means "as the output". Both
+// ends of a line agree well enough within 2 %, the margin within which the
+// kernel itself calls a speed the standard one.
+bool RunsAtSpeed(std::uint32_t asked, std::uint32_t input, std::uint32_t output);
 
 // The parts of ApplyLineSettings that only fill the record: raw mode,
 // character format, flow control and the read rule; the speed stays.

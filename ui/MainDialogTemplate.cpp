@@ -1,6 +1,7 @@
 #include "MainDialogTemplate.h"
 
 #include "ControlIds.h"
+#include "PortList.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,7 +46,7 @@ public:
         }
         if constexpr (std::is_same_v<Control, QGroupBox>) {
             control->setTitle(text);
-        } else if constexpr (std::is_same_v<Control, QComboBox> ||
+        } else if constexpr (std::is_base_of_v<QComboBox, Control> ||
                              std::is_same_v<Control, QLineEdit>) {
             Q_UNUSED(text);
         } else {
@@ -58,8 +59,8 @@ public:
         return control;
     }
 
-    QComboBox* AddList(int id, int x, int y, int width) {
-        auto* list = Add<QComboBox>(id, {}, x, y, width, kClosedListHeight);
+    template <typename List = QComboBox> List* AddList(int id, int x, int y, int width) {
+        auto* list = Add<List>(id, {}, x, y, width, kClosedListHeight);
         list->setInsertPolicy(QComboBox::NoInsert);
         return list;
     }
@@ -98,7 +99,7 @@ MainDialogControls CreateMainDialogControls(QDialog* dialog, const DialogUnits& 
     c.statusLine = add.Add<QLineEdit>(ControlId::kStatusLine, {}, 1, 128, 106, 12);
     c.stop = add.Add<QPushButton>(ControlId::kStop, "Stop", 57, 144, 50, 14);
     c.disconnect = add.Add<QPushButton>(ControlId::kDisconnect, "Disconnect", 6, 35, 96, 11);
-    c.portList = add.AddList(ControlId::kPortList, 6, 9, 43);
+    c.portList = add.AddList<PortList>(ControlId::kPortList, 6, 9, 43);
     c.freeSpaceCheck =
         add.Add<QCheckBox>(ControlId::kFreeSpaceCheck, "Stop if disk freespace is", 6, 97, 99, 11);
     c.underLabel = add.Add<QLabel>(0, "under", 6, 111, 19, 8);
@@ -127,6 +128,7 @@ MainDialogControls CreateMainDialogControls(QDialog* dialog, const DialogUnits& 
         new QRegularExpressionValidator(QRegularExpression("[0-9]*"), c.freeSpaceValue));
 
     c.portList->addItems({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"});
+    c.portList->RefreshDeviceTips();
     c.unitList->addItems({"KB", "MB"});
     return c;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialogUnits.h"
+#include "PortList.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,7 +24,7 @@ struct MainDialogControls {
     QLineEdit* statusLine = nullptr;
     QPushButton* stop = nullptr;
     QPushButton* disconnect = nullptr;
-    QComboBox* portList = nullptr;
+    PortList* portList = nullptr;
     QCheckBox* freeSpaceCheck = nullptr;
     QLabel* underLabel = nullptr;
     QLineEdit* freeSpaceValue = nullptr;
@@ -37,8 +38,9 @@ inline constexpr int kMainDialogHeightUnits = 161;
 
 // Creates every control of the template on dialog, at its place converted
 // through units, with its template text, its identifier as object name and
-// the template's tab order; fills the port list (COM1 to COM8) and the unit
-// list (KB, MB) as the template's initialisation data do.
+// the template's tab order; fills the port list (COM1 to COM8, each with the
+// device it stands for as its tooltip) and the unit list (KB, MB) as the
+// template's initialisation data do.
 MainDialogControls CreateMainDialogControls(QDialog* dialog, const DialogUnits& units);
 
 // The object name that a control with the given identifier carries.

@@ -1,4 +1,6 @@
+#include "serial/DeviceHolder.h"
 #include "serial/SerialPort.h"
+#include "tests/serial/PortTestSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using testsupport::ChildProcess;
@@ -63,7 +66,9 @@ TEST_F(HeadlessProgramTest, BadCommandLinesGetTheUsageAndStatus64) {
          {std::vector<std::string>{"--capture", "x", "--port", "1"},
           std::vector<std::string>{"--live", "x", "--port", "12", "--speed", "9600"},
           std::vector<std::string>{"--capture", "x", "--port", "1", "--speed", "9600",
-                                   "--frobnicate"}}) {
+                                   "--frobnicate"},
+          std::vector<std::string>{"--map-port", "0", "/dev/ttyUSB0"},
+          std::vector<std::string>{"--map-port", "3"}}) {
         auto program = Start(options);
         EXPECT_EQ(program->Wait(10s), 64);
         EXPECT_NE(program->Errors().find("usage:"), std::string::npos) << program->Errors();
@@ -223,4 +228,59 @@ TEST_F(HeadlessProgramTest, ALostLineIsReportedAndTheRunGoesOnUnlessAskedNotTo) 
     line.Unplug();
     EXPECT_EQ(strict->Wait(10s), 2) << strict->Errors();
     EXPECT_NE(strict->Errors().find("the line is lost: COM1"), std::string::npos);
+}
+
+namespace {
+
+// The --list-ports row of a COM name.
+std::string PortRow(const ChildProcess& program, const std::string& name) {
+    for (const auto& row : program.OutputLines()) {
+        if (row.rfind(name + " ", 0) == 0) {
+            return row;
+        }
+    }
+    return {};
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(HeadlessProgramTest, MappedPortIsListedFreeThenBusyWithItsHolder) {
+    auto map = Start({"--map-port", "3", line.SlavePath()});
+    ASSERT_EQ(map->Wait(10s), 0) << map->Errors();
+    EXPECT_EQ(std::filesystem::read_symlink(line.PortsFolder() + "/COM3"), line.SlavePath());
+
+    auto list = Start({"--list-ports"});
+    ASSERT_EQ(list->Wait(10s), 0) << list->Errors();
+    const auto free = PortRow(*list, "COM3");
+    for (const std::string& part :
+         {line.SlavePath(), std::string(" yes "), std::string(" rw "), std::string(" free")}) {
+        EXPECT_TRUE(Has(free, part)) << free << " lacks " << part;
+    }
+    EXPECT_TRUE(Has(PortRow(*list, "COM5"), "(none) /dev/ttyS4")) << list->Output();
+
+    ChildProcess cat({"/bin/cat", line.SlavePath()});
+    ASSERT_TRUE(porttest::WaitUntil(
+        [&] { return serial::FindDescriptorHolder(line.SlavePath()).has_value(); }));
+    auto busy = Start({"--list-ports"});
+    ASSERT_EQ(busy->Wait(10s), 0) << busy->Errors();
+    EXPECT_TRUE(Has(PortRow(*busy, "COM3"), "busy: cat (PID " + std::to_string(cat.Pid()) + ")"))
+        << busy->Output();
+}
+
+TEST_F(HeadlessProgramTest, MappingAnAbsentDeviceWarnsAndAnUnwritableFolderFails) {
+    auto absent = Start({"--map-port", "4", work / "unplugged-adapter"});
+    EXPECT_EQ(absent->Wait(10s), 0) << absent->Errors();
+    EXPECT_TRUE(Has(absent->Errors(), "warning")) << absent->Errors();
+    EXPECT_EQ(std::filesystem::read_symlink(line.PortsFolder() + "/COM4"),
+              work / "unplugged-adapter");
+
+    testsupport::WriteFile(work / "not-a-folder", "");
+    ChildProcess refused({"/usr/bin/env", "ZELNOR2_PORTS=" + work / "not-a-folder" + "/ports",
+                          kProgram, "--map-port", "4", line.SlavePath()});
+    EXPECT_EQ(refused.Wait(10s), 1);
+    EXPECT_TRUE(Has(refused.Errors(), "COM4")) << refused.Errors();
 }

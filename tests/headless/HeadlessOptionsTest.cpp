@@ -52,7 +52,9 @@ TEST(HeadlessOptions, MalformedCommandLinesAreRefused) {
           Args({"--capture", "x", "--live", "y", "--port", "1", "--speed", "9600"}),
           Args({"--live", "y", "--port", "1", "--speed", "9600", "--delete-corrupted"}),
           Args({"--capture", "x", "--port", "1", "--speed", "9600", "--bogus"}),
-          Args({"--capture"}), Args({"--capture", "", "--port", "1", "--speed", "9600"})}) {
+          Args({"--capture"}), Args({"--capture", "", "--port", "1", "--speed", "9600"}),
+          Args({"--map-port", "x", "/dev/ttyUSB0"}), Args({"--map-port", "2", "/dev/ttyUSB0", "x"}),
+          Args({"--map-port", "2", ""})}) {
         EXPECT_NE(ParseHeadlessOptions(args).error, "") << args.size() << " " << args.back();
     }
 }

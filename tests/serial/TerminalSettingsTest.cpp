@@ -76,3 +76,23 @@ TEST(TerminalSettings, KnowsWhichSpeedsHaveACode) {
     EXPECT_FALSE(serial::FindStandardSpeed(0, code));
     EXPECT_FALSE(serial::FindStandardSpeed(115201, code));
 }
+
+TEST(TerminalSettings, SpeedCountsAsTakenWithinTwoPercent) {
+    const struct {
+        std::uint32_t asked, input, output;
+        bool runs;
+    } cases[] = {
+        {115200, 115200, 115200, true},
+        {115200, 0, 115200, true},
+        {250000, 0, 245500, true},
+        {250000, 0, 230400, false},
+        {4000000, 0, 115200, false},
+        {57600, 250000, 57600, false},
+        {9600, 0, 0, false},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(std::to_string(each.asked) + " " + std::to_string(each.input) + " " +
+                     std::to_string(each.output));
+        EXPECT_EQ(serial::RunsAtSpeed(each.asked, each.input, each.output), each.runs);
+    }
+}

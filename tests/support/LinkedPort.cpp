@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -18,7 +19,12 @@ int MillisecondsLeft(Clock::time_point deadline) {
 
 } // namespace
 
-LinkedPort::LinkedPort(int n) : portNumber(n), portsVariable("ZELNOR2_PORTS", folder.Path()) {
+LinkedPort::LinkedPort(int n)
+    : portNumber(n), portsVariable("ZELNOR2_PORTS", folder.Path()),
+      lockVariable("ZELNOR2_LOCK_DIR", LockFolder()) {
+    if (::mkdir(LockFolder().c_str(), 0755) != 0) {
+        throw std::runtime_error("cannot create " + LockFolder());
+    }
     PlugBack();
 }
 

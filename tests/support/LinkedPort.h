@@ -18,6 +18,8 @@ namespace testsupport {
 // A serial line for tests: a pseudo-terminal whose slave the program opens as
 // COM n, through a temporary ports folder that ZELNOR2_PORTS points at while
 // the object lives. The test plays the far end (the camera) on the master.
+// Lock files go to a folder of the object's own (ZELNOR2_LOCK_DIR), so that
+// tests leave the system's lock folder alone.
 // Construction throws std::runtime_error when the arrangement cannot be made.
 class LinkedPort {
 public:
@@ -29,6 +31,7 @@ public:
     int PortNumber() const { return portNumber; }
     const std::string& PortsFolder() const { return folder.Path(); }
     const std::string& SlavePath() const { return terminal->SlavePath(); }
+    std::string LockFolder() const { return folder / "lock"; }
     int Master() const { return terminal->Master(); }
 
     // Pulls the adapter out: the far end closes, so that the program's
@@ -60,6 +63,7 @@ private:
     TempDir folder;
     std::unique_ptr<tools::PseudoTerminal> terminal;
     ScopedEnvironment portsVariable;
+    ScopedEnvironment lockVariable;
 };
 
 } // namespace testsupport

@@ -3,6 +3,7 @@
 #include "ScriptedWorkers.h"
 #include "picture/CPictureDlg.h"
 #include "platform/ExecutablePath.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "ui/ApplicationName.h"
 #include "ui/CZelnor2Dlg.h"
 #include "ui/ControlIds.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -631,6 +633,29 @@ private slots:
         dialog.reset();
         Open();
         QCOMPARE(List(ControlId::kPortList)->currentIndex(), -1);
+    }
+
+    void eachPortEntryNamesItsDeviceWhenTheListOpens() {
+        const auto& folder = environment->Folder();
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder / "ports")));
+        const testsupport::ScopedEnvironment ports("ZELNOR2_PORTS", folder / "ports");
+        testsupport::WriteFile(folder / "ttyUSB0", "");
+        QVERIFY(QFile::link(QString::fromStdString(folder / "ttyUSB0"),
+                            QString::fromStdString(folder / "ports/COM2")));
+        QVERIFY(QFile::link(QString::fromStdString(folder / "ttyACM0"),
+                            QString::fromStdString(folder / "ports/COM3")));
+        Open();
+        QComboBox* list = List(ControlId::kPortList);
+        const auto tip = [list](int at) { return list->itemData(at, Qt::ToolTipRole).toString(); };
+        QCOMPARE(tip(1), QString::fromStdString(folder / "ttyUSB0"));
+        QCOMPARE(tip(2), QString::fromStdString(folder / "ttyACM0") + " (not present)");
+        QCOMPARE(tip(3),
+                 QString("/dev/ttyS3") + (QFile::exists("/dev/ttyS3") ? "" : " (not present)"));
+
+        testsupport::WriteFile(folder / "ttyACM0", "");
+        list->showPopup();
+        QCOMPARE(tip(2), QString::fromStdString(folder / "ttyACM0"));
+        list->hidePopup();
     }
 
     void exitDuringACaptureWaitsForTheWorker_data() {

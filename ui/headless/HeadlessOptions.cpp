@@ -36,7 +36,8 @@ bool ParseSeconds(const std::string& text, double& value) {
 
 bool IsModeOption(const std::string& argument) {
     return argument == "--capture" || argument == "--live" || argument == "--help" ||
-           argument == "-h" || argument == "--version";
+           argument == "-h" || argument == "--version" || argument == "--list-ports" ||
+           argument == "--map-port";
 }
 
 } // namespace
@@ -69,6 +70,21 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
         }
         if (option == "--version") {
             options.mode = Mode::Version;
+            return result;
+        }
+        if (option == "--list-ports") {
+            options.mode = Mode::ListPorts;
+            return result;
+        }
+        if (option == "--map-port") {
+            options.mode = Mode::MapPort;
+            if (i + 3 != arguments.size() ||
+                !ParseWhole<std::int32_t>(arguments[i + 1], 1, 9, options.port) ||
+                arguments[i + 2].empty()) {
+                result.error = "--map-port needs a port number 1 to 9 and a device";
+            } else {
+                options.path = arguments[i + 2];
+            }
             return result;
         }
         if (option == "--delete-corrupted") {
@@ -144,6 +160,12 @@ std::string UsageText(const std::string& programName) {
            " --live FILE --port N --speed BPS [--count K] [--seconds T] [--no-reconnect]\n"
            "       " +
            programName +
+           " --list-ports\n"
+           "       " +
+           programName +
+           " --map-port N DEVICE\n"
+           "       " +
+           programName +
            " --help | --version\n"
            "\n"
            "Without options the program opens its window.\n"
@@ -158,8 +180,13 @@ std::string UsageText(const std::string& programName) {
            "  --free-space-limit BYTES  stop when the disk has less free space\n"
            "  --no-reconnect   end when the line is lost (an adapter unplugged) instead of\n"
            "                   opening the port again every half second until it returns\n"
-           "Stops also on Ctrl+C or SIGTERM. Exit status: 0 done, 2 port unusable or\n"
-           "line lost with --no-reconnect, 64 bad command line.\n";
+           "  --list-ports     show what COM1 to COM9 lead to, whether each is there, usable\n"
+           "                   and free, and the serial devices no COM name leads to\n"
+           "  --map-port N DEVICE  make COMN stand for DEVICE (a link in the ports folder);\n"
+           "                   prefer a /dev/serial/by-id name, which survives re-plugging\n"
+           "Stops also on Ctrl+C or SIGTERM. Exit status: 0 done, 1 failed (e.g. the link\n"
+           "could not be written), 2 port unusable or line lost with --no-reconnect,\n"
+           "64 bad command line.\n";
 }
 
 } // namespace headless

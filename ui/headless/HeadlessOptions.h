@@ -7,12 +7,12 @@
 
 namespace headless {
 
-enum class Mode { Dialog, Capture, Live, Help, Version };
+enum class Mode { Dialog, Capture, Live, Help, Version, ListPorts, MapPort };
 
 // What the command line asks for when the program runs without a window.
 struct HeadlessOptions {
     Mode mode = Mode::Dialog;
-    std::string path; // capture template or the live picture file
+    std::string path; // capture template, the live picture file, or the device to map
     std::int32_t port = 0;
     std::int32_t speed = 0;
     std::optional<std::uint64_t> count;

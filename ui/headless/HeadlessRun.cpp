@@ -1,5 +1,6 @@
 #include "HeadlessRun.h"
 
+#include "PortCommands.h"
 #include "StatusReporter.h"
 #include "language/LanguageText.h"
 #include "platform/File.h"
@@ -113,6 +114,12 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
     if (options.mode == Mode::Version) {
         std::printf("%s %s\n", program, kVersion);
         return kExitOk;
+    }
+    if (options.mode == Mode::ListPorts) {
+        return ListPorts();
+    }
+    if (options.mode == Mode::MapPort) {
+        return MapPort(options, programName);
     }
     if (!LanguageText::LoadCurrentLanguage()) {
         std::fprintf(stderr, "%s: %s (in %s)\n", program,
