@@ -103,13 +103,14 @@ void CZelnor2Dlg::FillSpeedList() {
 void CZelnor2Dlg::CreatePictureWindow() {
     pictureWindow = new CPictureDlg(this);
     pictureWindow->Initialise();
-    pictureWindow->show();
-    ResetPictureView();
     const int x =
         SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureX, 0);
     const int y =
         SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureY, 0);
+    // Placed before it is shown, so that the place is taken as the frame's.
     pictureWindow->move(x, y);
+    pictureWindow->show();
+    ResetPictureView();
     pictureWindow->update();
 }
 

@@ -77,6 +77,8 @@ private:
     void FillSpeedList();
     void CreatePictureWindow();
     void PlaceOnShow();
+    void PlacePictureWindowBeside();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void ApplyControlStates();
 
     // The commands.
@@ -109,6 +111,10 @@ private:
     // The free-space message is open: reads leave the edit alone meanwhile.
     bool validationMessageOpen = false;
     bool initialised = false;
+    // Where the dialog's frame goes, and whether the picture window goes
+    // beside it, once the window manager has framed the dialog.
+    QPoint framePlaceWhenShown;
+    bool placeBesideWhenShown = false;
 
     WorkerContext context;
     WorkerThread workerThread;

@@ -7,6 +7,7 @@
 
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 #include <chrono>
 #include <thread>
 
@@ -28,7 +29,6 @@ void CZelnor2Dlg::showEvent(QShowEvent* event) {
 }
 
 void CZelnor2Dlg::PlaceOnShow() {
-    const QSize frame = frameGeometry().size();
     const int x = SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainX, 0);
     const int y = SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainY, 0);
     move(x, y);
@@ -37,11 +37,42 @@ void CZelnor2Dlg::PlaceOnShow() {
     // back where they were left.
     const bool placesStored = IsStored(SettingsStore::kWindowsPlaces, SettingsStore::kMainX) &&
                               IsStored(SettingsStore::kWindowsPlaces, SettingsStore::kMainY);
-    if (!placesStored && pictureWindow != nullptr) {
-        pictureWindow->move(x + frame.width() + kPictureGap, y);
-        pictureWindow->FitClientArea();
-        pictureWindow->update();
+    // Both need the dialog's frame, which the window manager adds only once
+    // the dialog is on screen: until then Qt takes the place for the client
+    // area's, one title bar lower than stored, and the windows would creep at
+    // every start. So the frame is put in its place again once it is known.
+    framePlaceWhenShown = QPoint(x, y);
+    placeBesideWhenShown = !placesStored && pictureWindow != nullptr;
+    if (windowHandle() != nullptr) {
+        windowHandle()->installEventFilter(this);
     }
+}
+
+bool CZelnor2Dlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        if (frameGeometry().topLeft() != framePlaceWhenShown) {
+            move(framePlaceWhenShown);
+        }
+        if (placeBesideWhenShown) {
+            placeBesideWhenShown = false;
+            PlacePictureWindowBeside();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CZelnor2Dlg::PlacePictureWindowBeside() {
+    if (pictureWindow == nullptr) {
+        return;
+    }
+    // The picture window has been on screen since the dialog was made, so
+    // Qt knows its frame and takes the place as the frame's.
+    const QRect frame(framePlaceWhenShown, frameGeometry().size());
+    pictureWindow->move(frame.right() + 1 + kPictureGap, frame.top());
+    pictureWindow->FitClientArea();
+    pictureWindow->update();
 }
 
 bool CZelnor2Dlg::PrepareExit() {

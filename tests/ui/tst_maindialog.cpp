@@ -66,9 +66,10 @@ private:
         dialog = std::make_unique<CZelnor2Dlg>(scripted::Procedures());
         QVERIFY(dialog->Initialise());
         dialog->show();
+        // The windows take their places once the dialog is on screen.
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         mainPlaceAtShow = dialog->frameGeometry().topLeft();
         picturePlaceAtShow = dialog->PictureWindow()->frameGeometry().topLeft();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
 
     // Ends the dialog as the operator does, with Exit.
