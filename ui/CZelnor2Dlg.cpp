@@ -119,7 +119,7 @@ bool CZelnor2Dlg::IsWorkerRunning() {
 }
 
 void CZelnor2Dlg::RefreshDialog() {
-    ReadControls();
+    ReadControls(Reading::ByTimer);
     statusText = QString::fromStdString(context.StatusText());
     WriteControls();
     ApplyControlStates();
@@ -139,6 +139,7 @@ void CZelnor2Dlg::ApplyControlStates() {
             control->setVisible(*state.visible);
         }
     };
+    const bool stopHadFocus = focusWidget() == controls.stop;
     apply(controls.connect, states.connect);
     apply(controls.disconnect, states.disconnect);
     apply(controls.liveMode, states.liveMode);
@@ -146,6 +147,17 @@ void CZelnor2Dlg::ApplyControlStates() {
     apply(controls.stop, states.stop);
     apply(controls.portList, states.portList);
     apply(controls.speedList, states.speedList);
+    if (stopHadFocus && !controls.stop->isVisible()) {
+        // Back to the button that Stop stood in for, or the first command
+        // that can be used now, not to whatever follows Stop in the tab order.
+        for (QPushButton* button : {stopStandsFor, controls.connect, controls.disconnect,
+                                    controls.liveMode, controls.continuousCapture}) {
+            if (button != nullptr && button->isVisible() && button->isEnabled()) {
+                button->setFocus();
+                break;
+            }
+        }
+    }
 }
 
 void CZelnor2Dlg::ResetPictureView() {

@@ -69,7 +69,11 @@ protected:
 
 private:
     // Data exchange between the controls and the members below.
-    bool ReadControls();
+    // The timer's reads leave an unfinished free-space text alone while the
+    // operator edits it; a command's reads report it.
+    enum class Reading { ByCommand, ByTimer };
+    bool ReadControls(Reading reading = Reading::ByCommand);
+    bool IsFreeSpaceBeingEdited() const;
     void WriteControls();
     void ReportInvalidFreeSpace();
 
@@ -114,6 +118,8 @@ private:
     // Where the dialog's frame goes, and whether the picture window goes
     // beside it, once the window manager has framed the dialog.
     QPoint framePlaceWhenShown;
+    // The start button whose place Stop took last.
+    QPushButton* stopStandsFor = nullptr;
     bool placeBesideWhenShown = false;
 
     WorkerContext context;

@@ -36,7 +36,7 @@ void SetCheckedIfDiffers(QCheckBox* box, bool checked) {
 
 } // namespace
 
-bool CZelnor2Dlg::ReadControls() {
+bool CZelnor2Dlg::ReadControls(Reading reading) {
     portIndex = controls.portList->currentIndex();
     statusText = controls.statusLine->text();
     speedIndex = controls.speedList->currentIndex();
@@ -45,11 +45,15 @@ bool CZelnor2Dlg::ReadControls() {
     if (!validationMessageOpen) {
         const std::optional<std::uint32_t> value =
             ParseFreeSpaceText(controls.freeSpaceValue->text().toStdString());
-        if (!value.has_value()) {
+        if (value.has_value()) {
+            freeSpaceValue = *value;
+        } else if (reading == Reading::ByTimer && IsFreeSpaceBeingEdited()) {
+            // An empty or unfinished text is not yet an error while the
+            // operator types: a command or Exit reads it when it counts.
+        } else {
             ReportInvalidFreeSpace();
             return false;
         }
-        freeSpaceValue = *value;
     }
     freeSpaceCheck = controls.freeSpaceCheck->isChecked();
     deleteCorruptedCheck = controls.deleteCorrupted->isChecked();
@@ -64,9 +68,15 @@ void CZelnor2Dlg::WriteControls() {
         controls.statusLine->setCursorPosition(0);
     }
     SetIndexIfDiffers(controls.speedList, speedIndex);
-    SetTextIfDiffers(controls.freeSpaceValue, QString::number(freeSpaceValue));
+    if (!IsFreeSpaceBeingEdited()) {
+        SetTextIfDiffers(controls.freeSpaceValue, QString::number(freeSpaceValue));
+    }
     SetCheckedIfDiffers(controls.freeSpaceCheck, freeSpaceCheck);
     SetCheckedIfDiffers(controls.deleteCorrupted, deleteCorruptedCheck);
+}
+
+bool CZelnor2Dlg::IsFreeSpaceBeingEdited() const {
+    return controls.freeSpaceValue->hasFocus();
 }
 
 void CZelnor2Dlg::ReportInvalidFreeSpace() {

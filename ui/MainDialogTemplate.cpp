@@ -121,6 +121,14 @@ MainDialogControls CreateMainDialogControls(QDialog* dialog, const DialogUnits& 
     WidenToFit(c.deleteCorrupted, groupRight);
     WidenToFit(c.freeSpaceCheck, groupRight);
     WidenToFit(c.underLabel, c.freeSpaceValue->x() - 1);
+    // Enter always means Connect, the default button, and does nothing while
+    // Connect is disabled or hidden. A QPushButton in a QDialog is otherwise
+    // auto-default: the one with the focus would take Enter, and the focus
+    // moves on to Exit when the pressed button makes room for Stop.
+    for (QPushButton* button :
+         {c.connect, c.exit, c.continuousCapture, c.liveMode, c.stop, c.disconnect}) {
+        button->setAutoDefault(false);
+    }
     c.connect->setDefault(true);
     c.stop->hide();
     c.statusLine->setReadOnly(true);

@@ -371,6 +371,41 @@ private slots:
         QCOMPARE(scripted::StartCount(), 1);
     }
 
+    // Enter is Connect and nothing else, whichever control has the focus;
+    // the focus goes to Stop with the pressed button's place and comes back
+    // when Stop goes, to the button that reappears or the first usable one.
+    void enterTwiceNeverEndsTheDialogAndTheFocusFollowsStop() {
+        Open();
+        const auto pressKey = [this](Qt::Key key) {
+            QWidget* focused = dialog->focusWidget();
+            QTest::keyClick(focused != nullptr ? focused : dialog.get(), key);
+        };
+        QCOMPARE(dialog->focusWidget(), Button(ControlId::kConnect));
+        pressKey(Qt::Key_Return);
+        QTRY_COMPARE(scripted::StartCount(), 1);
+        QCOMPARE(dialog->focusWidget(), Button(ControlId::kStop));
+        pressKey(Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(scripted::StartCount(), 1);
+        scripted::Release();
+        QTRY_VERIFY(dialog->Context().connected == 1 && !Button(ControlId::kStop)->isVisible());
+        // Connect is disabled now: the first usable command.
+        QCOMPARE(dialog->focusWidget(), Button(ControlId::kDisconnect));
+        pressKey(Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(scripted::StartCount(), 1); // Enter did not disconnect
+
+        scripted::Reset();
+        Button(ControlId::kLiveMode)->setFocus();
+        pressKey(Qt::Key_Space);
+        QCOMPARE(dialog->focusWidget(), Button(ControlId::kStop));
+        pressKey(Qt::Key_Space);
+        QTRY_VERIFY(!Button(ControlId::kStop)->isVisible());
+        QCOMPARE(dialog->focusWidget(), Button(ControlId::kLiveMode));
+        pressKey(Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+    }
+
     void noSecondWorkerWhileOneRuns() {
         Open();
         Connect();
@@ -559,10 +594,12 @@ private slots:
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, typed);
+        // The number is read as the operator leaves the field.
+        QTest::keyClick(edit, Qt::Key_Tab);
         QTRY_COMPARE(edit->text(), shown);
     }
 
-    void anEmptyEditIsReportedOnceAndTheLastValueComesBack() {
+    void anEmptyEditIsReportedOnceWhenLeftAndTheLastValueComesBack() {
         Open();
         // The operator takes a while to read the message: several ticks
         // pass meanwhile.
@@ -571,6 +608,11 @@ private slots:
         edit->setFocus();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
+        // Cleared to type another number: not an error while being edited.
+        QTest::qWait(250);
+        QCOMPARE(watcher.Messages().size(), std::size_t{0});
+        QCOMPARE(edit->text(), QString());
+        QTest::keyClick(edit, Qt::Key_Tab);
         QTRY_COMPARE(watcher.Messages().size(), std::size_t{1});
         const SeenMessage message = watcher.Messages().front();
         QCOMPARE(message.text, QString("Please enter a positive integer."));
