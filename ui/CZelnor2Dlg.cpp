@@ -154,7 +154,7 @@ void CZelnor2Dlg::ResetPictureView() {
     pictureWindow->displayWidth = CPictureDlg::kDisplayWidth;
     pictureWindow->displayHeight = CPictureDlg::kDisplayHeight;
     pictureWindow->FitClientArea();
-    pictureWindow->update();
+    pictureWindow->Reload();
 }
 
 void CZelnor2Dlg::changeEvent(QEvent* event) {
