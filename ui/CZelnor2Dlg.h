@@ -47,6 +47,8 @@ public:
     bool IsWorkerRunning();
     // The periodic refresh: status text, button states, new pictures.
     void RefreshDialog();
+    // Hands a new picture, if one was announced, to the picture window.
+    void RefreshPicture();
     // Sets the picture window's display size and has it redraw from its file.
     void ResetPictureView();
 

@@ -3,6 +3,7 @@
 #include "ScriptedWorkers.h"
 #include "picture/CPictureDlg.h"
 #include "platform/ExecutablePath.h"
+#include "transfer/WorkerEvents.h"
 #include "ui/ApplicationName.h"
 #include "ui/CZelnor2Dlg.h"
 #include "ui/ControlIds.h"
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <thread>
 
 using namespace uitest;
 namespace scripted = uitest::scripted;
@@ -437,6 +439,22 @@ private slots:
         QTRY_COMPARE(dialog->Context().newPicture.load(), 0);
         QCOMPARE(picture->grab().toImage().pixelColor(320, 240).red() > 200, true);
         QFile::remove(QString::fromStdString(displayFile));
+    }
+
+    void aPictureAnnouncedByAWorkerIsTakenWithoutWaitingForTheTick() {
+        Open();
+        const std::string displayFile = environment->Folder() / "announced.jpg";
+        QVERIFY(dialog->Context().SetDisplayFileName(displayFile));
+        // As a picture worker announces one, from a thread of its own.
+        std::thread worker([this, displayFile] {
+            dialog->Context().newPicture = 1;
+            NotifyNewPicture(displayFile);
+        });
+        worker.join();
+        // Only what was queued runs here, no timer.
+        QCoreApplication::sendPostedEvents(dialog.get(), QEvent::MetaCall);
+        QCOMPARE(dialog->PictureWindow()->pictureFile, QString::fromStdString(displayFile));
+        QCOMPARE(dialog->Context().newPicture.load(), 0);
     }
 
     void comingBackToTheDialogReloadsThePicture() {
