@@ -1,6 +1,7 @@
 #include "CPictureDlg.h"
 
 #include "language/LanguageText.h"
+#include "language/TextEncoding.h"
 
 #include <QFile>
 #include <QImage>
@@ -16,7 +17,8 @@ CPictureDlg::CPictureDlg(QWidget* owner)
 }
 
 void CPictureDlg::Initialise() {
-    setWindowTitle(QString::fromStdString(LanguageText::Text("VIEW_CAPTION")));
+    setWindowTitle(
+        QString::fromStdString(LanguageText::AsUtf8(LanguageText::Text("VIEW_CAPTION"))));
 }
 
 void CPictureDlg::FitClientArea() {

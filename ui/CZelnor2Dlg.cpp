@@ -104,7 +104,7 @@ void CZelnor2Dlg::FillSpeedList() {
     for (const char* key : {"STRING_IDS_SPEED1", "STRING_IDS_SPEED2", "STRING_IDS_SPEED3",
                             "STRING_IDS_SPEED4", "STRING_IDS_SPEED5"}) {
         const std::string text = LanguageText::Text(key);
-        controls.speedList->addItem(QString::fromStdString(text),
+        controls.speedList->addItem(LanguageBytesToString(text),
                                     static_cast<int>(LanguageText::LeadingNumber(text)));
     }
 }
@@ -128,7 +128,8 @@ bool CZelnor2Dlg::IsWorkerRunning() {
 
 void CZelnor2Dlg::RefreshDialog() {
     ReadControls();
-    statusText = QString::fromStdString(context.StatusText());
+    // Status texts are language texts, with a path or a number at most.
+    statusText = LanguageBytesToString(context.StatusText());
     WriteControls();
     ApplyControlStates();
     RefreshPicture();

@@ -209,6 +209,18 @@ private slots:
         QCOMPARE(picturePlaceAtShow, QPoint(dialog->frameGeometry().width() + 10, 0));
     }
 
+    void textsOfALanguageFileWrittenOnWindowsAreReadAsWindows1252() {
+        environment.reset();
+        auto texts = TestTexts();
+        texts["QX_IDOK"] = "Verbinden \x80 caf\xE9";
+        texts["QX_IDCANCEL"] = "Caf\xC3\xA9";
+        environment = std::make_unique<DialogEnvironment>(texts);
+        Open();
+        QCOMPARE(Button(ControlId::kConnect)->text(),
+                 QString::fromUtf8("Verbinden \u20AC caf\u00E9"));
+        QCOMPARE(Button(ControlId::kExit)->text(), QString::fromUtf8("Caf\u00E9"));
+    }
+
     void theTemplateIsLaidOutInDialogUnitsAndTabOrder() {
         Open();
         const DialogUnits units(dialog->font());
