@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 class CPictureDlg;
 class CZelnor2DlgAutoProxy;
@@ -94,7 +95,7 @@ private:
     void StartWorker(WorkerThread::Procedure procedure);
     // Puts text into the status line for the operator and restores the
     // buttons, for a command refused before any worker started.
-    void RefuseCommand(const char* text);
+    void RefuseCommand(const std::string& text);
 
     WorkerProcedures procedures;
     DialogUnits units;

@@ -696,7 +696,24 @@ private slots:
         QCOMPARE(Stored("WindowsPlaces", "MainX"), 0);
     }
 
+    void aCapturePathThatDoesNotFitIsRefused_data() {
+        QTest::addColumn<QString>("languageText");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("language file with the text") << "Capture path too long here"
+                                                     << "Capture path too long here";
+        QTest::newRow("older language file") << ""
+                                             << "Error: the capture path is too long";
+    }
+
     void aCapturePathThatDoesNotFitIsRefused() {
+        QFETCH(QString, languageText);
+        QFETCH(QString, shown);
+        if (!languageText.isEmpty()) {
+            environment.reset();
+            auto texts = TestTexts();
+            texts["STRING_IDS_CAPTURE_PATH_LONG"] = languageText.toStdString();
+            environment = std::make_unique<DialogEnvironment>(texts);
+        }
         Open();
         Connect();
         ModalWatcher watcher;
@@ -710,8 +727,7 @@ private slots:
         QCOMPARE(watcher.FileDialogs().size(), std::size_t{1});
         QCOMPARE(scripted::StartCount(), 0);
         VerifyConnectedIdle();
-        QTRY_COMPARE(Edit(ControlId::kStatusLine)->text(),
-                     QString("Error: the capture path is too long"));
+        QTRY_COMPARE(Edit(ControlId::kStatusLine)->text(), shown);
     }
 
     void theContextMenuOffersAbout() {
