@@ -229,7 +229,22 @@ private slots:
         QCOMPARE(Button(ControlId::kExit)->geometry(), units.ToPixels(29, 144, 50, 14));
         QCOMPARE(Button(ControlId::kStop)->geometry(), units.ToPixels(57, 144, 50, 14));
         QCOMPARE(Edit(ControlId::kStatusLine)->geometry(), units.ToPixels(1, 128, 106, 12));
-        QCOMPARE(Edit(ControlId::kFreeSpaceValue)->geometry(), units.ToPixels(26, 108, 43, 12));
+        // The label before the free-space edit shows all of its text and
+        // leaves a gap of two units; where the font needs it, the edit and
+        // the unit list make room by moving right, within their group.
+        const QLabel* under = dialog->findChild<QLabel*>();
+        const QRect freeSpacePlace = units.ToPixels(26, 108, 43, 12);
+        const QRect freeSpaceSeen = Edit(ControlId::kFreeSpaceValue)->geometry();
+        QCOMPARE(freeSpaceSeen.size(), freeSpacePlace.size());
+        QCOMPARE(freeSpaceSeen.y(), freeSpacePlace.y());
+        QVERIFY(freeSpaceSeen.x() >= freeSpacePlace.x());
+        QCOMPARE(List(ControlId::kUnitList)->x() - freeSpaceSeen.x(),
+                 units.ToPixelsX(71) - freeSpacePlace.x());
+        QVERIFY(under->width() >= under->sizeHint().width());
+        QVERIFY(freeSpaceSeen.x() - under->geometry().right() - 1 >= units.ToPixelsX(2));
+        QVERIFY(
+            List(ControlId::kUnitList)->geometry().right() <
+            FindControl<QGroupBox>(dialog.get(), ControlId::kPicturesGroup)->geometry().right());
         // Check boxes keep their place and take more width only where the
         // font needs it, never beyond their group.
         const QRect deletePlace = units.ToPixels(6, 87, 69, 10);
