@@ -1,7 +1,9 @@
 #include "CPictureDlg.h"
 
 #include "language/LanguageText.h"
+#include "language/TextEncoding.h"
 
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
@@ -15,7 +17,8 @@ CPictureDlg::CPictureDlg(QWidget* owner)
 }
 
 void CPictureDlg::Initialise() {
-    setWindowTitle(QString::fromStdString(LanguageText::Text("VIEW_CAPTION")));
+    setWindowTitle(
+        QString::fromStdString(LanguageText::AsUtf8(LanguageText::Text("VIEW_CAPTION"))));
 }
 
 void CPictureDlg::FitClientArea() {
@@ -28,24 +31,43 @@ void CPictureDlg::FitClientArea() {
     }
 }
 
+void CPictureDlg::Reload() {
+    pictureStamp.reset();
+    update();
+}
+
 void CPictureDlg::paintEvent(QPaintEvent*) {
-    // No copy of the picture is kept: the worker rewrites the file, and each
-    // paint shows what it holds now. A file that does not load (missing,
-    // half written, not a picture) leaves the plain background.
-    if (pictureFile.isEmpty()) {
+    // Each paint shows what the file holds now: the worker rewrites it. Only
+    // an unchanged file is not decoded again, since an expose costs no more
+    // than a look at the file that way. The stamp is taken before reading, so
+    // a rewrite while reading is read again at the next paint. A file that
+    // does not load (missing, half written, not a picture) leaves the plain
+    // background.
+    const std::optional<FileStamp> stamp =
+        pictureFile.isEmpty() ? std::nullopt
+                              : StampOf(QFile::encodeName(pictureFile).toStdString());
+    if (!stamp) {
+        picture = QImage();
+        pictureStamp.reset();
         return;
     }
-    const QImage picture(pictureFile);
+    if (stamp != pictureStamp || pictureFile != pictureRead) {
+        picture = QImage(pictureFile);
+        pictureRead = pictureFile;
+        pictureStamp = stamp;
+    }
     if (picture.isNull()) {
         return;
     }
     QPainter painter(this);
+    // A small picture is enlarged a lot; without smoothing it turns to blocks.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRect(0, 0, displayWidth, displayHeight), picture);
 }
 
 void CPictureDlg::focusInEvent(QFocusEvent* event) {
     QDialog::focusInEvent(event);
-    update();
+    Reload();
 }
 
 void CPictureDlg::resizeEvent(QResizeEvent* event) {

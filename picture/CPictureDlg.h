@@ -1,11 +1,16 @@
 #pragma once
 
-#include <QDialog>
-#include <QString>
+#include "picture/FileStamp.h"
 
-// The companion window that shows the newest picture: it keeps only the name
-// of the file and reads the file anew every time it paints, stretching the
-// picture over a client area of exactly displayWidth x displayHeight pixels.
+#include <QDialog>
+#include <QImage>
+#include <QString>
+#include <optional>
+
+// The companion window that shows the newest picture, smoothly stretched over
+// a client area of exactly displayWidth x displayHeight pixels. The file is
+// the store of the picture: every paint looks whether it changed and reads it
+// anew if so, and a new picture or the focus has it read anew in any case.
 // It has a title bar but no buttons on it and cannot be sized.
 class CPictureDlg : public QDialog {
     Q_OBJECT
@@ -27,9 +32,18 @@ public:
     // frame's top-left corner where it is.
     void FitClientArea();
 
+    // Redraws with the file read anew, whether it seems changed or not.
+    void Reload();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // The picture as last read, and what its file looked like just before.
+    QImage picture;
+    QString pictureRead;
+    std::optional<FileStamp> pictureStamp;
 };

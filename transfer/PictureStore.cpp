@@ -1,7 +1,6 @@
 #include "PictureStore.h"
 
-#include <algorithm>
-#include <cstring>
+#include "picture/CameraPixels.h"
 
 namespace transfer {
 
@@ -12,6 +11,7 @@ bool PictureStore::Create(const std::string& fileName, bool uncompressed, std::u
     }
     if (uncompressed) {
         bitmap = std::make_unique<CDib>(width, height, 8);
+        SetGreyRamp(*bitmap);
     }
     return true;
 }
@@ -38,11 +38,7 @@ bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
     if (!EnsurePixels()) {
         return false;
     }
-    // Pixels beyond the end of the bitmap's memory are dropped.
-    if (stored < bitmap->imageSize) {
-        const std::size_t room = static_cast<std::size_t>(bitmap->imageSize - stored);
-        std::memcpy(bitmap->pixels + stored, data, std::min(length, room));
-    }
+    PlaceCameraBytes(*bitmap, stored, {data, length});
     stored += length;
     return true;
 }

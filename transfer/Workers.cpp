@@ -20,7 +20,9 @@
 namespace {
 
 constexpr const char* kLineFormat = "n,8,1";
-constexpr const char* kPathTooLong = "Error: the picture path is too long";
+std::string PathTooLong() {
+    return LanguageText::TextOr("STRING_IDS_PATH_TOO_LONG", "Error: the picture path is too long");
+}
 
 std::atomic<std::uint64_t> captureCounterStart{0};
 
@@ -92,7 +94,7 @@ std::uint32_t LiveWorker(WorkerContext* context) {
     port.ClearBuffer();
     const std::string displayFile = context->DisplayFileName();
     if (displayFile.empty()) {
-        context->SetStatusText(kPathTooLong);
+        context->SetStatusText(PathTooLong());
         ClosePort(port);
         return End(*context, WorkerEnd::PathRefused, 0);
     }
@@ -135,14 +137,14 @@ std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
     const std::string basePath = context->CaptureBasePath();
     const std::string displayFile = context->DisplayFileName();
     if (basePath.empty()) {
-        context->SetStatusText(kPathTooLong);
+        context->SetStatusText(PathTooLong());
         ClosePort(port);
         return End(*context, WorkerEnd::PathRefused, 1);
     }
     while (!StopRequested(*context)) {
         const std::string numbered = transfer::NumberedPath(basePath, counter);
         if (numbered.size() >= WorkerContext::kPathSize) {
-            context->SetStatusText(kPathTooLong);
+            context->SetStatusText(PathTooLong());
             End(*context, WorkerEnd::PathRefused, 1);
             break;
         }

@@ -6,6 +6,7 @@
 #include "SettingsStore.h"
 #include "language/LanguageText.h"
 #include "picture/CPictureDlg.h"
+#include "transfer/WorkerEvents.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -39,6 +40,8 @@ CZelnor2Dlg::CZelnor2Dlg(WorkerProcedures procedures)
 }
 
 CZelnor2Dlg::~CZelnor2Dlg() {
+    // Waits for an announcement under way; later ones reach nobody.
+    SetNewPictureObserver({});
     // Normally PrepareExit has already waited; a dialog destroyed otherwise
     // must not leave a worker running on a context that is going away.
     context.stopRequest = 1;
@@ -67,6 +70,12 @@ bool CZelnor2Dlg::Initialise() {
     refreshTimer = new QTimer(this);
     connect(refreshTimer, &QTimer::timeout, this, &CZelnor2Dlg::RefreshDialog);
     refreshTimer->start(kRefreshPeriodMs);
+    // The tick alone leaves a new picture unseen for up to a period; the
+    // worker's announcement has it shown at once. The worker calls from its
+    // own thread, so the refresh is queued to this one.
+    SetNewPictureObserver([this](const std::string&) {
+        QMetaObject::invokeMethod(this, &CZelnor2Dlg::RefreshPicture, Qt::QueuedConnection);
+    });
     controls.connect->setFocus();
     initialised = true;
     return true;
@@ -95,7 +104,7 @@ void CZelnor2Dlg::FillSpeedList() {
     for (const char* key : {"STRING_IDS_SPEED1", "STRING_IDS_SPEED2", "STRING_IDS_SPEED3",
                             "STRING_IDS_SPEED4", "STRING_IDS_SPEED5"}) {
         const std::string text = LanguageText::Text(key);
-        controls.speedList->addItem(QString::fromStdString(text),
+        controls.speedList->addItem(LanguageBytesToString(text),
                                     static_cast<int>(LanguageText::LeadingNumber(text)));
     }
 }
@@ -120,9 +129,14 @@ bool CZelnor2Dlg::IsWorkerRunning() {
 
 void CZelnor2Dlg::RefreshDialog() {
     ReadControls(Reading::ByTimer);
-    statusText = QString::fromStdString(context.StatusText());
+    // Status texts are language texts, with a path or a number at most.
+    statusText = LanguageBytesToString(context.StatusText());
     WriteControls();
     ApplyControlStates();
+    RefreshPicture();
+}
+
+void CZelnor2Dlg::RefreshPicture() {
     // Taken and cleared in one step, so that a picture announced meanwhile
     // is not lost.
     if (context.newPicture.exchange(0) != 0 && pictureWindow != nullptr) {
@@ -167,7 +181,7 @@ void CZelnor2Dlg::ResetPictureView() {
     pictureWindow->displayWidth = CPictureDlg::kDisplayWidth;
     pictureWindow->displayHeight = CPictureDlg::kDisplayHeight;
     pictureWindow->FitClientArea();
-    pictureWindow->update();
+    pictureWindow->Reload();
 }
 
 void CZelnor2Dlg::changeEvent(QEvent* event) {

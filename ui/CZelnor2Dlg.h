@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 class CPictureDlg;
 class CZelnor2DlgAutoProxy;
@@ -47,6 +48,8 @@ public:
     bool IsWorkerRunning();
     // The periodic refresh: status text, button states, new pictures.
     void RefreshDialog();
+    // Hands a new picture, if one was announced, to the picture window.
+    void RefreshPicture();
     // Sets the picture window's display size and has it redraw from its file.
     void ResetPictureView();
 
@@ -98,7 +101,7 @@ private:
     void StartWorker(WorkerThread::Procedure procedure);
     // Puts text into the status line for the operator and restores the
     // buttons, for a command refused before any worker started.
-    void RefuseCommand(const char* text);
+    void RefuseCommand(const std::string& text);
 
     WorkerProcedures procedures;
     DialogUnits units;

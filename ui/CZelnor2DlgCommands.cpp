@@ -5,6 +5,7 @@
 #include "FreeSpaceLimit.h"
 #include "LanguageString.h"
 #include "SaveFileFilter.h"
+#include "language/LanguageText.h"
 #include "platform/ExecutablePath.h"
 
 #include <QComboBox>
@@ -13,9 +14,22 @@
 
 namespace {
 
-constexpr const char* kCannotStartWorker = "Error: the worker thread cannot be started";
-constexpr const char* kDisplayPathTooLong = "Error: the path of the display file is too long";
-constexpr const char* kCapturePathTooLong = "Error: the capture path is too long";
+// Status texts that language files written before them lack: the English
+// text stands in where the key is missing.
+struct FallbackText {
+    std::string_view key;
+    std::string_view english;
+};
+constexpr FallbackText kCannotStartWorker{"STRING_IDS_NO_WORKER",
+                                          "Error: the worker thread cannot be started"};
+constexpr FallbackText kDisplayPathTooLong{"STRING_IDS_DISPLAY_PATH_LONG",
+                                           "Error: the path of the display file is too long"};
+constexpr FallbackText kCapturePathTooLong{"STRING_IDS_CAPTURE_PATH_LONG",
+                                           "Error: the capture path is too long"};
+
+std::string StatusText(const FallbackText& text) {
+    return LanguageText::TextOr(text.key, text.english);
+}
 
 } // namespace
 
@@ -42,7 +56,7 @@ void CZelnor2Dlg::OnLiveMode() {
     const std::string displayFile = DisplayFileLocation(
         platform::ExecutableFolder(), LanguageString("STRING_IDS_TEMP_JPG").toStdString());
     if (!context.SetDisplayFileName(displayFile)) {
-        RefuseCommand(kDisplayPathTooLong);
+        RefuseCommand(StatusText(kDisplayPathTooLong));
         return;
     }
     StartWorker(procedures.live);
@@ -63,14 +77,14 @@ void CZelnor2Dlg::OnContinuousCapture() {
     context.stopRequest = 0;
     context.freeSpaceLimit = FreeSpaceLimitBytes(freeSpaceValue, controls.unitList->currentIndex());
     if (!context.SetCaptureBasePath(capturePath.toStdString())) {
-        RefuseCommand(kCapturePathTooLong);
+        RefuseCommand(StatusText(kCapturePathTooLong));
         return;
     }
     // In this mode the display file lies in the current folder (in the
     // user's cache folder where the current one cannot take it).
     if (!context.SetDisplayFileName(
             DisplayFileLocation("", LanguageString("STRING_IDS_TEMP_JPG").toStdString()))) {
-        RefuseCommand(kDisplayPathTooLong);
+        RefuseCommand(StatusText(kDisplayPathTooLong));
         return;
     }
     StartWorker(procedures.continuousCapture);
@@ -125,12 +139,12 @@ void CZelnor2Dlg::SwapInStop(QPushButton* pressed) {
 
 void CZelnor2Dlg::StartWorker(WorkerThread::Procedure procedure) {
     if (!workerThread.Start(procedure, &context)) {
-        context.SetStatusText(kCannotStartWorker);
+        context.SetStatusText(StatusText(kCannotStartWorker));
     }
     ApplyControlStates();
 }
 
-void CZelnor2Dlg::RefuseCommand(const char* text) {
+void CZelnor2Dlg::RefuseCommand(const std::string& text) {
     context.SetStatusText(text);
     ApplyControlStates();
 }

@@ -1,7 +1,12 @@
 #include "LanguageString.h"
 
 #include "language/LanguageText.h"
+#include "language/TextEncoding.h"
 
 QString LanguageString(std::string_view key) {
-    return QString::fromStdString(LanguageText::Text(key));
+    return LanguageBytesToString(LanguageText::Text(key));
+}
+
+QString LanguageBytesToString(std::string_view text) {
+    return QString::fromStdString(LanguageText::AsUtf8(text));
 }

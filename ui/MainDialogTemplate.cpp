@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <initializer_list>
 #include <type_traits>
 #include <vector>
 
@@ -22,6 +23,9 @@ namespace {
 // Closed height of a drop-down list, in dialog units; the template gives
 // only the height of the open list.
 constexpr int kClosedListHeight = 12;
+
+// Free room between a label and the control right of it, in dialog units.
+constexpr int kLabelGapUnits = 2;
 
 constexpr const char* kGroupBoxStyle =
     "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.6em; }"
@@ -32,6 +36,21 @@ void WidenToFit(QWidget* control, int rightLimit) {
     if (wanted > control->width()) {
         control->resize(std::min(wanted, rightLimit - control->x() + 1), control->height());
     }
+}
+
+// Gives a label room for its whole text and a gap before the controls right
+// of it, the first of them nearest: where the font needs more room than the
+// template gives, those controls move right by as much, but not past
+// rightLimit.
+void FitLabelBefore(QLabel* label, std::initializer_list<QWidget*> following, int gap,
+                    int rightLimit) {
+    const int shortfall = label->x() + label->sizeHint().width() + gap - (*following.begin())->x();
+    const int room = rightLimit - (*(following.end() - 1))->geometry().right();
+    const int shift = std::clamp(shortfall, 0, std::max(room, 0));
+    for (QWidget* control : following) {
+        control->move(control->x() + shift, control->y());
+    }
+    WidenToFit(label, (*following.begin())->x() - gap - 1);
 }
 
 class TemplateBuilder {
@@ -120,7 +139,8 @@ MainDialogControls CreateMainDialogControls(QDialog* dialog, const DialogUnits& 
     const int groupRight = c.picturesGroup->geometry().right() - units.ToPixelsX(1);
     WidenToFit(c.deleteCorrupted, groupRight);
     WidenToFit(c.freeSpaceCheck, groupRight);
-    WidenToFit(c.underLabel, c.freeSpaceValue->x() - 1);
+    FitLabelBefore(c.underLabel, {c.freeSpaceValue, c.unitList}, units.ToPixelsX(kLabelGapUnits),
+                   groupRight);
     // Enter always means Connect, the default button, and does nothing while
     // Connect is disabled or hidden. A QPushButton in a QDialog is otherwise
     // auto-default: the one with the focus would take Enter, and the focus

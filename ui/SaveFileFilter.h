@@ -10,7 +10,7 @@ inline constexpr int kFileDialogTextRoom = 260;
 QString FitFileDialogText(const QString& text);
 
 // Turns a filter of the form "Description|*.a;*.b|Other|*.*||" into the
-// file dialog's form "Description (*.a *.b);;Other (*.*)". A description
-// that already ends in its patterns in brackets is not given them twice; a
-// description without a pattern after it is dropped.
+// file dialog's form "Description (*.a *.b);;Other (*)", a "*.*" pattern
+// becoming "*". A description that already ends in its patterns in brackets is
+// not given them twice; a description without a pattern after it is dropped.
 QString ConvertSaveFileFilter(const QString& barSeparated);

@@ -3,67 +3,21 @@
 
 #include "BmpTestFiles.h"
 
+#include "picture/CameraPixels.h"
 #include "picture/Dib.h"
 #include "platform/File.h"
+#include "tests/support/ImagingReader.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <vector>
 
 namespace {
 
-// The distribution's interpreter first: a python3 earlier on PATH (a user's
-// own installation) may not see the distribution's packages.
-// ZELNOR2_TEST_PYTHON names the only interpreter to try.
-std::string FindPythonWithImaging() {
-    std::vector<std::string> candidates = {"/usr/bin/python3", "python3"};
-    if (const char* chosen = std::getenv("ZELNOR2_TEST_PYTHON")) {
-        candidates = {chosen};
-    }
-    for (const std::string& candidate : candidates) {
-        const std::string probe = candidate + " -c 'import PIL.Image' >/dev/null 2>&1";
-        if (std::system(probe.c_str()) == 0) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
-// Runs a script on the file and returns what it printed.
-std::string RunScript(const std::string& python, const std::string& script,
-                      const std::string& path) {
-    const std::string command = python + " -c '" + script + "' '" + path + "' 2>&1";
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            output.append(buffer, got);
-        }
-        pclose(pipe);
-    }
-    return output;
-}
-
-// Prints mode, width and height, then every pixel, row by row from the top.
-const char* const kDumpScript = R"(
-import sys
-from PIL import Image
-image = Image.open(sys.argv[1])
-image.load()
-print(image.mode, image.size[0], image.size[1])
-for y in range(image.size[1]):
-    for x in range(image.size[0]):
-        value = image.getpixel((x, y))
-        if isinstance(value, tuple):
-            print(" ".join(str(v) for v in value))
-        else:
-            print(value)
-)";
+using testsupport::FindPythonWithImaging;
+using testsupport::ForeignView;
+using testsupport::ReadWithImaging;
 
 std::string WriteToFile(CDib& dib, const testsupport::TempDir& folder) {
     const std::string path = folder / "picture.bmp";
@@ -72,27 +26,6 @@ std::string WriteToFile(CDib& dib, const testsupport::TempDir& folder) {
     EXPECT_TRUE(dib.WriteBmp(file));
     EXPECT_TRUE(file.Close());
     return path;
-}
-
-// What the library made of a file: its mode, its size and every channel value
-// of every pixel, rows from the top.
-struct ForeignView {
-    std::string mode;
-    int width = 0;
-    int height = 0;
-    std::vector<int> values;
-    std::string printed;
-};
-
-ForeignView ReadWithImaging(const std::string& python, const std::string& path) {
-    ForeignView view;
-    view.printed = RunScript(python, kDumpScript, path);
-    std::istringstream output(view.printed);
-    output >> view.mode >> view.width >> view.height;
-    for (int value = 0; output >> value;) {
-        view.values.push_back(value);
-    }
-    return view;
 }
 
 } // namespace
@@ -106,10 +39,7 @@ TEST(DibForeignReader, ReadsAGreyPictureAsWritten) {
     const int height = 5;
     const int stride = 8;
     CDib dib(width, height, 8);
-    for (std::size_t i = 0; i < dib.ColorTable().size(); ++i) {
-        const auto grey = static_cast<std::uint8_t>(i);
-        dib.ColorTable()[i] = RgbQuad{grey, grey, grey, 0};
-    }
+    SetGreyRamp(dib);
     ASSERT_NE(dib.CreatePixelSection(), nullptr);
     // Memory row 0 is the bottom row of the picture.
     const auto valueAt = [](int x, int row) { return 10 + 30 * row + 3 * x; };

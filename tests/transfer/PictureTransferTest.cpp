@@ -1,6 +1,7 @@
 #include "TransferFixture.h"
 
 #include "picture/BmpFormat.h"
+#include "tests/support/ImagingReader.h"
 #include "tools/camsim/WireFormat.h"
 #include "transfer/PictureTransfer.h"
 
@@ -260,7 +261,7 @@ TEST_F(TransferTest, CutShortPictureFailsAndIsDeleted) {
     EXPECT_FALSE(FileExists(file));
 }
 
-TEST_F(TransferTest, UncompressedPixelsGoIntoABmpInArrivalOrder) {
+TEST_F(TransferTest, UncompressedPixelsStandUprightInGreyInTheBmp) {
     camsim::OutgoingPicture picture = Jpeg(10, 4, 1, 1);
     picture.kind = 0;
     picture.width = 5; // rows of 8 bytes in the bitmap
@@ -269,8 +270,48 @@ TEST_F(TransferTest, UncompressedPixelsGoIntoABmpInArrivalOrder) {
     const std::string bmp = ReadFile(file);
     ASSERT_EQ(bmp.size(), 14u + 40u + 1024u + 16u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(bmp.substr(1078, 10), AsText(picture.data));
-    EXPECT_EQ(bmp.substr(1088), std::string(6, '\0'));
+    for (const std::size_t entry : {0u, 1u, 128u, 255u}) {
+        const auto grey = static_cast<char>(entry);
+        EXPECT_EQ(bmp.substr(54 + 4 * entry, 4), (std::string{grey, grey, grey, '\0'}))
+            << "colour-table entry " << entry;
+    }
+    // The file's first row is the camera's last.
+    const std::string cameraRows = AsText(picture.data);
+    EXPECT_EQ(bmp.substr(1078), cameraRows.substr(5, 5) + std::string(3, '\0') +
+                                    cameraRows.substr(0, 5) + std::string(3, '\0'));
+}
+
+TEST_F(TransferTest, UncompressedPictureReadsBackAsSentInAnotherReader) {
+    const std::string python = testsupport::FindPythonWithImaging();
+    if (python.empty()) {
+        GTEST_SKIP() << "python3 with PIL is not installed";
+    }
+    struct Case {
+        std::uint16_t width;
+        std::uint16_t height;
+        std::size_t sent;
+    };
+    // Odd widths need padding; bytes beyond the picture are dropped, missing
+    // ones read as 0.
+    for (const Case& each :
+         {Case{161, 3, 161 * 3}, Case{7, 5, 35}, Case{7, 5, 40}, Case{7, 5, 30}}) {
+        SCOPED_TRACE(testing::Message()
+                     << each.width << "x" << each.height << ", " << each.sent << " bytes");
+        camsim::OutgoingPicture picture = Jpeg(each.sent, 64, 1, 1);
+        picture.kind = 0;
+        picture.width = each.width;
+        picture.height = each.height;
+        ASSERT_TRUE(Transfer(picture, file));
+        const testsupport::ForeignView view = testsupport::ReadWithImaging(python, file);
+        ASSERT_EQ(view.mode, "L") << view.printed.substr(0, 200);
+        ASSERT_EQ(view.width, each.width);
+        ASSERT_EQ(view.height, each.height);
+        std::vector<int> expected(std::size_t{each.width} * each.height, 0);
+        for (std::size_t i = 0; i < expected.size() && i < picture.data.size(); ++i) {
+            expected[i] = picture.data[i];
+        }
+        EXPECT_EQ(view.values, expected);
+    }
 }
 
 TEST_F(TransferTest, ImpossibleBitmapFailsWithoutCrashing) {

@@ -77,7 +77,9 @@ private slots:
         QTest::addColumn<QString>("bars");
         QTest::addColumn<QString>("filter");
         QTest::newRow("shipped") << "JPEG pictures (*.jpg)|*.jpg|All files (*.*)|*.*||"
-                                 << "JPEG pictures (*.jpg);;All files (*.*)";
+                                 << "JPEG pictures (*.jpg);;All files (*)";
+        QTest::newRow("every file among others") << "Pictures|*.jpg;*.*||"
+                                                 << "Pictures (*.jpg *)";
         QTest::newRow("patterns added") << "JPEG pictures|*.jpg;*.jpeg|Anything|*||"
                                         << "JPEG pictures (*.jpg *.jpeg);;Anything (*)";
         QTest::newRow("blanks around patterns") << "Pictures|*.jpg; *.bmp||"

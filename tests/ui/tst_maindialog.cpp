@@ -4,6 +4,7 @@
 #include "picture/CPictureDlg.h"
 #include "platform/ExecutablePath.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "transfer/WorkerEvents.h"
 #include "ui/ApplicationName.h"
 #include "ui/CZelnor2Dlg.h"
 #include "ui/ControlIds.h"
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <thread>
 
 using namespace uitest;
 namespace scripted = uitest::scripted;
@@ -210,6 +212,18 @@ private slots:
         QCOMPARE(picturePlaceAtShow, QPoint(dialog->frameGeometry().width() + 10, 0));
     }
 
+    void textsOfALanguageFileWrittenOnWindowsAreReadAsWindows1252() {
+        environment.reset();
+        auto texts = TestTexts();
+        texts["QX_IDOK"] = "Verbinden \x80 caf\xE9";
+        texts["QX_IDCANCEL"] = "Caf\xC3\xA9";
+        environment = std::make_unique<DialogEnvironment>(texts);
+        Open();
+        QCOMPARE(Button(ControlId::kConnect)->text(),
+                 QString::fromUtf8("Verbinden \u20AC caf\u00E9"));
+        QCOMPARE(Button(ControlId::kExit)->text(), QString::fromUtf8("Caf\u00E9"));
+    }
+
     void theTemplateIsLaidOutInDialogUnitsAndTabOrder() {
         Open();
         const DialogUnits units(dialog->font());
@@ -218,7 +232,22 @@ private slots:
         QCOMPARE(Button(ControlId::kExit)->geometry(), units.ToPixels(29, 144, 50, 14));
         QCOMPARE(Button(ControlId::kStop)->geometry(), units.ToPixels(57, 144, 50, 14));
         QCOMPARE(Edit(ControlId::kStatusLine)->geometry(), units.ToPixels(1, 128, 106, 12));
-        QCOMPARE(Edit(ControlId::kFreeSpaceValue)->geometry(), units.ToPixels(26, 108, 43, 12));
+        // The label before the free-space edit shows all of its text and
+        // leaves a gap of two units; where the font needs it, the edit and
+        // the unit list make room by moving right, within their group.
+        const QLabel* under = dialog->findChild<QLabel*>();
+        const QRect freeSpacePlace = units.ToPixels(26, 108, 43, 12);
+        const QRect freeSpaceSeen = Edit(ControlId::kFreeSpaceValue)->geometry();
+        QCOMPARE(freeSpaceSeen.size(), freeSpacePlace.size());
+        QCOMPARE(freeSpaceSeen.y(), freeSpacePlace.y());
+        QVERIFY(freeSpaceSeen.x() >= freeSpacePlace.x());
+        QCOMPARE(List(ControlId::kUnitList)->x() - freeSpaceSeen.x(),
+                 units.ToPixelsX(71) - freeSpacePlace.x());
+        QVERIFY(under->width() >= under->sizeHint().width());
+        QVERIFY(freeSpaceSeen.x() - under->geometry().right() - 1 >= units.ToPixelsX(2));
+        QVERIFY(
+            List(ControlId::kUnitList)->geometry().right() <
+            FindControl<QGroupBox>(dialog.get(), ControlId::kPicturesGroup)->geometry().right());
         // Check boxes keep their place and take more width only where the
         // font needs it, never beyond their group.
         const QRect deletePlace = units.ToPixels(6, 87, 69, 10);
@@ -475,6 +504,22 @@ private slots:
         QTRY_COMPARE(dialog->Context().newPicture.load(), 0);
         QCOMPARE(picture->grab().toImage().pixelColor(320, 240).red() > 200, true);
         QFile::remove(QString::fromStdString(displayFile));
+    }
+
+    void aPictureAnnouncedByAWorkerIsTakenWithoutWaitingForTheTick() {
+        Open();
+        const std::string displayFile = environment->Folder() / "announced.jpg";
+        QVERIFY(dialog->Context().SetDisplayFileName(displayFile));
+        // As a picture worker announces one, from a thread of its own.
+        std::thread worker([this, displayFile] {
+            dialog->Context().newPicture = 1;
+            NotifyNewPicture(displayFile);
+        });
+        worker.join();
+        // Only what was queued runs here, no timer.
+        QCoreApplication::sendPostedEvents(dialog.get(), QEvent::MetaCall);
+        QCOMPARE(dialog->PictureWindow()->pictureFile, QString::fromStdString(displayFile));
+        QCOMPARE(dialog->Context().newPicture.load(), 0);
     }
 
     void comingBackToTheDialogReloadsThePicture() {
@@ -734,7 +779,24 @@ private slots:
         QCOMPARE(Stored("WindowsPlaces", "MainX"), 0);
     }
 
+    void aCapturePathThatDoesNotFitIsRefused_data() {
+        QTest::addColumn<QString>("languageText");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("language file with the text") << "Capture path too long here"
+                                                     << "Capture path too long here";
+        QTest::newRow("older language file") << ""
+                                             << "Error: the capture path is too long";
+    }
+
     void aCapturePathThatDoesNotFitIsRefused() {
+        QFETCH(QString, languageText);
+        QFETCH(QString, shown);
+        if (!languageText.isEmpty()) {
+            environment.reset();
+            auto texts = TestTexts();
+            texts["STRING_IDS_CAPTURE_PATH_LONG"] = languageText.toStdString();
+            environment = std::make_unique<DialogEnvironment>(texts);
+        }
         Open();
         Connect();
         ModalWatcher watcher;
@@ -748,8 +810,7 @@ private slots:
         QCOMPARE(watcher.FileDialogs().size(), std::size_t{1});
         QCOMPARE(scripted::StartCount(), 0);
         VerifyConnectedIdle();
-        QTRY_COMPARE(Edit(ControlId::kStatusLine)->text(),
-                     QString("Error: the capture path is too long"));
+        QTRY_COMPARE(Edit(ControlId::kStatusLine)->text(), shown);
     }
 
     void theContextMenuOffersAbout() {

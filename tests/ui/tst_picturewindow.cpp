@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using testsupport::TempDir;
 
@@ -22,6 +24,27 @@ QImage Quarters(int width, int height) {
     painter.fillRect(0, height / 2, width / 2, height - height / 2, Qt::blue);
     painter.fillRect(width / 2, height / 2, width - width / 2, height - height / 2, Qt::yellow);
     return image;
+}
+
+QImage Filled(QColor colour) {
+    QImage image(320, 240, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Writes the picture over the file in place and puts its modification time
+// back, so that its inode, size and time stay as they were.
+void RewriteKeepingTheStamp(const QString& path, const QImage& picture) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat before {};
+    QVERIFY(::stat(name.constData(), &before) == 0);
+    QVERIFY(picture.save(path, "BMP"));
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    QVERIFY(::utimensat(AT_FDCWD, name.constData(), times, 0) == 0);
+    struct stat after {};
+    QVERIFY(::stat(name.constData(), &after) == 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_size, before.st_size);
 }
 
 bool Near(QColor seen, QColor expected) {
@@ -116,7 +139,7 @@ private slots:
         VerifyQuartersFillTheWindow(Shown());
     }
 
-    void everyPaintReadsTheFileAgain() {
+    void aChangedFileIsReadAgainAtTheNextPaint() {
         const QString path = PicturePath("display.jpg");
         QImage green(320, 240, QImage::Format_RGB32);
         green.fill(Qt::green);
@@ -131,6 +154,39 @@ private slots:
 
         QVERIFY(QFile::remove(path));
         QVERIFY(ShowsPlainBackground(Shown()));
+    }
+
+    void anUnchangedFileIsNotReadAgainButANewPictureAndTheFocusReadIt() {
+        const QString path = PicturePath("display.bmp");
+        QVERIFY(Filled(Qt::green).save(path, "BMP"));
+        window->pictureFile = path;
+        QVERIFY(Near(Shown().pixelColor(320, 240), Qt::green));
+
+        // Other pixels in place, with size and modification time as before:
+        // to a look at the file, nothing changed.
+        RewriteKeepingTheStamp(path, Filled(Qt::blue));
+        QVERIFY(Near(Shown().pixelColor(320, 240), Qt::green));
+        window->Reload();
+        QVERIFY(Near(Shown().pixelColor(320, 240), Qt::blue));
+
+        RewriteKeepingTheStamp(path, Filled(Qt::red));
+        QVERIFY(Near(Shown().pixelColor(320, 240), Qt::blue));
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(window.get(), &focusIn);
+        QVERIFY(Near(Shown().pixelColor(320, 240), Qt::red));
+    }
+
+    void aSmallPictureIsEnlargedSmoothly() {
+        // Black left, white right: drawn blockwise, the left half of the
+        // window would be black throughout.
+        QImage halves(2, 1, QImage::Format_RGB32);
+        halves.setPixelColor(0, 0, Qt::black);
+        halves.setPixelColor(1, 0, Qt::white);
+        const QString path = PicturePath("small.png");
+        QVERIFY(halves.save(path, "PNG"));
+        window->pictureFile = path;
+        const int grey = Shown().pixelColor(300, 240).red();
+        QVERIFY2(grey > 40 && grey < 215, QByteArray::number(grey));
     }
 
     void filesThatDoNotLoadLeaveThePlainBackground_data() {
