@@ -202,9 +202,12 @@ private slots:
         QCOMPARE(dialog->Context().connected.load(), 0);
         // The operator learns why, in the words the program without a
         // window uses.
-        QCOMPARE(Status(),
-                 QString::fromStdString("COM5 (" + (environment->Folder() / "no-such-device") +
-                                        "): No such file or directory"));
+        // The status line follows at the next tick.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Status(),
+            QString::fromStdString("COM5 (" + (environment->Folder() / "no-such-device") +
+                                   "): No such file or directory"),
+            kWait);
     }
 
     // The adapter is pulled during live mode and plugged back in as another
