@@ -4,8 +4,9 @@
 
 namespace platform {
 
-// Full path of the running executable, or an empty string when the system
-// cannot tell it.
+// Full path of the running executable as it was at the first call (the
+// program calls it at start-up), or an empty string when the system cannot
+// tell it.
 std::string ExecutablePath();
 
 // Folder of the running executable, ending in '/'; empty when unknown.

@@ -28,9 +28,9 @@ protected:
     std::string file = dir / "Zelnor2.INI";
 };
 
-std::string RunProbe(const std::string& program) {
+std::string RunProbe(const std::string& program, const std::string& option = {}) {
     std::string output;
-    FILE* pipe = popen(("'" + program + "'").c_str(), "r");
+    FILE* pipe = popen(("'" + program + "' " + option).c_str(), "r");
     if (pipe == nullptr) {
         return output;
     }
@@ -129,4 +129,7 @@ TEST(LanguageFile, LiesBesideTheExecutableUnderItsOwnName) {
     EXPECT_EQ(RunProbe(copy), dir / "Other.INI\nFromOther\n");
     // Only the last extension is replaced.
     EXPECT_EQ(RunProbe(renamed), dir / "Cam.INI\nFromCam\n");
+    // The program file replaced while it runs: the same file is found.
+    EXPECT_EQ(RunProbe(copy, "--replace-self"),
+              dir / "Other.INI\nFromOther\n" + dir / "Other.INI\nFromOther\n");
 }
