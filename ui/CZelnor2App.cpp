@@ -12,6 +12,7 @@
 #include "platform/ExecutablePath.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSettings>
 #include <algorithm>
 #include <atomic>
@@ -74,6 +75,8 @@ int CZelnor2App::Run(int argc, char** argv) {
         return 1;
     }
 
+    PreferX11WhereOffered(start.arguments);
+
     // Qt keeps argc and argv for the life of the application object.
     std::vector<char*> remaining;
     remaining.push_back(argc > 0 && argv[0] != nullptr ? argv[0] : fallbackProgramName);
@@ -95,6 +98,14 @@ int CZelnor2App::RunDialog(int argc, char** argv) {
     QCoreApplication::setOrganizationName(kOrganisationName);
     QCoreApplication::setApplicationName(ApplicationName());
     QSettings::setDefaultFormat(QSettings::IniFormat);
+    // The camera the menu entry shows, on every window; the entry's name lets
+    // a Wayland compositor link the windows to it.
+    QIcon icon;
+    for (const char* size : {"48", "64", "128"}) {
+        icon.addFile(QString(":/zelnor2/icon-%1.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName("zelnor2");
 
     const DibMessageBoxes bitmapMessages;
     CZelnor2Dlg dialog;

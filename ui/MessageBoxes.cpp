@@ -9,22 +9,11 @@
 
 namespace {
 
-// Messages posted from other threads, shown one after another on the GUI
-// thread. A message that is already waiting is not queued twice, so a fault
-// that repeats with every picture cannot bury the operator in boxes.
-QStringList pendingWarnings;
-bool warningShowing = false;
-
-void ShowPendingWarnings() {
-    if (warningShowing) {
-        return;
-    }
-    warningShowing = true;
-    while (!pendingWarnings.isEmpty()) {
-        ShowWarning(nullptr, pendingWarnings.takeFirst());
-    }
-    warningShowing = false;
-}
+// Texts whose box is open now. Posted messages do not block: the operator
+// can still press Stop while a box waits for OK. A text whose box is still
+// open is not shown again, so a fault that repeats with every picture cannot
+// bury the operator in boxes.
+QStringList openWarnings;
 
 } // namespace
 
@@ -41,10 +30,16 @@ void PostWarning(const QString& text) {
     QMetaObject::invokeMethod(
         application,
         [text] {
-            if (!pendingWarnings.contains(text)) {
-                pendingWarnings.append(text);
+            if (openWarnings.contains(text)) {
+                return;
             }
-            ShowPendingWarnings();
+            openWarnings.append(text);
+            auto* box =
+                new QMessageBox(QMessageBox::Warning, ApplicationName(), text, QMessageBox::Ok);
+            box->setWindowModality(Qt::NonModal);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            QObject::connect(box, &QMessageBox::finished, [text] { openWarnings.removeOne(text); });
+            box->show();
         },
         Qt::QueuedConnection);
 }

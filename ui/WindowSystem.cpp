@@ -63,6 +63,12 @@ std::string WhyNoWindowCanOpen(const std::vector<std::string>& arguments) {
            "--live without a window, or under xvfb-run";
 }
 
+void PreferX11WhereOffered(const std::vector<std::string>& arguments) {
+    if (IsSet("DISPLAY") && !IsSet("QT_QPA_PLATFORM") && !ChoosesPlatform(arguments)) {
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+}
+
 WindowSystemFailureGuard::WindowSystemFailureGuard()
     : previous(qInstallMessageHandler(EndOnFatalMessage)) {
     guardedHandler = previous;

@@ -9,6 +9,12 @@
 // WAYLAND_DISPLAY). Empty when so; otherwise what to tell the operator.
 std::string WhyNoWindowCanOpen(const std::vector<std::string>& arguments);
 
+// Where the desktop offers X11 too (DISPLAY is set) and nobody chose a
+// platform, the windows go on X11: there a program places its windows
+// itself, so that they come back where the operator left them. Under Wayland
+// the compositor places them and every position reads 0.
+void PreferX11WhereOffered(const std::vector<std::string>& arguments);
+
 // While the object lives, a fatal message of Qt (a display that is named but
 // cannot be reached, a platform plugin that will not load) ends the program
 // with the message on standard error and exit status 1, instead of an abort

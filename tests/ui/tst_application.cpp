@@ -189,18 +189,38 @@ private slots:
         QVERIFY(forClient.errors.contains("no display"));
     }
 
+    void aDisplayThatCannotBeReachedEndsWithAMessage_data() {
+        QTest::addColumn<QString>("wayland");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("X11") << QString() << "QT_QPA_PLATFORM=xcb, DISPLAY=:7391";
+        // A Wayland session that offers X11 too: the windows go on X11, where
+        // the program places them itself.
+        QTest::newRow("Wayland and X11")
+            << "wayland-7391"
+            << "QT_QPA_PLATFORM=xcb, WAYLAND_DISPLAY=wayland-7391, DISPLAY=:7391";
+    }
+
     void aDisplayThatCannotBeReachedEndsWithAMessage() {
+        QFETCH(QString, wayland);
+        QFETCH(QString, named);
         testsupport::TempDir home;
         QProcessEnvironment environment = WithoutDisplay();
         // A display number that no X server here answers.
         environment.insert("DISPLAY", ":7391");
         environment.insert("XAUTHORITY", QString::fromStdString(home / "no-authority"));
+        if (!wayland.isEmpty()) {
+            environment.insert("WAYLAND_DISPLAY", wayland);
+            environment.insert("XDG_SESSION_TYPE", "wayland");
+            environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(home.Path()));
+        }
         const Finished run = RunProgram(program, {}, environment);
         QVERIFY2(!run.crashed, qPrintable(run.errors));
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.endsWith("Zelnor2: cannot open a window: the window system did not "
-                                     "answer (DISPLAY=:7391); run with --capture or --live "
-                                     "without a window, or under xvfb-run\n"),
+                                     "answer (" +
+                                     named +
+                                     "); run with --capture or --live without a window, or "
+                                     "under xvfb-run\n"),
                  qPrintable(run.errors));
     }
 
