@@ -65,6 +65,10 @@ bool CZelnor2Dlg::Initialise() {
     controls.unitList->setCurrentIndex(1);
     WriteControls();
     RefreshDialog();
+    // The dialog takes its place before the picture window, its transient,
+    // makes Qt create the dialog's window: a place given before that is the
+    // frame's, as stored.
+    MoveToStoredPlace();
     CreatePictureWindow();
 
     refreshTimer = new QTimer(this);
@@ -116,7 +120,9 @@ void CZelnor2Dlg::CreatePictureWindow() {
         SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureX, 0);
     const int y =
         SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureY, 0);
-    // Placed before it is shown, so that the place is taken as the frame's.
+    // Placed before it is shown, so that the place is taken as the frame's
+    // (and put right once the window manager has framed it).
+    picturePlaceWhenShown = QPoint(x, y);
     pictureWindow->move(x, y);
     pictureWindow->show();
     ResetPictureView();

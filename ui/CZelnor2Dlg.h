@@ -84,7 +84,9 @@ private:
     void FillSpeedList();
     void CreatePictureWindow();
     void PlaceOnShow();
-    void PlacePictureWindowBeside();
+    void SettlePlaces();
+    // Moves the dialog to MainX, MainY; the place.
+    QPoint MoveToStoredPlace();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void ApplyControlStates();
 
@@ -121,6 +123,7 @@ private:
     // Where the dialog's frame goes, and whether the picture window goes
     // beside it, once the window manager has framed the dialog.
     QPoint framePlaceWhenShown;
+    QPoint picturePlaceWhenShown;
     // The start button whose place Stop took last.
     QPushButton* stopStandsFor = nullptr;
     bool placeBesideWhenShown = false;

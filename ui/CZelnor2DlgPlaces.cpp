@@ -28,10 +28,22 @@ void CZelnor2Dlg::showEvent(QShowEvent* event) {
     }
 }
 
+QPoint CZelnor2Dlg::MoveToStoredPlace() {
+    const QPoint place(
+        SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainX, 0),
+        SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainY, 0));
+    // Moving a created window to where it stands already would only make Qt
+    // take the place as the client area's from then on.
+    if (pos() != place) {
+        move(place);
+    }
+    return place;
+}
+
 void CZelnor2Dlg::PlaceOnShow() {
-    const int x = SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainX, 0);
-    const int y = SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainY, 0);
-    move(x, y);
+    const QPoint place = MoveToStoredPlace();
+    const int x = place.x();
+    const int y = place.y();
     // Until the operator's places have been stored once, the picture window
     // goes beside the dialog, top edges level; afterwards both windows come
     // back where they were left.
@@ -52,27 +64,36 @@ bool CZelnor2Dlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         windowHandle()->removeEventFilter(this);
-        if (frameGeometry().topLeft() != framePlaceWhenShown) {
-            move(framePlaceWhenShown);
+        SettlePlaces();
+        // The window manager may frame the window a moment after it is on
+        // screen; the places are looked at again until it surely has.
+        for (const int ms : {100, 300, 1000, 2000, 3000}) {
+            QTimer::singleShot(ms, this, &CZelnor2Dlg::SettlePlaces);
         }
-        if (placeBesideWhenShown) {
-            placeBesideWhenShown = false;
-            PlacePictureWindowBeside();
-        }
+        QTimer::singleShot(3000, this, [this] { placeBesideWhenShown = false; });
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void CZelnor2Dlg::PlacePictureWindowBeside() {
+void CZelnor2Dlg::SettlePlaces() {
+    const QRect frame = frameGeometry();
+    if (frame != geometry() && frame.topLeft() != framePlaceWhenShown) {
+        move(framePlaceWhenShown); // the frame is known now: a frame place
+    }
     if (pictureWindow == nullptr) {
         return;
     }
-    // The picture window has been on screen since the dialog was made, so
-    // Qt knows its frame and takes the place as the frame's.
-    const QRect frame(framePlaceWhenShown, frameGeometry().size());
-    pictureWindow->move(frame.right() + 1 + kPictureGap, frame.top());
-    pictureWindow->FitClientArea();
-    pictureWindow->update();
+    if (placeBesideWhenShown) {
+        picturePlaceWhenShown =
+            QPoint(framePlaceWhenShown.x() + frame.width() + kPictureGap, framePlaceWhenShown.y());
+    }
+    const QRect pictureFrame = pictureWindow->frameGeometry();
+    if (pictureFrame.topLeft() != picturePlaceWhenShown &&
+        (pictureFrame != pictureWindow->geometry() || placeBesideWhenShown)) {
+        pictureWindow->move(picturePlaceWhenShown);
+        pictureWindow->FitClientArea();
+        pictureWindow->update();
+    }
 }
 
 bool CZelnor2Dlg::PrepareExit() {
