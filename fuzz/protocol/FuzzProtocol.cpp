@@ -100,11 +100,25 @@ void CheckBitmapFile(const std::vector<std::uint8_t>& file, const Expected& expe
     Require(Le32(file, 18) == expected.width && Le32(file, 22) == expected.height,
             "the BMP file has the wrong size in pixels");
     Require(file[28] == 8 && file[29] == 0, "the BMP file is not 8 bits per pixel");
-    // The pixels in order of arrival, what is beyond the picture dropped, and
-    // black where nothing arrived.
-    for (std::uint64_t i = 0; i < imageSize; ++i) {
-        const std::uint8_t want = i < expected.data.size() ? expected.data[i] : 0;
-        Require(file[kBmpHeaders + i] == want, "a BMP pixel differs from the data sent");
+    // A grey ramp, and the camera's rows (top row first, width bytes each)
+    // upright in the file's bottom-up padded rows; what is beyond the picture
+    // dropped, black where nothing arrived.
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        const std::size_t entry = kBmpHeaders - 1024 + 4 * i;
+        Require(file[entry] == i && file[entry + 1] == i && file[entry + 2] == i &&
+                    file[entry + 3] == 0,
+                "the BMP colour table is no grey ramp");
+    }
+    const std::uint64_t rowBytes = fuzzprotocol::BitmapRowBytes(expected.width);
+    for (std::uint64_t fileRow = 0; fileRow < expected.height; ++fileRow) {
+        const std::uint64_t cameraRow = expected.height - 1 - fileRow;
+        for (std::uint64_t x = 0; x < rowBytes; ++x) {
+            const std::uint64_t sent = cameraRow * expected.width + x;
+            const std::uint8_t want =
+                x < expected.width && sent < expected.data.size() ? expected.data[sent] : 0;
+            Require(file[kBmpHeaders + fileRow * rowBytes + x] == want,
+                    "a BMP pixel differs from the data sent");
+        }
     }
 }
 

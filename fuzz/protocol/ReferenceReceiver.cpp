@@ -225,7 +225,8 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
             complete = false;
         }
     }
-    if (ackFlag && !Answer(line, pictureValue, hex, true)) {
+    // A picture that could not be stored gets no final answer.
+    if (ackFlag && !storeFailed && !Answer(line, pictureValue, hex, true)) {
         out.file = Expected::File::LeftAsWritten;
         return out;
     }
