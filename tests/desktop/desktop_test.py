@@ -181,6 +181,18 @@ class DesktopTest(unittest.TestCase):
         time.sleep(0.5)  # the window manager settles the frames
         return process, dialog, picture
 
+    # From the focus that Connect leaves on Disconnect, back over the status
+    # line (Stop is hidden) to the command: 2 steps to Live Mode, 3 to Get
+    # Continues JPEGs.
+    LIVE_MODE = 2
+    CAPTURE = 3
+
+    def connect_and_press(self, dialog, steps_back):
+        """Connects with Enter, then presses a picture command with Space."""
+        self.desktop.keys(dialog, "Return")
+        time.sleep(1)
+        self.desktop.keys(dialog, *(["shift+Tab"] * steps_back), "space")
+
     @staticmethod
     def stop(process):
         if process.poll() is None:
@@ -233,8 +245,7 @@ class DesktopTest(unittest.TestCase):
         self.desktop.keys(dialog, "Return")
         time.sleep(1)
         self.assertIsNone(process.poll(), "Enter ended the program")
-        # Back over the status line to Live Mode, then start it.
-        self.desktop.keys(dialog, "shift+Tab", "shift+Tab", "space")
+        self.desktop.keys(dialog, *(["shift+Tab"] * self.LIVE_MODE), "space")
         wait_for(display.exists, "a live picture (so the link was still connected)")
         # Stop has the focus: Space stops, and the focus is back on Live Mode,
         # which the next Space starts again.
@@ -250,9 +261,7 @@ class DesktopTest(unittest.TestCase):
         from PIL import Image
         self.start_camera()
         process, dialog, picture = self.start_program()
-        self.desktop.keys(dialog, "Return")
-        time.sleep(1)
-        self.desktop.keys(dialog, "shift+Tab", "shift+Tab", "space")
+        self.connect_and_press(dialog, self.LIVE_MODE)
         wait_for((self.folder / "temp.jpg").exists, "a live picture")
         # On top, so that the grab sees the window itself.
         self.desktop.xdotool("windowactivate", "--sync", picture)
@@ -274,10 +283,7 @@ class DesktopTest(unittest.TestCase):
     def test_exit_during_a_capture_and_a_replaced_program_file(self):
         self.start_camera()
         process, dialog, _ = self.start_program()
-        self.desktop.keys(dialog, "Return")
-        time.sleep(1)
-        # Back over the status line and Live Mode to Get Continues JPEGs.
-        self.desktop.keys(dialog, "shift+Tab", "shift+Tab", "shift+Tab", "space")
+        self.connect_and_press(dialog, self.CAPTURE)
         shots = self.folder / "shots"
         shots.mkdir()
         time.sleep(1)  # the file dialog opens with its name field focused
