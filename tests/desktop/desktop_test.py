@@ -140,7 +140,7 @@ class Desktop:
                 process.kill()
 
 
-MISSING = [tool for tool in ("Xvfb", "openbox", "xdotool", "xwininfo", "xwd")
+MISSING = [tool for tool in ("Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "xwd")
            if shutil.which(tool) is None]
 
 
@@ -229,6 +229,11 @@ class DesktopTest(unittest.TestCase):
                     wait_for(settled, "both frames at their stored places", 5)
                 except AssertionError:
                     self.fail(f"the frames stand at {places}")
+                # The program's camera is the window's icon.
+                icon = subprocess.run(["xprop", "-id", dialog, "_NET_WM_ICON"],
+                                      env=self.desktop.env(), capture_output=True, text=True,
+                                      timeout=WAIT).stdout
+                self.assertIn("Icon (48 x 48)", icon)
                 self.exit_with_escape(process, dialog)
                 stored = read_settings(self.settings)
                 self.assertEqual((stored["MainX"], stored["MainY"]), (100, 100))
