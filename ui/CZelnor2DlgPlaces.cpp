@@ -41,9 +41,7 @@ QPoint CZelnor2Dlg::MoveToStoredPlace() {
 }
 
 void CZelnor2Dlg::PlaceOnShow() {
-    const QPoint place = MoveToStoredPlace();
-    const int x = place.x();
-    const int y = place.y();
+    framePlaceWhenShown = MoveToStoredPlace();
     // Until the operator's places have been stored once, the picture window
     // goes beside the dialog, top edges level; afterwards both windows come
     // back where they were left.
@@ -52,8 +50,8 @@ void CZelnor2Dlg::PlaceOnShow() {
     // Both need the dialog's frame, which the window manager adds only once
     // the dialog is on screen: until then Qt takes the place for the client
     // area's, one title bar lower than stored, and the windows would creep at
-    // every start. So the frame is put in its place again once it is known.
-    framePlaceWhenShown = QPoint(x, y);
+    // every start. So the frames are put in their places again once known
+    // (during the first seconds only: later moves are the operator's).
     placeBesideWhenShown = !placesStored && pictureWindow != nullptr;
     if (windowHandle() != nullptr) {
         windowHandle()->installEventFilter(this);
