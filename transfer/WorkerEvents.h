@@ -8,9 +8,9 @@
 // own thread. The context's flag and status text alone can merge two pictures
 // within one poll, or a loss and a return of the line.
 
-// Called right after the context's new-picture flag was raised, with the file
-// that holds the picture (the numbered file in continuous capture, the
-// display file in live mode).
+// Called for every good picture, after the context's new-picture flag was
+// raised where the display file took it, with the file that holds the picture
+// (the numbered file in continuous capture, the display file in live mode).
 using NewPictureObserver = std::function<void(const std::string& pictureFile)>;
 
 enum class LineChange { Lost, Back };

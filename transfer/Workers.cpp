@@ -152,8 +152,10 @@ std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
         if (PictureTransfer(*context, port, numbered)) {
             if (platform::CopyFileReplacing(numbered, displayFile)) {
                 context->newPicture = 1;
-                NotifyNewPicture(numbered);
             }
+            // The picture is stored whatever became of its copy for the
+            // window (a current folder nobody may write, a full cache).
+            NotifyNewPicture(numbered);
         } else {
             if (context->deleteCorrupted == 1) {
                 platform::DeleteFile(numbered);

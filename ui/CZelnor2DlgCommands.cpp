@@ -1,11 +1,11 @@
 // The start commands of the main dialog and Stop.
 #include "CZelnor2Dlg.h"
 
-#include "DisplayFileLocation.h"
 #include "FreeSpaceLimit.h"
 #include "LanguageString.h"
 #include "SaveFileFilter.h"
 #include "language/LanguageText.h"
+#include "platform/DisplayFileLocation.h"
 #include "platform/ExecutablePath.h"
 
 #include <QComboBox>
@@ -53,7 +53,7 @@ void CZelnor2Dlg::OnLiveMode() {
     ReadControls();
     SwapInStop(controls.liveMode);
     context.stopRequest = 0;
-    const std::string displayFile = DisplayFileLocation(
+    const std::string displayFile = platform::DisplayFileLocation(
         platform::ExecutableFolder(), LanguageString("STRING_IDS_TEMP_JPG").toStdString());
     if (!context.SetDisplayFileName(displayFile)) {
         RefuseCommand(StatusText(kDisplayPathTooLong));
@@ -82,8 +82,8 @@ void CZelnor2Dlg::OnContinuousCapture() {
     }
     // In this mode the display file lies in the current folder (in the
     // user's cache folder where the current one cannot take it).
-    if (!context.SetDisplayFileName(
-            DisplayFileLocation("", LanguageString("STRING_IDS_TEMP_JPG").toStdString()))) {
+    if (!context.SetDisplayFileName(platform::DisplayFileLocation(
+            "", LanguageString("STRING_IDS_TEMP_JPG").toStdString()))) {
         RefuseCommand(StatusText(kDisplayPathTooLong));
         return;
     }

@@ -284,3 +284,37 @@ TEST_F(HeadlessProgramTest, MappingAnAbsentDeviceWarnsAndAnUnwritableFolderFails
     EXPECT_EQ(refused.Wait(10s), 1);
     EXPECT_TRUE(Has(refused.Errors(), "COM4")) << refused.Errors();
 }
+
+// A service: a user without rights to its current folder (/), as a unit with
+// WorkingDirectory=/ or cron runs it. Every good picture is announced and
+// counted although the display file cannot go into the current folder (it
+// goes to the cache folder instead).
+TEST_F(HeadlessProgramTest, AsNobodyInTheRootFolderEveryPictureCounts) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run the program as nobody";
+    }
+    testsupport::TempDir cache;
+    for (const std::string& folder :
+         {pictures.Path(), cache.Path(), line.PortsFolder(), line.LockFolder()}) {
+        std::filesystem::permissions(folder, std::filesystem::perms::all);
+    }
+    std::filesystem::permissions(line.SlavePath(), std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::owner_write |
+                                                       std::filesystem::perms::others_read |
+                                                       std::filesystem::perms::others_write);
+    ChildProcess program({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                          "/usr/bin/env", "-C", "/", "XDG_CACHE_HOME=" + cache.Path(), kProgram,
+                          "--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
+                          "--count", "2"});
+    ASSERT_TRUE(Listening(program)) << program.Errors();
+    camsim::Camera camera(line.Master(), Unpaced());
+    const auto first = Picture(3000, 31);
+    const auto second = Picture(5000, 32);
+    camera.Send(first);
+    camera.Send(second);
+    ASSERT_EQ(program.Wait(20s), 0) << program.Errors();
+    EXPECT_EQ(program.OutputLines(), (std::vector<std::string>{pictures / "shot00000000.jpg",
+                                                               pictures / "shot00000001.jpg"}));
+    EXPECT_EQ(ReadFile(pictures / "shot00000001.jpg"), AsText(second));
+    EXPECT_EQ(ReadFile(cache / "Zelnor/temp.jpg"), AsText(second)) << "the display file";
+}

@@ -1,5 +1,5 @@
+#include "platform/DisplayFileLocation.h"
 #include "ui/DialogUnits.h"
-#include "ui/DisplayFileLocation.h"
 #include "ui/FreeSpaceLimit.h"
 #include "ui/SaveFileFilter.h"
 
@@ -135,11 +135,11 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         const std::string named = folder.path().toStdString() + "/";
-        QCOMPARE(DisplayFileLocation(named, "temp.jpg"), named + "temp.jpg");
+        QCOMPARE(platform::DisplayFileLocation(named, "temp.jpg"), named + "temp.jpg");
         // The current folder is named by no folder at all, as before.
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder.path()));
-        const std::string inCurrent = DisplayFileLocation("", "temp.jpg");
+        const std::string inCurrent = platform::DisplayFileLocation("", "temp.jpg");
         QVERIFY(QDir::setCurrent(before));
         QCOMPARE(inCurrent, std::string("temp.jpg"));
     }
@@ -151,12 +151,12 @@ private slots:
         const QByteArray previous = qgetenv("XDG_CACHE_HOME");
         qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
         const std::string expected = cache.path().toStdString() + "/Zelnor/temp.jpg";
-        const std::string missing = DisplayFileLocation("/no/such/folder/", "temp.jpg");
+        const std::string missing = platform::DisplayFileLocation("/no/such/folder/", "temp.jpg");
         const bool canLock =
             ::geteuid() != 0 &&
             QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner);
         const std::string readOnly =
-            DisplayFileLocation(locked.path().toStdString() + "/", "temp.jpg");
+            platform::DisplayFileLocation(locked.path().toStdString() + "/", "temp.jpg");
         QFile::setPermissions(locked.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_CACHE_HOME", previous);

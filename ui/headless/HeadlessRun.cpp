@@ -3,6 +3,7 @@
 #include "PortCommands.h"
 #include "StatusReporter.h"
 #include "language/LanguageText.h"
+#include "platform/DisplayFileLocation.h"
 #include "platform/File.h"
 #include "platform/PathParts.h"
 #include "serial/SerialPort.h"
@@ -60,14 +61,6 @@ private:
     struct sigaction oldInterrupt {};
     struct sigaction oldTerminate {};
 };
-
-std::string WhyPortFails(std::int32_t port, std::int32_t speed) {
-    SerialPort probe;
-    if (probe.Open(port, speed, "n,8,1")) {
-        return "it was busy a moment ago; try again";
-    }
-    return probe.LastOpenError();
-}
 
 // Counts good pictures, names each on standard output and, in live mode,
 // keeps a copy of the newest one in the user's file. Runs on the worker's
@@ -135,8 +128,9 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
     context.speed = options.speed;
     ConnectWorker(&context);
     if (context.connected == 0) {
+        // The check says why in its status text: port, device and reason.
         std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program,
-                     WhyPortFails(options.port, options.speed).c_str());
+                     context.StatusText().c_str());
         return kExitPortUnusable;
     }
 
@@ -156,7 +150,8 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
         context.deleteCorrupted = options.deleteCorrupted ? 1 : 0;
         context.checkFreeSpace = options.freeSpaceLimit ? 1 : 0;
         context.freeSpaceLimit = options.freeSpaceLimit.value_or(0);
-        context.SetDisplayFileName(LanguageText::Text("STRING_IDS_TEMP_JPG"));
+        context.SetDisplayFileName(
+            platform::DisplayFileLocation("", LanguageText::Text("STRING_IDS_TEMP_JPG")));
     } else {
         // The worker's display file is a private name beside the user's file;
         // the user's file receives a copy of every good picture.
@@ -208,7 +203,6 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
         reporter.Show(context.StatusText());
         std::this_thread::sleep_for(kPollPeriod);
     }
-    const bool stoppedByUs = context.stopRequest != 0;
     const std::string lastStatus = context.StatusText();
     reporter.Show(lastStatus);
     reporter.Finish();
@@ -218,24 +212,24 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
         platform::DeleteFile(privateDisplayFile);
     }
 
-    if (context.workerEnd == WorkerEnd::LineLost) {
+    switch (context.workerEnd.load()) {
+    case WorkerEnd::LineLost:
+        return kExitPortUnusable; // said on standard error as it happened
+    case WorkerEnd::PortFailed:
+        // The worker's own open failed after the check passed: another
+        // program took the device, or it was pulled out at that moment.
+        std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program, lastStatus.c_str());
         return kExitPortUnusable;
-    }
-    if (stoppedByUs) {
-        return kExitOk;
-    }
-    // The worker ended by itself: the port failed, a path was refused, or the
-    // disk ran short of space.
-    if (lastStatus.rfind("Error open Com", 0) == 0) {
-        std::fprintf(stderr, "%s: COM%d could not be opened again: %s\n", program, options.port,
-                     WhyPortFails(options.port, options.speed).c_str());
-        return kExitPortUnusable;
-    }
-    if (lastStatus.rfind("Error", 0) == 0) {
+    case WorkerEnd::PathRefused:
         std::fprintf(stderr, "%s: %s\n", program, lastStatus.c_str());
         return kExitFailure;
+    case WorkerEnd::FreeSpaceLimit:
+        std::fprintf(stderr, "%s: stopped, free disk space is below the limit\n", program);
+        return kExitOk;
+    case WorkerEnd::Running:
+    case WorkerEnd::Stopped:
+        break;
     }
-    std::fprintf(stderr, "%s: stopped, free disk space is below the limit\n", program);
     return kExitOk;
 }
 
