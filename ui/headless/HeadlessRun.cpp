@@ -6,7 +6,6 @@
 #include "platform/DisplayFileLocation.h"
 #include "platform/File.h"
 #include "platform/PathParts.h"
-#include "serial/SerialPort.h"
 #include "transfer/WorkerContext.h"
 #include "transfer/WorkerEvents.h"
 #include "transfer/WorkerThread.h"
