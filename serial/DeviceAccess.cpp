@@ -90,7 +90,7 @@ void CloseExclusive(int descriptor) {
 
 std::string DescribeOpenFailure(const PortDevice& port, int error,
                                 const std::optional<DeviceHolder>& holder) {
-    std::string text = port.name + " (" + port.device + "): ";
+    std::string text = port.Label() + ": ";
     if (holder) {
         const auto program = holder->program.empty() ? "another program" : holder->program;
         return text + "the device is in use by " + program + " (PID " +

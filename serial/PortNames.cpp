@@ -58,4 +58,8 @@ PortDevice ResolvePort(int n) {
     return port;
 }
 
+PortDevice NamedDevice(const std::string& path) {
+    return PortDevice{path, path, FollowLinks(path)};
+}
+
 } // namespace serial

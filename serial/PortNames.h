@@ -9,6 +9,10 @@ struct PortDevice {
     std::string name;   // "COM3"
     std::string path;   // what to open: the entry in the ports folder, or /dev/ttyS<n-1>
     std::string device; // where path leads after following links, for messages
+
+    // "COM3 (/dev/ttyUSB0)" for messages; the name alone where it is the
+    // device itself.
+    std::string Label() const { return device == name ? name : name + " (" + device + ")"; }
 };
 
 // The folder whose entries COM1, COM2, ... (normally symbolic links such as
@@ -21,5 +25,9 @@ std::string PortsFolder();
 // (even a link to a device that is missing, so that the open reports it),
 // otherwise the n-th built-in serial port /dev/ttyS<n-1>.
 PortDevice ResolvePort(int n);
+
+// A device named by its path (/dev/serial/by-id/..., /dev/ttyUSB0), outside
+// the COM names: the path is its name in messages.
+PortDevice NamedDevice(const std::string& path);
 
 } // namespace serial

@@ -44,27 +44,59 @@ bool SerialPort::Open(std::int32_t port, std::int32_t newSpeed, const std::strin
             SetOpenError({});
             return true;
         }
-        SetOpenError(ComName(port) + ": this port object has " + ComName(portNumber) + " open");
+        SetOpenError(ComName(port) + ": this port object has " + OpenName() + " open");
         return false;
     }
     if (port < 1 || port > 9) {
         SetOpenError(ComName(port) + ": only COM1 to COM9 can be opened");
         return false;
     }
-    const auto device = serial::ResolvePort(port);
+    if (!OpenResolved(serial::ResolvePort(port), newSpeed, format)) {
+        return false;
+    }
+    portNumber = port;
+    return true;
+}
+
+bool SerialPort::OpenDevice(const std::string& path, std::int32_t newSpeed,
+                            const std::string& format) {
+    if (IsOpen()) {
+        if (portNumber == 0 && path == opened.path) {
+            SetOpenError({});
+            return true;
+        }
+        SetOpenError(path + ": this port object has " + OpenName() + " open");
+        return false;
+    }
+    if (path.empty()) {
+        SetOpenError("no device path given");
+        return false;
+    }
+    if (!OpenResolved(serial::NamedDevice(path), newSpeed, format)) {
+        return false;
+    }
+    portNumber = 0;
+    return true;
+}
+
+std::string SerialPort::OpenName() const {
+    return portNumber != 0 ? ComName(portNumber) : opened.path;
+}
+
+bool SerialPort::OpenResolved(const serial::PortDevice& device, std::int32_t newSpeed,
+                              const std::string& format) {
     if (capacity == 0) {
         SetOpenError(device.name + ": no memory for the receive buffer");
         return false;
     }
     serial::OpenRefusal refusal;
-    const int opened = serial::OpenExclusive(device, refusal);
-    if (opened < 0) {
+    const int descriptorOpened = serial::OpenExclusive(device, refusal);
+    if (descriptorOpened < 0) {
         SetOpenError(serial::DescribeOpenFailure(device, refusal.error, refusal.holder));
         return false;
     }
-    descriptor = opened;
-    portName = device.name;
-    portDevice = device.device;
+    descriptor = descriptorOpened;
+    opened = device;
 
     configureProblem.clear();
     std::string problem;
@@ -75,11 +107,10 @@ bool SerialPort::Open(std::int32_t port, std::int32_t newSpeed, const std::strin
     }
     if (!problem.empty()) {
         descriptor = -1;
-        serial::CloseExclusive(opened);
-        SetOpenError(device.name + " (" + device.device + "): " + problem);
+        serial::CloseExclusive(descriptorOpened);
+        SetOpenError(device.Label() + ": " + problem);
         return false;
     }
-    portNumber = port;
     speed = newSpeed;
     SetOpenError({});
     return true;
@@ -102,7 +133,8 @@ bool SerialPort::Reopen(std::int32_t newSpeed, const std::string& format) {
         return false;
     }
     Close();
-    return Open(portNumber, newSpeed, format);
+    return portNumber != 0 ? Open(portNumber, newSpeed, format)
+                           : OpenDevice(opened.path, newSpeed, format);
 }
 
 bool SerialPort::SetState(const LineSettings& settings) {
@@ -250,7 +282,7 @@ std::string SerialPort::LineLostReason() const {
 }
 
 std::string SerialPort::PortDescription() const {
-    return portName + " (" + portDevice + ")";
+    return opened.Label();
 }
 
 void SerialPort::SetOpenError(std::string text) {

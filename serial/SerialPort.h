@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "LineSettings.h"
+#include "PortNames.h"
 
 // One COM port with a reader thread of its own that moves every arriving byte
 // into a fixed receive buffer; callers take bytes out with a timed read. All
@@ -27,6 +28,9 @@ public:
     SerialPort& operator=(const SerialPort&) = delete;
 
     virtual bool Open(std::int32_t port, std::int32_t speed, const std::string& format);
+    // Opens a device by its path instead of a COM name, for a camera whose
+    // name under /dev/serial/by-id stays the same wherever it is plugged in.
+    virtual bool OpenDevice(const std::string& path, std::int32_t speed, const std::string& format);
     virtual bool IsOpen();
     virtual bool Close();
     virtual bool Reopen(std::int32_t speed, const std::string& format);
@@ -70,6 +74,10 @@ public:
     std::string PortDescription() const;
 
 private:
+    bool OpenResolved(const serial::PortDevice& device, std::int32_t speed,
+                      const std::string& format);
+    // The name of what this object has open, for the refusal of another open.
+    std::string OpenName() const;
     void ReaderLoop(int stopSignal);
     void CloseWakeup();
     // Waits until the buffer has room; the room, or 0 when the reader is to
@@ -115,11 +123,9 @@ private:
     std::condition_variable roomMade;
 
     std::atomic<bool> lineLost{false};
-    // The COM name and device of the open port, for messages.
-    std::string portName;
-    std::string portDevice;
-
-    // The port number and speed of the last successful Open; never cleared.
+    // The port last opened, for messages and Reopen; never cleared.
+    serial::PortDevice opened;
+    // Its COM number; 0 when it was opened by its path.
     std::int32_t portNumber = 0;
     std::int32_t speed = 0;
 
