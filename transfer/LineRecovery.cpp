@@ -2,6 +2,7 @@
 
 #include "WorkerContext.h"
 #include "WorkerEvents.h"
+#include "WorkerPort.h"
 #include "language/LanguageText.h"
 #include "serial/SerialPort.h"
 
@@ -28,7 +29,7 @@ bool WaitBeforeRetry(const WorkerContext& context) {
 
 } // namespace
 
-bool ReopenLostLine(WorkerContext& context, SerialPort& port, const char* lineFormat) {
+bool ReopenLostLine(WorkerContext& context, SerialPort& port) {
     const std::string lostText = LanguageText::TextOr(
         "STRING_IDS_LINE_LOST", "Line lost, opening the port again every half second:");
     const std::string reason = port.LineLostReason();
@@ -37,12 +38,13 @@ bool ReopenLostLine(WorkerContext& context, SerialPort& port, const char* lineFo
     port.ClearBuffer();
     port.Close();
     if (context.reconnect.load() == 0) {
+        context.SetEndReason(reason);
         context.workerEnd = WorkerEnd::LineLost;
         return false;
     }
     std::string shownProblem;
     while (WaitBeforeRetry(context)) {
-        if (port.Open(context.port, context.connectedSpeed, lineFormat)) {
+        if (OpenWorkerPort(context, port, context.connectedSpeed)) {
             port.ClearBuffer();
             const std::string back = port.PortDescription();
             context.SetStatusText(LanguageText::TextOr("STRING_IDS_LINE_BACK", "Line back:") + " " +

@@ -9,6 +9,7 @@
 #include "serial/SerialPort.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -48,7 +49,11 @@ private:
     std::uint32_t ReadBlock(std::uint32_t n);
     // Reads a check byte with a single read; false when none arrived whole.
     bool ReadSingleCheckByte(std::uint8_t& value);
-    bool ReceiveData(transfer::PictureStore& store, bool& writeFailed);
+    // Takes the blocks until the picture is whole or cannot become whole.
+    void ReceiveData(transfer::PictureStore& store, bool& writeFailed);
+    // Everything after a valid header: the answer to it, the blocks, the
+    // final check and the file.
+    bool ReceivePicture(const std::string& fileName, const transfer::HeaderBytes& headerBytes);
 
     WorkerContext& context;
     SerialPort& port;
@@ -131,6 +136,7 @@ bool Receiver::Acknowledge(std::uint8_t value, bool urgent) {
 }
 
 void Receiver::ShowProgress(std::uint32_t storedSoFar) {
+    context.progress.bytesStored = storedSoFar;
     char text[WorkerContext::kStatusTextSize];
     std::snprintf(text, sizeof text, "Pic %dx%d, %u of %u bytes read", header.width, header.height,
                   storedSoFar, header.dataSize);
@@ -165,7 +171,7 @@ bool Receiver::ReadSingleCheckByte(std::uint8_t& value) {
     return true;
 }
 
-bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
+void Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
     const bool hex = encoding == Encoding::HexText;
     const bool perBlockChecks = header.blockSize != 0 && header.checkFlag != 0;
     const bool perBlockAcks = header.blockSize != 0 && header.ackFlag != 0;
@@ -175,7 +181,7 @@ bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
     int rejectedInARow = 0;
     do {
         if (StopRequested()) {
-            return false;
+            return;
         }
         ShowProgress(stored);
         std::uint32_t n = std::min(blockLength, header.dataSize - stored);
@@ -184,7 +190,7 @@ bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
         }
         std::uint32_t got = ReadBlock(n);
         if (StopRequested() || got < n) {
-            return false;
+            return;
         }
         bool checkArrived = false;
         if (perBlockChecks) {
@@ -204,7 +210,7 @@ bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
         pictureValue ^= static_cast<std::uint8_t>(blockValue ^ lastByte);
 
         if (perBlockAcks && !Acknowledge(blockValue, false)) {
-            return false;
+            return;
         }
         std::size_t accepted = count;
         if (perBlockChecks) {
@@ -216,21 +222,25 @@ bool Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
                 accepted = count - 1; // the check byte is not part of the picture
             } else {
                 if (++rejectedInARow == kRejectionsEndingAPicture) {
-                    return false;
+                    return;
                 }
                 continue; // the camera sends the same block again
             }
         }
         if (!store.Append(block.data(), accepted)) {
             writeFailed = true;
-            return false;
+            return;
         }
         stored += static_cast<std::uint32_t>(accepted);
+        context.progress.bytesStored = stored;
     } while (stored < header.dataSize);
-    return true;
 }
 
 bool Receiver::Run(const std::string& fileName) {
+    context.progress.width = 0;
+    context.progress.height = 0;
+    context.progress.bytesStored = 0;
+    context.progress.bytesExpected = 0;
     context.SetStatusText("Waiting for valid header...");
     if (!FindSyncPair()) {
         return false;
@@ -240,6 +250,22 @@ bool Receiver::Run(const std::string& fileName) {
         return false;
     }
     header = transfer::DecodeHeader(headerBytes);
+    context.progress.width = header.width;
+    context.progress.height = header.height;
+    context.progress.bytesExpected = header.dataSize;
+    ++context.totals.picturesBegun;
+
+    const auto begun = std::chrono::steady_clock::now();
+    const bool good = ReceivePicture(fileName, headerBytes);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - begun);
+    context.totals.payloadBytes += stored;
+    context.totals.transferMicroseconds += static_cast<std::uint64_t>(took.count());
+    return good;
+}
+
+bool Receiver::ReceivePicture(const std::string& fileName,
+                              const transfer::HeaderBytes& headerBytes) {
     if (header.ackFlag != 0 && !Acknowledge(transfer::HeaderXor(headerBytes), true)) {
         return false;
     }

@@ -19,30 +19,61 @@ void WorkerContext::SetStatusText(std::string_view text) {
 }
 
 std::string WorkerContext::StatusText() const {
+    return Read(statusText);
+}
+
+template <std::size_t N>
+bool WorkerContext::SetPath(std::array<char, N>& field, std::string_view path) {
+    const bool fits = path.size() < N;
     std::lock_guard lock(textLock);
-    return std::string(statusText.data());
+    CopyIn(field, fits ? path : std::string_view{});
+    return fits;
+}
+
+template <std::size_t N> std::string WorkerContext::Read(const std::array<char, N>& field) const {
+    std::lock_guard lock(textLock);
+    return std::string(field.data());
 }
 
 bool WorkerContext::SetCaptureBasePath(std::string_view path) {
-    const bool fits = path.size() < kPathSize;
-    std::lock_guard lock(textLock);
-    CopyIn(captureBasePath, fits ? path : std::string_view{});
-    return fits;
+    return SetPath(captureBasePath, path);
 }
 
 std::string WorkerContext::CaptureBasePath() const {
-    std::lock_guard lock(textLock);
-    return std::string(captureBasePath.data());
+    return Read(captureBasePath);
 }
 
 bool WorkerContext::SetDisplayFileName(std::string_view path) {
-    const bool fits = path.size() < kPathSize;
-    std::lock_guard lock(textLock);
-    CopyIn(displayFileName, fits ? path : std::string_view{});
-    return fits;
+    return SetPath(displayFileName, path);
 }
 
 std::string WorkerContext::DisplayFileName() const {
+    return Read(displayFileName);
+}
+
+bool WorkerContext::SetDevicePath(std::string_view path) {
+    return SetPath(devicePath, path);
+}
+
+std::string WorkerContext::DevicePath() const {
+    return Read(devicePath);
+}
+
+void WorkerContext::SetEndReason(std::string_view text) {
     std::lock_guard lock(textLock);
-    return std::string(displayFileName.data());
+    endReason = text;
+}
+
+std::string WorkerContext::EndReason() const {
+    std::lock_guard lock(textLock);
+    return endReason;
+}
+
+void RunTotals::Reset() {
+    // Good first, so that a reader never sees more good pictures than begun.
+    goodPictures = 0;
+    picturesBegun = 0;
+    goodPictureBytes = 0;
+    payloadBytes = 0;
+    transferMicroseconds = 0;
 }

@@ -18,6 +18,37 @@ enum class WorkerEnd : std::int32_t {
     LineLost,       // the line was lost and reconnecting was not asked for
 };
 
+// The picture being received, for a progress display; all 0 while the
+// protocol waits for a header.
+struct PictureProgress {
+    std::atomic<std::int32_t> width{0};
+    std::atomic<std::int32_t> height{0};
+    std::atomic<std::uint32_t> bytesStored{0};
+    std::atomic<std::uint32_t> bytesExpected{0};
+};
+
+// What a picture worker achieved since it started.
+struct RunTotals {
+    // Transfers that got past a valid header, and those of them that gave a
+    // good picture; the rest failed.
+    std::atomic<std::uint64_t> picturesBegun{0};
+    std::atomic<std::uint64_t> goodPictures{0};
+    // Picture bytes of the good pictures.
+    std::atomic<std::uint64_t> goodPictureBytes{0};
+    // Picture bytes received in all transfers, check bytes and hex-text
+    // doubling not counted, and the time those transfers took from their
+    // header to their end: the line's payload rate.
+    std::atomic<std::uint64_t> payloadBytes{0};
+    std::atomic<std::uint64_t> transferMicroseconds{0};
+
+    // Never above the begun transfers, even while a transfer ends.
+    std::uint64_t FailedPictures() const {
+        const std::uint64_t good = goodPictures.load();
+        return picturesBegun.load() - good;
+    }
+    void Reset();
+};
+
 // The one record through which the dialog, the running worker and the picture
 // transfer talk to each other. Numbers and flags are atomics, each written
 // whole by the writers that own it; the three texts sit behind the record's
@@ -47,6 +78,8 @@ public:
     // it returns (1) or ends (0).
     std::atomic<std::int32_t> reconnect{1};
     std::atomic<WorkerEnd> workerEnd{WorkerEnd::Running};
+    PictureProgress progress;
+    RunTotals totals;
 
     // Progress and error text for the operator; cut to 254 characters.
     void SetStatusText(std::string_view text);
@@ -62,11 +95,25 @@ public:
     bool SetDisplayFileName(std::string_view path);
     std::string DisplayFileName() const;
 
+    // A device path that the workers open instead of COM port n; empty for
+    // the COM port. Refused like the capture path.
+    bool SetDevicePath(std::string_view path);
+    std::string DevicePath() const;
+
+    // Why the worker ended, in words, where the end has a cause outside the
+    // program: the port's open error, or why the line was lost.
+    void SetEndReason(std::string_view text);
+    std::string EndReason() const;
+
 private:
     template <std::size_t N> static void CopyIn(std::array<char, N>& field, std::string_view text);
+    template <std::size_t N> bool SetPath(std::array<char, N>& field, std::string_view path);
+    template <std::size_t N> std::string Read(const std::array<char, N>& field) const;
 
     mutable std::mutex textLock;
     std::array<char, kStatusTextSize> statusText{};
     std::array<char, kPathSize> captureBasePath{};
     std::array<char, kPathSize> displayFileName{};
+    std::array<char, kPathSize> devicePath{};
+    std::string endReason;
 };

@@ -7,6 +7,7 @@
 #include "PictureTransfer.h"
 #include "WorkerContext.h"
 #include "WorkerEvents.h"
+#include "WorkerPort.h"
 #include "WorkerTesting.h"
 #include "language/LanguageText.h"
 #include "platform/File.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr const char* kLineFormat = "n,8,1";
 std::string PathTooLong() {
     return LanguageText::TextOr("STRING_IDS_PATH_TOO_LONG", "Error: the picture path is too long");
 }
@@ -40,7 +40,20 @@ void ClosePort(SerialPort& port) {
 // After a failed transfer: whether the worker goes on. A lost line is opened
 // again first (or ends the worker when the context asks for no reconnecting).
 bool GoesOnAfterFailure(WorkerContext& context, SerialPort& port) {
-    return !port.IsLineLost() || ReopenLostLine(context, port, kLineFormat);
+    return !port.IsLineLost() || ReopenLostLine(context, port);
+}
+
+// A picture worker starts with nothing achieved and no reason to end.
+void BeginRun(WorkerContext& context) {
+    context.workerEnd = WorkerEnd::Running;
+    context.SetEndReason({});
+    context.totals.Reset();
+}
+
+// Counts the picture the last transfer delivered.
+void CountGoodPicture(WorkerContext& context) {
+    context.totals.goodPictureBytes += context.progress.bytesExpected.load();
+    ++context.totals.goodPictures;
 }
 
 // Why a picture worker ended, for whoever started it, and its exit code.
@@ -50,6 +63,20 @@ std::uint32_t End(WorkerContext& context, WorkerEnd why, std::uint32_t exitCode)
     }
     context.workerEnd = why;
     return exitCode;
+}
+
+// Says why the worker's port did not open, and ends the worker for it.
+std::uint32_t PortFailed(WorkerContext& context, const SerialPort& port, std::uint32_t exitCode) {
+    context.SetEndReason(port.LastOpenError());
+    return End(context, WorkerEnd::PortFailed, exitCode);
+}
+
+// A picture path that does not fit: no file is written under a cut name.
+std::uint32_t PathRefused(WorkerContext& context, std::uint32_t exitCode) {
+    const std::string text = PathTooLong();
+    context.SetStatusText(text);
+    context.SetEndReason(text);
+    return End(context, WorkerEnd::PathRefused, exitCode);
 }
 
 } // namespace
@@ -65,12 +92,13 @@ std::uint32_t ConnectWorker(WorkerContext* context) {
             return 0;
         }
     }
-    if (port.Open(context->port, context->speed, kLineFormat)) {
+    if (OpenWorkerPort(*context, port, context->speed)) {
         port.ClearBuffer();
         context->connected = 1;
         context->connectedSpeed = context->speed.load();
     } else {
         context->SetStatusText(port.LastOpenError());
+        context->SetEndReason(port.LastOpenError());
     }
     port.Close();
     ConnectSemaphore().release();
@@ -85,18 +113,17 @@ std::uint32_t DisconnectWorker(WorkerContext* context) {
 }
 
 std::uint32_t LiveWorker(WorkerContext* context) {
-    context->workerEnd = WorkerEnd::Running;
+    BeginRun(*context);
     SerialPort port;
-    if (!port.Open(context->port, context->connectedSpeed, kLineFormat)) {
+    if (!OpenWorkerPort(*context, port, context->connectedSpeed)) {
         context->SetStatusText(port.LastOpenError());
-        return End(*context, WorkerEnd::PortFailed, 0);
+        return PortFailed(*context, port, 0);
     }
     port.ClearBuffer();
     const std::string displayFile = context->DisplayFileName();
     if (displayFile.empty()) {
-        context->SetStatusText(PathTooLong());
         ClosePort(port);
-        return End(*context, WorkerEnd::PathRefused, 0);
+        return PathRefused(*context, 0);
     }
     while (!StopRequested(*context)) {
         // Each picture arrives under a name of its own and replaces the display
@@ -108,6 +135,7 @@ std::uint32_t LiveWorker(WorkerContext* context) {
         }
         if (PictureTransfer(*context, port, incoming) &&
             platform::ReplaceFile(incoming, displayFile)) {
+            CountGoodPicture(*context);
             context->newPicture = 1;
             NotifyNewPicture(displayFile);
             continue;
@@ -123,33 +151,33 @@ std::uint32_t LiveWorker(WorkerContext* context) {
 }
 
 std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
-    context->workerEnd = WorkerEnd::Running;
+    BeginRun(*context);
     SerialPort port;
-    if (!port.Open(context->port, context->connectedSpeed, kLineFormat)) {
+    if (!OpenWorkerPort(*context, port, context->connectedSpeed)) {
         char text[WorkerContext::kStatusTextSize];
         std::snprintf(text, sizeof text, "Error open Com%d! %s", context->port.load(),
                       port.LastOpenError().c_str());
-        context->SetStatusText(text);
-        return End(*context, WorkerEnd::PortFailed, 1);
+        // A device named by its path has no COM number to show.
+        context->SetStatusText(context->DevicePath().empty() ? text : port.LastOpenError());
+        return PortFailed(*context, port, 1);
     }
     port.ClearBuffer();
     std::uint64_t counter = captureCounterStart.load();
     const std::string basePath = context->CaptureBasePath();
     const std::string displayFile = context->DisplayFileName();
     if (basePath.empty()) {
-        context->SetStatusText(PathTooLong());
         ClosePort(port);
-        return End(*context, WorkerEnd::PathRefused, 1);
+        return PathRefused(*context, 1);
     }
     while (!StopRequested(*context)) {
         const std::string numbered = transfer::NumberedPath(basePath, counter);
         if (numbered.size() >= WorkerContext::kPathSize) {
-            context->SetStatusText(PathTooLong());
-            End(*context, WorkerEnd::PathRefused, 1);
+            PathRefused(*context, 1);
             break;
         }
         bool goesOn = true;
         if (PictureTransfer(*context, port, numbered)) {
+            CountGoodPicture(*context);
             if (platform::CopyFileReplacing(numbered, displayFile)) {
                 context->newPicture = 1;
             }
