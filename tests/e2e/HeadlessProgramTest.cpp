@@ -1,11 +1,8 @@
+#include "tests/e2e/HeadlessProgram.h"
 #include "serial/DeviceHolder.h"
 #include "serial/SerialPort.h"
 #include "tests/serial/PortTestSupport.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/LinkedPort.h"
-#include "tests/support/PatternBytes.h"
-#include "tests/support/TempDir.h"
-#include "tools/camsim/Camera.h"
 
 #include <chrono>
 #include <csignal>
@@ -17,49 +14,8 @@
 using namespace std::chrono_literals;
 using testsupport::ChildProcess;
 using testsupport::FileExists;
+using namespace e2e;
 using testsupport::ReadFile;
-
-namespace {
-
-const std::string kProgram = ZELNOR2_PROGRAM;
-
-camsim::OutgoingPicture Picture(std::size_t size, std::uint32_t seed) {
-    camsim::OutgoingPicture picture;
-    picture.data = testsupport::PatternBytes(size, seed);
-    return picture;
-}
-
-std::string AsText(const camsim::OutgoingPicture& picture) {
-    return std::string(picture.data.begin(), picture.data.end());
-}
-
-camsim::CameraOptions Unpaced() {
-    camsim::CameraOptions options;
-    options.bitsPerSecond = 0;
-    options.ackTimeout = 500ms;
-    return options;
-}
-
-// The program in a working folder of its own, talking to COM1 of the test's
-// line; the test plays the camera.
-class HeadlessProgramTest : public ::testing::Test {
-protected:
-    std::unique_ptr<ChildProcess> Start(std::vector<std::string> options) {
-        std::vector<std::string> args{"/usr/bin/env", "-C", work.Path(), kProgram};
-        args.insert(args.end(), options.begin(), options.end());
-        return std::make_unique<ChildProcess>(args);
-    }
-    // The program listens once it shows that it waits for a header.
-    static bool Listening(ChildProcess& program) {
-        return program.WaitForErrors("Waiting for valid header...", 20s);
-    }
-
-    testsupport::LinkedPort line{1};
-    testsupport::TempDir work;
-    testsupport::TempDir pictures;
-};
-
-} // namespace
 
 TEST_F(HeadlessProgramTest, BadCommandLinesGetTheUsageAndStatus64) {
     for (const auto& options :
@@ -119,7 +75,9 @@ TEST_F(HeadlessProgramTest, SigtermInTheMiddleOfATransferEndsPromptlyAndFreesThe
     auto slow = Picture(20000, 5);
     slow.faults.silence = camsim::Silence{3, 50, 250};
     std::thread cameraThread([&] { camera.Send(slow); });
-    ASSERT_TRUE(program->WaitForErrors("Pic 640x480", 20s));
+    // The file is created once the header is taken: the transfer is under way.
+    ASSERT_TRUE(
+        porttest::WaitUntil([&] { return FileExists(pictures / "shot00000000.jpg"); }, 20s));
     const auto signalled = std::chrono::steady_clock::now();
     program->Signal(SIGTERM);
     const int status = program->Wait(10s);

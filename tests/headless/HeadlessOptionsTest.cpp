@@ -1,4 +1,5 @@
 #include "ui/headless/HeadlessOptions.h"
+#include "ui/headless/RunSummary.h"
 #include "ui/headless/StatusReporter.h"
 
 #include <cstdio>
@@ -40,7 +41,8 @@ TEST(HeadlessOptions, LiveNeedsPortAndSpeedOnly) {
 
 TEST(HeadlessOptions, MalformedCommandLinesAreRefused) {
     for (const auto& args :
-         {Args({"--capture", "x", "--port", "1"}), Args({"--capture", "x", "--speed", "9600"}),
+         {Args({"--capture", "x", "--port", "1"}),
+          Args({"--capture", "x", "--speed", "9600"}),
           Args({"--capture", "x", "--port", "0", "--speed", "9600"}),
           Args({"--capture", "x", "--port", "10", "--speed", "9600"}),
           Args({"--capture", "x", "--port", "1x", "--speed", "9600"}),
@@ -52,11 +54,28 @@ TEST(HeadlessOptions, MalformedCommandLinesAreRefused) {
           Args({"--capture", "x", "--live", "y", "--port", "1", "--speed", "9600"}),
           Args({"--live", "y", "--port", "1", "--speed", "9600", "--delete-corrupted"}),
           Args({"--capture", "x", "--port", "1", "--speed", "9600", "--bogus"}),
-          Args({"--capture"}), Args({"--capture", "", "--port", "1", "--speed", "9600"}),
-          Args({"--map-port", "x", "/dev/ttyUSB0"}), Args({"--map-port", "2", "/dev/ttyUSB0", "x"}),
-          Args({"--map-port", "2", ""})}) {
+          Args({"--capture"}),
+          Args({"--capture", "", "--port", "1", "--speed", "9600"}),
+          Args({"--map-port", "x", "/dev/ttyUSB0"}),
+          Args({"--map-port", "2", "/dev/ttyUSB0", "x"}),
+          Args({"--map-port", "2", ""}),
+          Args({"--capture", "x", "--port", "1", "--device", "/dev/ttyUSB0", "--speed", "9600"}),
+          Args({"--capture", "x", "--device", "", "--speed", "9600"}),
+          Args({"--capture", "x", "--port", "1", "--speed", "9600", "--bogus", "1"})}) {
         EXPECT_NE(ParseHeadlessOptions(args).error, "") << args.size() << " " << args.back();
     }
+}
+
+TEST(HeadlessOptions, ADevicePathStandsInForThePort) {
+    const auto result = ParseHeadlessOptions(
+        Args({"--capture", "/data/shot.jpg", "--device", "/dev/serial/by-id/usb-cam", "--speed",
+              "115200", "--quiet", "--no-reconnect"}));
+    ASSERT_EQ(result.error, "");
+    EXPECT_EQ(result.options.device, "/dev/serial/by-id/usb-cam");
+    EXPECT_EQ(result.options.port, 0);
+    EXPECT_TRUE(result.options.quiet);
+    EXPECT_FALSE(result.options.reconnect);
+    EXPECT_TRUE(headless::TakesValue("--device")) << "the dialog skips its value too";
 }
 
 TEST(HeadlessOptions, HelpAndVersionWinAndNoOptionsMeansTheDialog) {
@@ -68,27 +87,50 @@ TEST(HeadlessOptions, HelpAndVersionWinAndNoOptionsMeansTheDialog) {
     EXPECT_FALSE(WantsHeadless(Args({"/Automation"})));
 }
 
-TEST(StatusReporter, BarFollowsTheProgressText) {
+TEST(StatusReporter, BarFollowsTheBytesOfThePicture) {
     using headless::StatusReporter;
-    EXPECT_EQ(StatusReporter::ProgressBar("Pic 640x480, 50 of 100 bytes read", 10), "[#####     ]");
-    EXPECT_EQ(StatusReporter::ProgressBar("Pic 640x480, 100 of 100 bytes read", 4), "[####]");
-    EXPECT_EQ(StatusReporter::ProgressBar("Pic 1x1, 0 of 0 bytes read", 4), "");
-    EXPECT_EQ(StatusReporter::ProgressBar("Waiting for valid header...", 4), "");
+    EXPECT_EQ(StatusReporter::ProgressBar(50, 100, 10), "[#####     ]");
+    EXPECT_EQ(StatusReporter::ProgressBar(100, 100, 4), "[####]");
+    EXPECT_EQ(StatusReporter::ProgressBar(4000000000u, 4294967295u, 4), "[### ]");
+    EXPECT_EQ(StatusReporter::ProgressBar(0, 0, 4), "") << "no picture in transfer";
 }
 
-TEST(StatusReporter, OneLinePerChangeWhenNotATerminal) {
+TEST(StatusReporter, OffATerminalOneLinePerStateAndNoneForProgressWithinAPicture) {
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* stream = open_memstream(&text, &size);
     ASSERT_NE(stream, nullptr);
     {
         headless::StatusReporter reporter(stream, false);
-        reporter.Show("Waiting for valid header...");
-        reporter.Show("Waiting for valid header...");
-        reporter.Show("Pic 1x1, 0 of 1 bytes read");
+        reporter.Show("Waiting for valid header...", 0, 0);
+        reporter.Show("Waiting for valid header...", 0, 0);
+        reporter.Show("Pic 1x1, 0 of 300 bytes read", 0, 300);
+        reporter.Show("Pic 1x1, 100 of 300 bytes read", 100, 300);
+        reporter.PictureFailed(1);
+        reporter.Show("Line lost", 0, 0);
         reporter.Finish();
     }
     std::fclose(stream);
-    EXPECT_EQ(std::string(text, size), "Waiting for valid header...\nPic 1x1, 0 of 1 bytes read\n");
+    EXPECT_EQ(std::string(text, size),
+              "Waiting for valid header...\na picture transfer failed (1 so far)\nLine lost\n");
     std::free(text);
+}
+
+TEST(RunSummary, CountsBytesTimeAndTheShareOfTheLineThatCarriedPictures) {
+    headless::RunFigures figures;
+    figures.goodPictures = 12;
+    figures.failedPictures = 1;
+    figures.goodPictureBytes = 1449984;
+    figures.elapsedSeconds = 63.24;
+    figures.payloadBytes = 9216; // 9216 bytes at 921600 bit/s take 0.1 s
+    figures.transferSeconds = 0.125;
+    figures.speed = 921600;
+    EXPECT_DOUBLE_EQ(headless::LineEfficiencyPercent(figures), 80.0);
+    EXPECT_EQ(headless::SummaryLine(figures),
+              "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency 80.0 %");
+
+    figures.transferSeconds = 0; // no transfer began
+    EXPECT_LT(headless::LineEfficiencyPercent(figures), 0);
+    EXPECT_EQ(headless::SummaryLine(figures),
+              "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency -");
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 namespace headless {
 
@@ -40,6 +41,133 @@ bool IsModeOption(const std::string& argument) {
            argument == "--map-port";
 }
 
+// Each option that takes a value stores it; false when the value is not one
+// the option takes.
+using TakeValue = bool (*)(HeadlessOptions& options, const std::string& value);
+
+bool TakePictureMode(HeadlessOptions& options, Mode mode, const std::string& value) {
+    options.mode = mode;
+    options.path = value;
+    return !value.empty();
+}
+
+template <typename Number>
+bool TakeOptionalWhole(const std::string& value, Number low, std::optional<Number>& field) {
+    Number parsed{};
+    if (!ParseWhole<Number>(value, low, std::numeric_limits<Number>::max(), parsed)) {
+        return false;
+    }
+    field = parsed;
+    return true;
+}
+
+struct ValueOption {
+    const char* name;
+    TakeValue take;
+};
+
+const ValueOption kValueOptions[] = {
+    {"--capture",
+     [](HeadlessOptions& o, const std::string& v) { return TakePictureMode(o, Mode::Capture, v); }},
+    {"--live",
+     [](HeadlessOptions& o, const std::string& v) { return TakePictureMode(o, Mode::Live, v); }},
+    {"--port", [](HeadlessOptions& o,
+                  const std::string& v) { return ParseWhole<std::int32_t>(v, 1, 9, o.port); }},
+    {"--device",
+     [](HeadlessOptions& o, const std::string& v) {
+         o.device = v;
+         return !v.empty();
+     }},
+    {"--speed",
+     [](HeadlessOptions& o, const std::string& v) {
+         return ParseWhole<std::int32_t>(v, 1, std::numeric_limits<std::int32_t>::max(), o.speed);
+     }},
+    {"--count",
+     [](HeadlessOptions& o, const std::string& v) {
+         return TakeOptionalWhole<std::uint64_t>(v, 1, o.count);
+     }},
+    {"--seconds",
+     [](HeadlessOptions& o, const std::string& v) {
+         double seconds = 0;
+         if (!ParseSeconds(v, seconds)) {
+             return false;
+         }
+         o.seconds = seconds;
+         return true;
+     }},
+    {"--free-space-limit",
+     [](HeadlessOptions& o, const std::string& v) {
+         return TakeOptionalWhole<std::uint32_t>(v, 0, o.freeSpaceLimit);
+     }},
+};
+
+const ValueOption* FindValueOption(const std::string& name) {
+    for (const ValueOption& option : kValueOptions) {
+        if (name == option.name) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// Options without a value that set a switch; true when name is one of them.
+bool TakeSwitch(HeadlessOptions& options, const std::string& name) {
+    if (name == "--delete-corrupted") {
+        options.deleteCorrupted = true;
+    } else if (name == "--no-reconnect") {
+        options.reconnect = false;
+    } else if (name == "--quiet" || name == "-q") {
+        options.quiet = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The options that end the command line: what they ask for, or nothing when
+// name is none of them.
+std::optional<Mode> CommandMode(const std::string& name) {
+    if (name == "--help" || name == "-h") {
+        return Mode::Help;
+    }
+    if (name == "--version") {
+        return Mode::Version;
+    }
+    if (name == "--list-ports") {
+        return Mode::ListPorts;
+    }
+    if (name == "--map-port") {
+        return Mode::MapPort;
+    }
+    return std::nullopt;
+}
+
+// --map-port N DEVICE, the last words of the command line.
+void TakeMapPort(const std::vector<std::string>& rest, ParseResult& result) {
+    if (rest.size() != 2 || !ParseWhole<std::int32_t>(rest[0], 1, 9, result.options.port) ||
+        rest[1].empty()) {
+        result.error = "--map-port needs a port number 1 to 9 and a device";
+        return;
+    }
+    result.options.path = rest[1];
+}
+
+// The rules between options, once all are read.
+std::string CheckCombination(const HeadlessOptions& options) {
+    const bool portGiven = options.port != 0;
+    const bool deviceGiven = !options.device.empty();
+    if (portGiven == deviceGiven) {
+        return portGiven ? "give only one of --port and --device" : "--port or --device is needed";
+    }
+    if (options.speed == 0) {
+        return "--speed is needed";
+    }
+    if (options.mode == Mode::Live && (options.deleteCorrupted || options.freeSpaceLimit)) {
+        return "--delete-corrupted and --free-space-limit belong to --capture";
+    }
+    return "";
+}
+
 } // namespace
 
 bool WantsHeadless(const std::vector<std::string>& arguments) {
@@ -52,50 +180,28 @@ bool WantsHeadless(const std::vector<std::string>& arguments) {
 }
 
 bool TakesValue(const std::string& option) {
-    return option == "--capture" || option == "--live" || option == "--port" ||
-           option == "--speed" || option == "--count" || option == "--seconds" ||
-           option == "--free-space-limit";
+    return FindValueOption(option) != nullptr;
 }
 
 ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
     ParseResult result;
     HeadlessOptions& options = result.options;
-    bool portGiven = false;
-    bool speedGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
-        if (option == "--help" || option == "-h") {
-            options.mode = Mode::Help;
-            return result;
-        }
-        if (option == "--version") {
-            options.mode = Mode::Version;
-            return result;
-        }
-        if (option == "--list-ports") {
-            options.mode = Mode::ListPorts;
-            return result;
-        }
-        if (option == "--map-port") {
-            options.mode = Mode::MapPort;
-            if (i + 3 != arguments.size() ||
-                !ParseWhole<std::int32_t>(arguments[i + 1], 1, 9, options.port) ||
-                arguments[i + 2].empty()) {
-                result.error = "--map-port needs a port number 1 to 9 and a device";
-            } else {
-                options.path = arguments[i + 2];
+        if (const auto mode = CommandMode(option)) {
+            options.mode = *mode;
+            if (*mode == Mode::MapPort) {
+                TakeMapPort(
+                    {arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end()},
+                    result);
             }
             return result;
         }
-        if (option == "--delete-corrupted") {
-            options.deleteCorrupted = true;
+        if (TakeSwitch(options, option)) {
             continue;
         }
-        if (option == "--no-reconnect") {
-            options.reconnect = false;
-            continue;
-        }
-        if (!TakesValue(option)) {
+        const ValueOption* known = FindValueOption(option);
+        if (known == nullptr) {
             result.error = "unknown option " + option;
             return result;
         }
@@ -103,69 +209,35 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
             result.error = option + " needs a value";
             return result;
         }
-        const std::string& value = arguments[++i];
-        bool good = true;
-        if (option == "--capture" || option == "--live") {
-            if (options.mode != Mode::Dialog) {
-                result.error = "give only one of --capture and --live";
-                return result;
-            }
-            options.mode = option == "--capture" ? Mode::Capture : Mode::Live;
-            options.path = value;
-            good = !value.empty();
-        } else if (option == "--port") {
-            good = ParseWhole<std::int32_t>(value, 1, 9, options.port);
-            portGiven = good;
-        } else if (option == "--speed") {
-            good = ParseWhole<std::int32_t>(value, 1, std::numeric_limits<std::int32_t>::max(),
-                                            options.speed);
-            speedGiven = good;
-        } else if (option == "--count") {
-            std::uint64_t count = 0;
-            good = ParseWhole<std::uint64_t>(value, 1, std::numeric_limits<std::uint64_t>::max(),
-                                             count);
-            options.count = count;
-        } else if (option == "--seconds") {
-            double seconds = 0;
-            good = ParseSeconds(value, seconds);
-            options.seconds = seconds;
-        } else {
-            std::uint32_t limit = 0;
-            good = ParseWhole<std::uint32_t>(value, 0, std::numeric_limits<std::uint32_t>::max(),
-                                             limit);
-            options.freeSpaceLimit = limit;
+        const bool picks = option == "--capture" || option == "--live";
+        if (picks && options.mode != Mode::Dialog) {
+            result.error = "give only one of --capture and --live";
+            return result;
         }
-        if (!good) {
+        const std::string& value = arguments[++i];
+        if (!known->take(options, value)) {
             result.error = "bad value for " + option + ": '" + value + "'";
             return result;
         }
     }
-    if (options.mode == Mode::Dialog) {
-        return result;
-    }
-    if (!portGiven || !speedGiven) {
-        result.error = "--port and --speed are needed";
-    } else if (options.mode == Mode::Live && (options.deleteCorrupted || options.freeSpaceLimit)) {
-        result.error = "--delete-corrupted and --free-space-limit belong to --capture";
+    if (options.mode != Mode::Dialog) {
+        result.error = CheckCombination(options);
     }
     return result;
 }
 
 std::string UsageText(const std::string& programName) {
+    const std::string indent(programName.size() + 8, ' ');
     return "usage: " + programName +
-           " --capture PATH --port N --speed BPS [--count K] [--seconds T]\n"
-           "           [--delete-corrupted] [--free-space-limit BYTES] [--no-reconnect]\n"
+           " --capture PATH (--port N | --device PATH) --speed BPS [--count K]\n" + indent +
+           "[--seconds T] [--delete-corrupted] [--free-space-limit BYTES]\n" + indent +
+           "[--no-reconnect] [--quiet]\n"
            "       " +
-           programName +
-           " --live FILE --port N --speed BPS [--count K] [--seconds T] [--no-reconnect]\n"
-           "       " +
-           programName +
+           programName + " --live FILE (--port N | --device PATH) --speed BPS [--count K]\n" +
+           indent + "[--seconds T] [--no-reconnect] [--quiet]\n" + "       " + programName +
            " --list-ports\n"
            "       " +
-           programName +
-           " --map-port N DEVICE\n"
-           "       " +
-           programName +
+           programName + " --map-port N DEVICE\n" + "       " + programName +
            " --help | --version\n"
            "\n"
            "Without options the program opens its window.\n"
@@ -173,6 +245,7 @@ std::string UsageText(const std::string& programName) {
            "                   eight-digit number before its extension (shot00000000.jpg)\n"
            "  --live FILE      keep the newest good picture in FILE\n"
            "  --port N         serial port COM1 to COM9 (see the ports folder in README)\n"
+           "  --device PATH    the serial device itself, e.g. /dev/serial/by-id/usb-...\n"
            "  --speed BPS      line speed in bit/s, e.g. 115200\n"
            "  --count K        stop after K good pictures\n"
            "  --seconds T      stop after T seconds\n"
@@ -180,13 +253,16 @@ std::string UsageText(const std::string& programName) {
            "  --free-space-limit BYTES  stop when the disk has less free space\n"
            "  --no-reconnect   end when the line is lost (an adapter unplugged) instead of\n"
            "                   opening the port again every half second until it returns\n"
+           "  -q, --quiet      no progress lines; warnings and the summary remain\n"
            "  --list-ports     show what COM1 to COM9 lead to, whether each is there, usable\n"
            "                   and free, and the serial devices no COM name leads to\n"
            "  --map-port N DEVICE  make COMN stand for DEVICE (a link in the ports folder);\n"
            "                   prefer a /dev/serial/by-id name, which survives re-plugging\n"
-           "Stops also on Ctrl+C or SIGTERM. Exit status: 0 done, 1 failed (e.g. the link\n"
-           "could not be written), 2 port unusable or line lost with --no-reconnect,\n"
-           "64 bad command line.\n";
+           "Each good picture is named on standard output; progress, warnings and, at the\n"
+           "end, a summary line go to standard error. Stops also on Ctrl+C or SIGTERM.\n"
+           "Exit status: 0 done (also when the free-space limit was reached), 1 failed\n"
+           "(e.g. the pictures' folder cannot be written), 2 port unusable or line lost\n"
+           "with --no-reconnect, 64 bad command line.\n";
 }
 
 } // namespace headless

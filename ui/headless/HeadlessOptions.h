@@ -14,11 +14,13 @@ struct HeadlessOptions {
     Mode mode = Mode::Dialog;
     std::string path; // capture template, the live picture file, or the device to map
     std::int32_t port = 0;
+    std::string device; // a device path used instead of a COM port
     std::int32_t speed = 0;
     std::optional<std::uint64_t> count;
     std::optional<double> seconds;
     bool deleteCorrupted = false;
     bool reconnect = true; // open a lost line again until it returns
+    bool quiet = false;    // no progress lines, only warnings and the summary
     std::optional<std::uint32_t> freeSpaceLimit;
 };
 

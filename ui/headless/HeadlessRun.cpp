@@ -1,6 +1,7 @@
 #include "HeadlessRun.h"
 
 #include "PortCommands.h"
+#include "RunSummary.h"
 #include "StatusReporter.h"
 #include "language/LanguageText.h"
 #include "platform/DisplayFileLocation.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -95,46 +97,37 @@ private:
     std::atomic<std::uint64_t> pictures{0};
 };
 
-} // namespace
+// Puts the run's settings into the context and prepares the display file;
+// an exit status when the run cannot start.
+class RunSetup {
+public:
+    RunSetup(WorkerContext& context, const HeadlessOptions& options, const char* program)
+        : context(context), options(options), program(program) {}
+    ~RunSetup() {
+        if (!privateDisplayFile.empty()) {
+            platform::DeleteFile(privateDisplayFile);
+        }
+    }
+    RunSetup(const RunSetup&) = delete;
+    RunSetup& operator=(const RunSetup&) = delete;
 
-int RunHeadless(const HeadlessOptions& options, const std::string& programName) {
-    const char* program = programName.c_str();
-    if (options.mode == Mode::Help) {
-        std::fputs(UsageText(programName).c_str(), stdout);
-        return kExitOk;
-    }
-    if (options.mode == Mode::Version) {
-        std::printf("%s %s\n", program, kVersion);
-        return kExitOk;
-    }
-    if (options.mode == Mode::ListPorts) {
-        return ListPorts();
-    }
-    if (options.mode == Mode::MapPort) {
-        return MapPort(options, programName);
-    }
-    if (!LanguageText::LoadCurrentLanguage()) {
-        std::fprintf(stderr, "%s: %s (in %s)\n", program,
-                     std::string(LanguageText::kLanguageNotSetMessage).c_str(),
-                     LanguageText::LanguageFilePath().c_str());
-        return kExitFailure;
-    }
-    std::signal(SIGPIPE, SIG_IGN);
-    const StopSignals signals;
-
-    WorkerContext context;
-    context.port = options.port;
-    context.speed = options.speed;
-    ConnectWorker(&context);
-    if (context.connected == 0) {
-        // The check says why in its status text: port, device and reason.
-        std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program,
-                     context.StatusText().c_str());
-        return kExitPortUnusable;
+    std::optional<int> Describe() {
+        context.port = options.port;
+        context.speed = options.speed;
+        if (!context.SetDevicePath(options.device)) {
+            std::fprintf(stderr, "%s: the device path is too long\n", program);
+            return kExitUsage;
+        }
+        context.reconnect = options.reconnect ? 1 : 0;
+        return std::nullopt;
     }
 
-    std::string privateDisplayFile;
-    if (options.mode == Mode::Capture) {
+    std::optional<int> PrepareFiles() {
+        return options.mode == Mode::Capture ? PrepareCapture() : PrepareLive();
+    }
+
+private:
+    std::optional<int> PrepareCapture() {
         const platform::PathParts parts = platform::SplitPath(options.path);
         const std::string folder = parts.directory.empty() ? "." : parts.directory;
         if (::access(folder.c_str(), W_OK) != 0) {
@@ -151,46 +144,71 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
         context.freeSpaceLimit = options.freeSpaceLimit.value_or(0);
         context.SetDisplayFileName(
             platform::DisplayFileLocation("", LanguageText::Text("STRING_IDS_TEMP_JPG")));
-    } else {
-        // The worker's display file is a private name beside the user's file;
-        // the user's file receives a copy of every good picture.
+        return std::nullopt;
+    }
+
+    // The worker's display file is a private name beside the user's file;
+    // the user's file receives a copy of every good picture.
+    std::optional<int> PrepareLive() {
         privateDisplayFile = platform::CreateTemporaryBeside(options.path);
         if (privateDisplayFile.empty() || !context.SetDisplayFileName(privateDisplayFile)) {
             std::fprintf(stderr, "%s: cannot create a file beside %s\n", program,
                          options.path.c_str());
-            platform::DeleteFile(privateDisplayFile);
             return kExitFailure;
         }
         platform::DeleteFile(privateDisplayFile);
+        return std::nullopt;
     }
 
-    PictureCounter counter(context, options, program);
-    SetNewPictureObserver(
-        [&counter](const std::string& pictureFile) { counter.OnNewPicture(pictureFile); });
-    context.reconnect = options.reconnect ? 1 : 0;
-    SetLineObserver([program, &options](LineChange change, const std::string& description) {
-        if (change == LineChange::Back) {
-            std::fprintf(stderr, "%s: the line is back: %s\n", program, description.c_str());
-        } else if (options.reconnect) {
-            std::fprintf(stderr, "%s: the line is lost: %s; opening it again every 0.5 s\n",
-                         program, description.c_str());
-        } else {
-            std::fprintf(stderr, "%s: the line is lost: %s\n", program, description.c_str());
-        }
-    });
+    WorkerContext& context;
+    const HeadlessOptions& options;
+    const char* program;
+    std::string privateDisplayFile;
+};
 
-    WorkerThread worker;
-    context.stopRequest = 0;
-    if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker,
-                      &context)) {
+// The observers of pictures and of the line, for the length of a run.
+class RunObservers {
+public:
+    RunObservers(PictureCounter& counter, const HeadlessOptions& options, const char* program) {
+        SetNewPictureObserver(
+            [&counter](const std::string& pictureFile) { counter.OnNewPicture(pictureFile); });
+        SetLineObserver([program, &options](LineChange change, const std::string& description) {
+            if (change == LineChange::Back) {
+                std::fprintf(stderr, "%s: the line is back: %s\n", program, description.c_str());
+            } else if (options.reconnect) {
+                std::fprintf(stderr, "%s: the line is lost: %s; opening it again every 0.5 s\n",
+                             program, description.c_str());
+            } else {
+                std::fprintf(stderr, "%s: the line is lost: %s\n", program, description.c_str());
+            }
+        });
+    }
+    ~RunObservers() {
         SetNewPictureObserver({});
         SetLineObserver({});
-        std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
-        return kExitFailure;
     }
+    RunObservers(const RunObservers&) = delete;
+    RunObservers& operator=(const RunObservers&) = delete;
+};
 
+// Shows the worker's progress until it ends, and asks it to stop on a
+// signal or when the time is up.
+void WatchWorker(WorkerThread& worker, WorkerContext& context, const HeadlessOptions& options,
+                 const StopSignals& signals) {
     StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
+    std::uint64_t failedShown = 0;
     const auto start = std::chrono::steady_clock::now();
+    const auto report = [&] {
+        if (options.quiet) {
+            return;
+        }
+        if (const std::uint64_t failed = context.totals.FailedPictures(); failed > failedShown) {
+            failedShown = failed;
+            reporter.PictureFailed(failed);
+        }
+        reporter.Show(context.StatusText(), context.progress.bytesStored,
+                      context.progress.bytesExpected);
+    };
     while (worker.IsRunning()) {
         const bool timeUp =
             options.seconds &&
@@ -199,28 +217,39 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
         if (signals.Raised() || timeUp) {
             context.stopRequest = 1;
         }
-        reporter.Show(context.StatusText());
+        report();
         std::this_thread::sleep_for(kPollPeriod);
     }
-    const std::string lastStatus = context.StatusText();
-    reporter.Show(lastStatus);
+    report();
     reporter.Finish();
-    SetNewPictureObserver({});
-    SetLineObserver({});
-    if (!privateDisplayFile.empty()) {
-        platform::DeleteFile(privateDisplayFile);
-    }
+}
 
+RunFigures FiguresOf(const WorkerContext& context, double elapsedSeconds) {
+    RunFigures figures;
+    figures.goodPictures = context.totals.goodPictures;
+    figures.failedPictures = context.totals.FailedPictures();
+    figures.goodPictureBytes = context.totals.goodPictureBytes;
+    figures.elapsedSeconds = elapsedSeconds;
+    figures.payloadBytes = context.totals.payloadBytes;
+    figures.transferSeconds = static_cast<double>(context.totals.transferMicroseconds) / 1e6;
+    figures.speed = context.connectedSpeed;
+    return figures;
+}
+
+// The exit status for the way the worker ended; says why where it is not
+// the asked-for end.
+int ExitStatusOf(const WorkerContext& context, const char* program) {
     switch (context.workerEnd.load()) {
     case WorkerEnd::LineLost:
         return kExitPortUnusable; // said on standard error as it happened
     case WorkerEnd::PortFailed:
         // The worker's own open failed after the check passed: another
         // program took the device, or it was pulled out at that moment.
-        std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program, lastStatus.c_str());
+        std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program,
+                     context.EndReason().c_str());
         return kExitPortUnusable;
     case WorkerEnd::PathRefused:
-        std::fprintf(stderr, "%s: %s\n", program, lastStatus.c_str());
+        std::fprintf(stderr, "%s: %s\n", program, context.EndReason().c_str());
         return kExitFailure;
     case WorkerEnd::FreeSpaceLimit:
         std::fprintf(stderr, "%s: stopped, free disk space is below the limit\n", program);
@@ -230,6 +259,73 @@ int RunHeadless(const HeadlessOptions& options, const std::string& programName) 
         break;
     }
     return kExitOk;
+}
+
+// --capture and --live: connect, run the picture worker until it is done,
+// then the summary and the exit status.
+int RunPictures(const HeadlessOptions& options, const char* program) {
+    if (!LanguageText::LoadCurrentLanguage()) {
+        std::fprintf(stderr, "%s: %s (in %s)\n", program,
+                     std::string(LanguageText::kLanguageNotSetMessage).c_str(),
+                     LanguageText::LanguageFilePath().c_str());
+        return kExitFailure;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    const StopSignals signals;
+
+    WorkerContext context;
+    RunSetup setup(context, options, program);
+    if (const auto refused = setup.Describe()) {
+        return *refused;
+    }
+    ConnectWorker(&context);
+    if (context.connected == 0) {
+        std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program,
+                     context.EndReason().c_str());
+        return kExitPortUnusable;
+    }
+    if (const auto refused = setup.PrepareFiles()) {
+        return *refused;
+    }
+
+    PictureCounter counter(context, options, program);
+    const RunObservers observers(counter, options, program);
+    WorkerThread worker;
+    context.stopRequest = 0;
+    const auto start = std::chrono::steady_clock::now();
+    if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker,
+                      &context)) {
+        std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
+        return kExitFailure;
+    }
+    WatchWorker(worker, context, options, signals);
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "%s: %s\n", program, SummaryLine(FiguresOf(context, elapsed)).c_str());
+    return ExitStatusOf(context, program);
+}
+
+} // namespace
+
+int RunHeadless(const HeadlessOptions& options, const std::string& programName) {
+    switch (options.mode) {
+    case Mode::Help:
+        std::fputs(UsageText(programName).c_str(), stdout);
+        return kExitOk;
+    case Mode::Version:
+        std::printf("%s %s\n", programName.c_str(), kVersion);
+        return kExitOk;
+    case Mode::ListPorts:
+        return ListPorts();
+    case Mode::MapPort:
+        return MapPort(options, programName);
+    case Mode::Capture:
+    case Mode::Live:
+        return RunPictures(options, programName.c_str());
+    case Mode::Dialog:
+        break;
+    }
+    return kExitUsage;
 }
 
 } // namespace headless

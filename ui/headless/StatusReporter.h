@@ -1,25 +1,35 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace headless {
 
-// Shows the worker's status text on a stream: on a terminal one line redrawn
-// in place, with a bar for the picture in progress; elsewhere (a log file, a
-// pipe) one line for every change.
+// Shows the worker's status text on a stream. On a terminal: one line redrawn
+// in place, with a bar for the picture in progress. Elsewhere (the journal, a
+// log file, a pipe): a line for every change of state, but none for the
+// progress within a picture, which would be hundreds of lines a picture.
 class StatusReporter {
 public:
     StatusReporter(std::FILE* stream, bool terminal) : stream(stream), terminal(terminal) {}
 
-    void Show(const std::string& statusText);
+    // bytesExpected is 0 while no picture is in transfer.
+    void Show(const std::string& statusText, std::uint32_t bytesStored,
+              std::uint32_t bytesExpected);
+    // A transfer that began and gave no picture; failedSoFar counts it.
+    void PictureFailed(std::uint64_t failedSoFar);
     // Ends the line in place, so that what follows starts on a line of its own.
     void Finish();
 
-    // A bar for "Pic WxH, A of B bytes read"; empty for any other text.
-    static std::string ProgressBar(const std::string& statusText, int width);
+    // A bar of width characters for stored of expected bytes; empty without
+    // a picture in transfer.
+    static std::string ProgressBar(std::uint32_t bytesStored, std::uint32_t bytesExpected,
+                                   int width);
 
 private:
+    void WriteLine(const std::string& text);
+
     std::FILE* stream;
     bool terminal;
     std::string last;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/LinkedPort.h"
+#include "tests/support/PatternBytes.h"
+#include "tests/support/TempDir.h"
+#include "tools/camsim/Camera.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+inline const std::string kProgram = ZELNOR2_PROGRAM;
+
+inline camsim::OutgoingPicture Picture(std::size_t size, std::uint32_t seed) {
+    camsim::OutgoingPicture picture;
+    picture.data = testsupport::PatternBytes(size, seed);
+    return picture;
+}
+
+inline std::string AsText(const camsim::OutgoingPicture& picture) {
+    return std::string(picture.data.begin(), picture.data.end());
+}
+
+inline camsim::CameraOptions Unpaced() {
+    camsim::CameraOptions options;
+    options.bitsPerSecond = 0;
+    options.ackTimeout = std::chrono::milliseconds(500);
+    return options;
+}
+
+// The program in a working folder of its own, talking to COM1 of the test's
+// line; the test plays the camera.
+class HeadlessProgramTest : public ::testing::Test {
+protected:
+    std::unique_ptr<testsupport::ChildProcess> Start(std::vector<std::string> options) {
+        std::vector<std::string> args{"/usr/bin/env", "-C", work.Path(), kProgram};
+        args.insert(args.end(), options.begin(), options.end());
+        return std::make_unique<testsupport::ChildProcess>(args);
+    }
+    // The program listens once it shows that it waits for a header.
+    static bool Listening(testsupport::ChildProcess& program) {
+        return program.WaitForErrors("Waiting for valid header...", std::chrono::seconds(20));
+    }
+
+    testsupport::LinkedPort line{1};
+    testsupport::TempDir work;
+    testsupport::TempDir pictures;
+};
+
+} // namespace e2e
