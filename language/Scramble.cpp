@@ -1,19 +1,8 @@
 #include "Scramble.h"
 
-namespace language {
+#include "HexDigit.h"
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
+namespace language {
 
 namespace {
 

@@ -5,10 +5,6 @@
 
 namespace language {
 
-// The value of one hexadecimal digit of either case; -1 for any other
-// character.
-int HexDigitValue(char c);
-
 // The number that enters the scrambling of a key's text: the key's length
 // plus one ("QX_IDOK" gives 8).
 int ScrambleKey(std::string_view keyName);

@@ -1,5 +1,7 @@
 #include "DisplayFileLocation.h"
 
+#include "OrganisationName.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -26,7 +28,7 @@ std::string DisplayFileLocation(const std::string& folder, const std::string& na
         return folder + name;
     }
     const std::string base = CacheFolder();
-    const std::string cache = base + "/Zelnor";
+    const std::string cache = base + "/" + kOrganisationName;
     // A cache folder that cannot be made leaves the named place: the worker
     // then says that the file cannot be written, as it always did.
     if (base.empty() || (!std::filesystem::create_directories(cache, error) &&

@@ -27,7 +27,9 @@ std::string LockPath(const std::string& device) {
     return folder.empty() ? std::string() : folder + "/" + LockFileName(device);
 }
 
-bool ParseDecimal(const std::string& text, pid_t& value) {
+// A lock file of the text form: the owner's process number in decimal, with
+// blanks and a line end around it.
+bool ParsePidText(const std::string& text, pid_t& value) {
     const auto begin = text.find_first_not_of(" \t\r\n");
     const auto end = text.find_last_not_of(" \t\r\n");
     if (begin == std::string::npos) {
@@ -99,7 +101,7 @@ pid_t ReadLockOwner(const std::string& path) {
         return 0;
     }
     pid_t pid = 0;
-    if (ParseDecimal(std::string(bytes, static_cast<std::size_t>(length)), pid)) {
+    if (ParsePidText(std::string(bytes, static_cast<std::size_t>(length)), pid)) {
         return pid > 0 ? pid : 0;
     }
     if (length == sizeof(std::int32_t)) {

@@ -1,5 +1,7 @@
 #include "PortNames.h"
 
+#include "platform/OrganisationName.h"
+
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -35,11 +37,12 @@ std::string PortsFolder() {
     if (const auto folder = Variable("ZELNOR2_PORTS"); !folder.empty()) {
         return folder;
     }
+    const std::string inOrganisation = std::string("/") + platform::kOrganisationName + "/ports";
     if (const auto config = Variable("XDG_CONFIG_HOME"); !config.empty()) {
-        return config + "/Zelnor/ports";
+        return config + inOrganisation;
     }
     if (const auto home = Variable("HOME"); !home.empty()) {
-        return home + "/.config/Zelnor/ports";
+        return home + "/.config" + inOrganisation;
     }
     return {};
 }

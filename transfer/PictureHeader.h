@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureKind.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,9 +14,9 @@ inline constexpr std::size_t kHeaderSize = 19;
 struct PictureHeader {
     std::uint16_t width = 0;
     std::uint16_t height = 0;
-    std::uint32_t dataSize = 0;   // picture bytes, check bytes not counted
-    std::uint8_t pictureKind = 0; // 0: 8-bit pixels into a bitmap; else a JPEG as sent
-    std::uint16_t blockSize = 0;  // 0: blocks of 100 without per-block checks or acks
+    std::uint32_t dataSize = 0; // picture bytes, check bytes not counted
+    PictureKind pictureKind = PictureKind::UncompressedPixels;
+    std::uint16_t blockSize = 0; // 0: blocks of 100 without per-block checks or acks
     std::uint8_t checkFlag = 0;
     std::uint16_t ackFlag = 0;
     std::uint8_t headerSum = 0;

@@ -4,12 +4,12 @@
 
 namespace transfer {
 
-bool PictureStore::Create(const std::string& fileName, bool uncompressed, std::uint16_t width,
+bool PictureStore::Create(const std::string& fileName, PictureKind kind, std::uint16_t width,
                           std::uint16_t height) {
     if (!file.Create(fileName)) {
         return false;
     }
-    if (uncompressed) {
+    if (kind == PictureKind::UncompressedPixels) {
         bitmap = std::make_unique<CDib>(width, height, 8);
         SetGreyRamp(*bitmap);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PictureKind.h"
 #include "picture/Dib.h"
 #include "platform/File.h"
 
@@ -24,7 +25,7 @@ public:
     static constexpr std::uint32_t kMaxPixelBytes = 64u * 1024u * 1024u;
 
     // Creates (or empties) the file; false when it cannot be created.
-    bool Create(const std::string& fileName, bool uncompressed, std::uint16_t width,
+    bool Create(const std::string& fileName, PictureKind kind, std::uint16_t width,
                 std::uint16_t height);
     // Stores the next bytes of the picture behind those stored before.
     bool Append(const std::uint8_t* data, std::size_t length);

@@ -271,7 +271,7 @@ bool Receiver::ReceivePicture(const std::string& fileName,
     }
 
     transfer::PictureStore store;
-    if (!store.Create(fileName, header.pictureKind == 0, header.width, header.height)) {
+    if (!store.Create(fileName, header.pictureKind, header.width, header.height)) {
         platform::DeleteFile(fileName);
         context.SetStatusText(LanguageText::Text("STRING_IDS_ERROR_OPEN_FILE"));
         return false;

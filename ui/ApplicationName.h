@@ -6,6 +6,3 @@
 // without its extension. It titles the message boxes and names the settings
 // file, so a renamed copy of the program keeps settings of its own.
 QString ApplicationName();
-
-// The organisation under which the settings of every program of ours live.
-inline constexpr const char* kOrganisationName = "Zelnor";

@@ -10,6 +10,7 @@
 #include "headless/HeadlessOptions.h"
 #include "headless/HeadlessRun.h"
 #include "platform/ExecutablePath.h"
+#include "platform/OrganisationName.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -95,7 +96,7 @@ int CZelnor2App::RunDialog(int argc, char** argv) {
         application = std::make_unique<QApplication>(argc, argv);
     }
     // The settings location: <config folder>/Zelnor/<application name>.ini.
-    QCoreApplication::setOrganizationName(kOrganisationName);
+    QCoreApplication::setOrganizationName(platform::kOrganisationName);
     QCoreApplication::setApplicationName(ApplicationName());
     QSettings::setDefaultFormat(QSettings::IniFormat);
     // The camera the menu entry shows, on every window; the entry's name lets

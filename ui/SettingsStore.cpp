@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include "ApplicationName.h"
+#include "platform/OrganisationName.h"
 
 #include <QSettings>
 #include <QString>
@@ -17,7 +18,7 @@ QString GroupKey(std::string_view section, std::string_view key) {
 // Built anew for every call so that the name of the running executable,
 // and the location a test may have set, always count.
 QSettings OpenStore() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, kOrganisationName,
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, platform::kOrganisationName,
                      ApplicationName());
 }
 

@@ -1,5 +1,6 @@
 #include "DialogEnvironment.h"
 
+#include "platform/OrganisationName.h"
 #include "ui/ApplicationName.h"
 
 #include <QDir>
@@ -23,7 +24,7 @@ DialogEnvironment::~DialogEnvironment() {
 }
 
 QString DialogEnvironment::SettingsFile() const {
-    return QString::fromStdString(folder / "config") + "/" + kOrganisationName + "/" +
+    return QString::fromStdString(folder / "config") + "/" + platform::kOrganisationName + "/" +
            ApplicationName() + ".ini";
 }
 

@@ -7,6 +7,7 @@
 #include "ui/CZelnor2Dlg.h"
 #include "ui/ClientOptions.h"
 #include "ui/ControlIds.h"
+#include "version/Version.h"
 
 #include <QFile>
 #include <QProcess>
@@ -167,7 +168,7 @@ private slots:
         for (const QString option : {"-Embedding", "/Automation"}) {
             const Finished run = RunProgram(program, {option, "--version"}, environment);
             QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.output, QString("Zelnor2 2.0.0\n"));
+            QCOMPARE(run.output, QString("Zelnor2 %1\n").arg(kVersion));
         }
         const Finished wrongCase = RunProgram(program, {"-embedding", "--version"}, environment);
         QCOMPARE(wrongCase.exitCode, 64);
@@ -238,7 +239,7 @@ private slots:
                                       "--speed", "9600"};
 
         const Finished version = RunProgram(renamed, {"--version"}, environment);
-        QCOMPARE(version.output, QString("Camtool 2.0.0\n"));
+        QCOMPARE(version.output, QString("Camtool %1\n").arg(kVersion));
 
         // The language file is looked for under the new name: none yet.
         const Finished noLanguage = RunProgram(renamed, headless, environment);

@@ -50,6 +50,37 @@ private:
     bool WriteRaw(std::span<const std::uint8_t> bytes);
     LineStatus ReadAck(std::uint8_t expected, Ack& ack);
     bool End(Outcome outcome);
+    // Ends the picture where the cut-short fault stops the camera, after the
+    // answers the receiver still gives.
+    bool EndCutShort();
+
+    // What of a block the cut-short fault lets out.
+    struct BlockCut {
+        std::uint32_t allowed = 0; // data bytes sent before the cut
+        bool here = false;         // the picture ends in this block
+    };
+
+    // The steps of one block, each with its fault: the cut, a wrong check
+    // byte on the first sends, a silence inside the first send, and the data
+    // bytes the line loses (OnTheLine).
+    std::span<const std::uint8_t> DataOf(const BlockBounds& bounds) const;
+    BlockCut CutOf(const BlockBounds& bounds) const;
+    std::uint8_t CheckOfSend(std::uint32_t index, int send, std::uint8_t checkByte) const;
+    // Writes the data bytes before the silence and keeps quiet; pauseAt
+    // tells how many went. True without a silence in this block.
+    bool SendUpToSilence(std::uint32_t index, std::span<const std::uint8_t> sent,
+                         std::uint32_t offset, std::uint32_t& pauseAt);
+    // One send of a block: its data up to the cut and the check byte, if one
+    // goes with this block.
+    bool SendOnce(std::uint32_t index, int send, const BlockBounds& bounds, const BlockCut& cut,
+                  std::uint8_t check);
+    // Folds what went out into the value the receiver answers at the end.
+    void CountSent(std::span<const std::uint8_t> sent, bool whole,
+                   std::optional<std::uint8_t> check);
+    // Reads the block's acknowledgement, where one is asked for, and tells
+    // whether the receiver turned the send down.
+    bool AwaitVerdict(BlockReport& report, std::span<const std::uint8_t> data, std::uint8_t check,
+                      bool& rejected);
 
     bool Acks() const { return picture.ackFlag != 0; }
     bool BlockChecks() const { return picture.blockSize != 0 && picture.checkFlag != 0; }
@@ -77,6 +108,14 @@ bool Camera::Transfer::End(Outcome outcome) {
         result.error = camera.line.Error();
     }
     return false;
+}
+
+bool Camera::Transfer::EndCutShort() {
+    return End(ReadTrailingAcks() == LineStatus::Stopped ? Outcome::Stopped : Outcome::CutShort);
+}
+
+std::span<const std::uint8_t> Camera::Transfer::DataOf(const BlockBounds& bounds) const {
+    return {picture.data.data() + bounds.offset, bounds.length};
 }
 
 bool Camera::Transfer::WriteRaw(std::span<const std::uint8_t> bytes) {
@@ -145,77 +184,114 @@ bool Camera::Transfer::SendHeader() {
     return true;
 }
 
+Camera::Transfer::BlockCut Camera::Transfer::CutOf(const BlockBounds& bounds) const {
+    const std::uint32_t cut = CutPoint();
+    BlockCut blockCut;
+    blockCut.allowed = cut > bounds.offset ? std::min(bounds.length, cut - bounds.offset) : 0;
+    // The check byte follows the block's last data byte, so a cut just there
+    // takes it too.
+    blockCut.here = cut < bounds.offset + bounds.length ||
+                    (cut == bounds.offset + bounds.length && BlockChecks());
+    return blockCut;
+}
+
+std::uint8_t Camera::Transfer::CheckOfSend(std::uint32_t index, int send,
+                                           std::uint8_t checkByte) const {
+    const auto wrong = picture.faults.wrongCheckSends.find(index);
+    const int wrongSends = wrong != picture.faults.wrongCheckSends.end() ? wrong->second : 0;
+    return send <= wrongSends ? static_cast<std::uint8_t>(checkByte ^ 0xFF) : checkByte;
+}
+
+bool Camera::Transfer::SendUpToSilence(std::uint32_t index, std::span<const std::uint8_t> sent,
+                                       std::uint32_t offset, std::uint32_t& pauseAt) {
+    const std::optional<Silence>& silence = picture.faults.silence;
+    if (!silence || silence->block != index) {
+        return true;
+    }
+    pauseAt = std::min(silence->afterBytes, static_cast<std::uint32_t>(sent.size()));
+    if (!Write(OnTheLine(sent.first(pauseAt), offset, 1))) {
+        return false;
+    }
+    if (camera.line.Pause(std::chrono::milliseconds(silence->milliseconds)) ==
+        LineStatus::Stopped) {
+        return End(Outcome::Stopped);
+    }
+    // A receiver that gave up during the pause has said its last word.
+    camera.line.Drain(result.unexpected);
+    return true;
+}
+
+void Camera::Transfer::CountSent(std::span<const std::uint8_t> sent, bool whole,
+                                 std::optional<std::uint8_t> check) {
+    // A receiver folds a block into its value only once all of the block's
+    // data have come; a block cut off in the middle never counts.
+    if (whole) {
+        pictureValue ^= XorOf(sent);
+    }
+    if (check) {
+        pictureValue ^= *check;
+    }
+}
+
+bool Camera::Transfer::SendOnce(std::uint32_t index, int send, const BlockBounds& bounds,
+                                const BlockCut& cut, std::uint8_t check) {
+    const std::span<const std::uint8_t> sent = DataOf(bounds).first(cut.allowed);
+    std::uint32_t pauseAt = 0;
+    if (send == 1 && !SendUpToSilence(index, sent, bounds.offset, pauseAt)) {
+        return false;
+    }
+    std::vector<std::uint8_t> rest =
+        OnTheLine(sent.subspan(pauseAt), bounds.offset + pauseAt, send);
+    std::optional<std::uint8_t> sentCheck;
+    if (BlockChecks() && !cut.here) {
+        sentCheck = check;
+        rest.push_back(check);
+    }
+    if (!Write(rest)) {
+        return false;
+    }
+    CountSent(sent, cut.allowed == bounds.length, sentCheck);
+    return true;
+}
+
+bool Camera::Transfer::AwaitVerdict(BlockReport& report, std::span<const std::uint8_t> data,
+                                    std::uint8_t check, bool& rejected) {
+    rejected = BlockChecks() && check != report.checkByte;
+    if (!BlockAcks()) {
+        return true;
+    }
+    const std::uint8_t expected =
+        BlockChecks() ? check : XorOf(data.first(data.empty() ? 0 : data.size() - 1));
+    Ack& ack = report.acks.emplace_back();
+    const LineStatus status = ReadAck(expected, ack);
+    if (!ack.received) {
+        return End(OutcomeOfLine(status, Outcome::BlockNotAcknowledged));
+    }
+    // The receiver's verdict, not the camera's own knowledge, decides.
+    rejected = BlockChecks() && ack.value != check;
+    return true;
+}
+
 bool Camera::Transfer::SendBlock(std::uint32_t index, const BlockBounds& bounds) {
-    const std::span<const std::uint8_t> data(picture.data.data() + bounds.offset, bounds.length);
+    const std::span<const std::uint8_t> data = DataOf(bounds);
     BlockReport& report = result.blocks.emplace_back();
     report.offset = bounds.offset;
     report.length = bounds.length;
     report.checkByte = XorOf(data);
-
-    const auto wrong = picture.faults.wrongCheckSends.find(index);
-    const int wrongSends = wrong != picture.faults.wrongCheckSends.end() ? wrong->second : 0;
-    const std::optional<Silence>& silence = picture.faults.silence;
-    const std::uint32_t cut = CutPoint();
+    const BlockCut cut = CutOf(bounds);
 
     for (int send = 1;; ++send) {
         report.sends = send;
-        // What of the block may go out before the cut, and whether the check
-        // byte (which follows the block's last data byte) goes too.
-        const std::uint32_t allowed =
-            cut > bounds.offset ? std::min(bounds.length, cut - bounds.offset) : 0;
-        const bool cutHere = cut < bounds.offset + bounds.length ||
-                             (cut == bounds.offset + bounds.length && BlockChecks());
-        const std::span<const std::uint8_t> sent = data.first(allowed);
-
-        std::uint32_t pauseAt = 0;
-        if (send == 1 && silence && silence->block == index) {
-            pauseAt = std::min(silence->afterBytes, allowed);
-            if (!Write(OnTheLine(sent.first(pauseAt), bounds.offset, send))) {
-                return false;
-            }
-            if (camera.line.Pause(std::chrono::milliseconds(silence->milliseconds)) ==
-                LineStatus::Stopped) {
-                return End(Outcome::Stopped);
-            }
-            // A receiver that gave up during the pause has said its last word.
-            camera.line.Drain(result.unexpected);
-        }
-        std::vector<std::uint8_t> rest =
-            OnTheLine(sent.subspan(pauseAt), bounds.offset + pauseAt, send);
-        std::uint8_t check = report.checkByte;
-        if (send <= wrongSends) {
-            check ^= 0xFF;
-        }
-        if (BlockChecks() && !cutHere) {
-            rest.push_back(check);
-        }
-        if (!Write(rest)) {
+        const std::uint8_t check = CheckOfSend(index, send, report.checkByte);
+        if (!SendOnce(index, send, bounds, cut, check)) {
             return false;
         }
-        // A receiver folds a block into its value only once all of the
-        // block's data have come; a block cut off in the middle never counts.
-        if (allowed == bounds.length) {
-            pictureValue ^= XorOf(sent);
+        if (cut.here) {
+            return EndCutShort();
         }
-        if (BlockChecks() && !cutHere) {
-            pictureValue ^= check;
-        }
-        if (cutHere) {
-            return End(ReadTrailingAcks() == LineStatus::Stopped ? Outcome::Stopped
-                                                                 : Outcome::CutShort);
-        }
-
-        bool rejected = BlockChecks() && check != report.checkByte;
-        if (BlockAcks()) {
-            const std::uint8_t expected =
-                BlockChecks() ? check : XorOf(data.first(data.empty() ? 0 : data.size() - 1));
-            Ack& ack = report.acks.emplace_back();
-            const LineStatus status = ReadAck(expected, ack);
-            if (!ack.received) {
-                return End(OutcomeOfLine(status, Outcome::BlockNotAcknowledged));
-            }
-            // The receiver's verdict, not the camera's own knowledge, decides.
-            rejected = BlockChecks() && ack.value != check;
+        bool rejected = false;
+        if (!AwaitVerdict(report, data, check, rejected)) {
+            return false;
         }
         if (!rejected) {
             return true;
@@ -233,8 +309,7 @@ bool Camera::Transfer::SendFinalCheck() {
     }
     if (CutPoint() <= picture.data.size()) {
         // The cut falls at the very end: everything but the final check byte.
-        return End(ReadTrailingAcks() == LineStatus::Stopped ? Outcome::Stopped
-                                                             : Outcome::CutShort);
+        return EndCutShort();
     }
     std::uint8_t check = XorOf(picture.data);
     if (picture.faults.wrongFinalCheck) {

@@ -1,5 +1,8 @@
 #include "RawDevice.h"
 
+#include "serial/CustomSpeed.h"
+#include "serial/TerminalSettings.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -7,33 +10,6 @@
 #include <unistd.h>
 
 namespace camsim {
-
-namespace {
-
-struct NamedSpeed {
-    long bitsPerSecond;
-    speed_t constant;
-};
-
-constexpr NamedSpeed kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},         {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},         {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},       {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400},   {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000},
-};
-
-bool SpeedConstant(long bitsPerSecond, speed_t& constant) {
-    for (const NamedSpeed& speed : kSpeeds) {
-        if (speed.bitsPerSecond == bitsPerSecond) {
-            constant = speed.constant;
-            return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
 
 int OpenRawDevice(const std::string& path, long bitsPerSecond, std::string& error) {
     if (bitsPerSecond <= 0) {
@@ -58,7 +34,8 @@ int OpenRawDevice(const std::string& path, long bitsPerSecond, std::string& erro
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
     speed_t constant = B9600;
-    const bool named = SpeedConstant(bitsPerSecond, constant);
+    const bool named =
+        serial::FindStandardSpeed(static_cast<std::int32_t>(bitsPerSecond), constant);
     if (named) {
         ::cfsetispeed(&settings, constant);
         ::cfsetospeed(&settings, constant);
@@ -68,7 +45,7 @@ int OpenRawDevice(const std::string& path, long bitsPerSecond, std::string& erro
         ::close(fd);
         return -1;
     }
-    if (!named && !SetCustomSpeed(fd, bitsPerSecond)) {
+    if (!named && serial::SetCustomSpeed(fd, static_cast<std::uint32_t>(bitsPerSecond)) != 0) {
         error = "cannot set " + path + " to " + std::to_string(bitsPerSecond) + " bit/s";
         ::close(fd);
         return -1;

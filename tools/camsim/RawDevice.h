@@ -9,8 +9,4 @@ namespace camsim {
 // given speed, non-blocking. Returns the descriptor, or -1 with error set.
 int OpenRawDevice(const std::string& path, long bitsPerSecond, std::string& error);
 
-// Sets a speed that has no Bxxx constant (the kernel's BOTHER); false if the
-// device refuses it.
-bool SetCustomSpeed(int fd, long bitsPerSecond);
-
 } // namespace camsim

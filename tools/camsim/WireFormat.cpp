@@ -1,5 +1,7 @@
 #include "WireFormat.h"
 
+#include "language/HexDigit.h"
+
 #include <algorithm>
 
 namespace camsim {
@@ -8,19 +10,6 @@ namespace {
 
 constexpr char kUpperDigits[] = "0123456789ABCDEF";
 constexpr char kLowerDigits[] = "0123456789abcdef";
-
-int HexDigitValue(std::uint8_t c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 bool IsUpperHexDigit(std::uint8_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
@@ -99,7 +88,7 @@ std::uint8_t DecodeUnit(std::span<const std::uint8_t> unit, Encoding encoding, b
     // Digits up to the first non-digit count, as a lenient reader takes them.
     unsigned value = 0;
     for (std::uint8_t c : unit) {
-        const int digit = HexDigitValue(c);
+        const int digit = language::HexDigitValue(static_cast<char>(c));
         if (digit < 0) {
             break;
         }

@@ -1,6 +1,6 @@
 #include "PlainTexts.h"
 
-#include "language/Scramble.h"
+#include "language/HexDigit.h"
 
 #include <fstream>
 
