@@ -297,7 +297,7 @@ TEST_F(CameraTest, AStopRequestEndsAWaitAtOnce) {
     EXPECT_LT(result.elapsed, 30s);
 
     std::atomic<bool> flag{false};
-    options.stopFlag = &flag;
+    options.alsoStopWhen = [&flag] { return flag.load(); };
     Start(PatternPicture(100), options);
     receiver->Read(21);
     flag.store(true);
