@@ -1,10 +1,10 @@
 #include "serial/DeviceHolder.h"
 #include "serial/SerialPort.h"
-#include "tests/serial/PortTestSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 #include "tools/camsim/Camera.h"
 
 #include <chrono>
@@ -263,7 +263,7 @@ TEST_F(HeadlessProgramTest, MappedPortIsListedFreeThenBusyWithItsHolder) {
     EXPECT_TRUE(Has(PortRow(*list, "COM5"), "(none) /dev/ttyS4")) << list->Output();
 
     ChildProcess cat({"/bin/cat", line.SlavePath()});
-    ASSERT_TRUE(porttest::WaitUntil(
+    ASSERT_TRUE(testsupport::WaitUntil(
         [&] { return serial::FindDescriptorHolder(line.SlavePath()).has_value(); }));
     auto busy = Start({"--list-ports"});
     ASSERT_EQ(busy->Wait(10s), 0) << busy->Errors();

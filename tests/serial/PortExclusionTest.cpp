@@ -15,11 +15,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using porttest::WaitUntil;
 using testsupport::ChildProcess;
 using testsupport::FileExists;
 using testsupport::LinkedPort;
 using testsupport::ReadFile;
+using testsupport::WaitUntil;
 using testsupport::WriteFile;
 
 namespace {

@@ -1,10 +1,11 @@
 // The zelnor2-camsim program: its command line, and serving a real
 // photograph over a linked pseudo-terminal and over a device.
 
-#include "tests/support/ChildProcess.h"
 #include "LineEnd.h"
 #include "WireBytes.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 #include "tools/camsim/CommandLine.h"
 #include "tools/pty/PseudoTerminal.h"
 
@@ -22,17 +23,6 @@ const std::string kPictures = ZELNOR2_TEST_PICTURES_DIR;
 
 Bytes FileBytes(const std::string& path) {
     return ToBytes(testsupport::ReadFile(path));
-}
-
-// Waits for the program to make its link.
-bool LinkAppears(const std::string& path) {
-    for (int i = 0; i < 500; ++i) {
-        if (testsupport::FileExists(path)) {
-            return true;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
 }
 
 TEST(CamsimProgram, HelpAndUsageMistakes) {
@@ -147,7 +137,8 @@ TEST(CamsimProgram, ServesAPhotographOnALinkedPseudoTerminal) {
 
     ChildProcess camsim(
         {kProgram, "--link", link, "--unpaced", "--count", "1", "--block-size", "1024", path});
-    ASSERT_TRUE(LinkAppears(link)) << camsim.Errors();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return testsupport::FileExists(link); }))
+        << camsim.Errors();
     LineEnd receiver(link);
     ASSERT_TRUE(receiver.IsOpen());
 
