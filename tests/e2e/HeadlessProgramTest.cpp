@@ -69,6 +69,7 @@ TEST_F(HeadlessProgramTest, BadCommandLinesGetTheUsageAndStatus64) {
                                    "--frobnicate"},
           std::vector<std::string>{"--map-port", "0", "/dev/ttyUSB0"},
           std::vector<std::string>{"--map-port", "3"}}) {
+        SCOPED_TRACE(testing::PrintToString(options));
         auto program = Start(options);
         EXPECT_EQ(program->Wait(10s), 64);
         EXPECT_NE(program->Errors().find("usage:"), std::string::npos) << program->Errors();

@@ -131,6 +131,7 @@ TEST_F(CameraTest, GivesUpAfterItsLastSendIsRejectedAndReadsTheFinalAck) {
     AckHeader();
     const Bytes block = receiver->ReadExactly(257);
     for (int send = 0; send < 3; ++send) {
+        SCOPED_TRACE("send " + std::to_string(send + 1));
         if (send > 0) {
             EXPECT_EQ(receiver->Read(257), block);
         }

@@ -37,9 +37,10 @@ TEST(CamsimProgram, HelpAndUsageMistakes) {
           {kProgram, "a.jpg"},
           {kProgram, "--link", "/tmp/x"},
           {kProgram, "--link", "/tmp/x", "--device", "/dev/null", "a.jpg"}}) {
+        SCOPED_TRACE(testing::PrintToString(args));
         ChildProcess bad(args);
-        EXPECT_EQ(bad.Wait(20s), 64) << args[1];
-        EXPECT_NE(bad.Errors().find("usage: zelnor2-camsim"), std::string::npos) << args[1];
+        EXPECT_EQ(bad.Wait(20s), 64);
+        EXPECT_NE(bad.Errors().find("usage: zelnor2-camsim"), std::string::npos);
         EXPECT_TRUE(bad.Output().empty());
     }
 
@@ -121,9 +122,10 @@ TEST(CamsimProgram, CommandLineOptionsAndFaults) {
           {"--link", "x", "--silence", "3", "a.jpg"},
           {"--link", "x", "--bad-check", "1:0", "a.jpg"},
           {"--link", "x", "--count", "-1", "a.jpg"}}) {
+        SCOPED_TRACE(testing::PrintToString(bad));
         camsim::Settings ignored;
         error.clear();
-        EXPECT_FALSE(camsim::ParseCommandLine(bad, ignored, error)) << bad[2];
+        EXPECT_FALSE(camsim::ParseCommandLine(bad, ignored, error));
         EXPECT_FALSE(error.empty());
     }
 }
@@ -172,6 +174,7 @@ TEST(CamsimProgram, ServesAPhotographOnALinkedPseudoTerminal) {
 
 TEST(CamsimProgram, EndsCleanlyOnSigtermWhileServingForEver) {
     for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
         testsupport::TempDir folder;
         const std::string link = folder / "COM1";
         ChildProcess camsim(

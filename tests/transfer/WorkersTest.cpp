@@ -170,6 +170,7 @@ TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
 TEST_F(WorkersTest, DeleteCorruptedRemovesAnEarlierRunsFileOfAFailedNumber) {
     context.SetCaptureBasePath(dir / "shot.jpg");
     for (const int deleteCorrupted : {0, 1}) {
+        SCOPED_TRACE("deleteCorrupted " + std::to_string(deleteCorrupted));
         WriteFile(dir / "shot00000000.jpg", "from an earlier run");
         WriteFile(dir / "shot00000001.jpg", "from an earlier run");
         context.deleteCorrupted = deleteCorrupted;
@@ -214,6 +215,7 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     for (const auto& [limit, space] :
          {std::pair<std::uint32_t, std::uint64_t>{0, 0},
           std::pair<std::uint32_t, std::uint64_t>{4294967295u, std::uint64_t{1} << 32}}) {
+        SCOPED_TRACE("limit " + std::to_string(limit) + ", free " + std::to_string(space));
         context.freeSpaceLimit = limit;
         freeBytes = space;
         Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});

@@ -166,8 +166,11 @@ private slots:
         const QProcessEnvironment environment = WithoutDisplay();
         for (const QString option : {"-Embedding", "/Automation"}) {
             const Finished run = RunProgram(program, {option, "--version"}, environment);
-            QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.output, QString("Zelnor2 2.0.0\n"));
+            QVERIFY2(run.exitCode == 0 && run.output == "Zelnor2 2.0.0\n",
+                     qPrintable(QString("%1: status %2, output %3, errors %4")
+                                    .arg(option)
+                                    .arg(run.exitCode)
+                                    .arg(run.output, run.errors)));
         }
         const Finished wrongCase = RunProgram(program, {"-embedding", "--version"}, environment);
         QCOMPARE(wrongCase.exitCode, 64);
