@@ -81,9 +81,9 @@ private:
     // Data exchange between the controls and the members below
     // (CZelnor2DlgExchange.cpp). The timer's reads leave an unfinished
     // free-space text alone while the operator edits it; a command's reads
-    // report it.
+    // report it and keep the last valid value.
     enum class Reading { ByCommand, ByTimer };
-    bool ReadControls(Reading reading = Reading::ByCommand);
+    void ReadControls(Reading reading = Reading::ByCommand);
     bool IsFreeSpaceBeingEdited() const;
     void WriteControls();
     void ReportInvalidFreeSpace();
