@@ -1,3 +1,6 @@
+// The main dialog's life: what it is made of, its start from the settings,
+// the periodic refresh that follows the worker (the controls' states, and
+// Stop in the place of the command it stands for), and its end.
 #include "CZelnor2Dlg.h"
 
 #include "ControlStates.h"
@@ -15,6 +18,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -92,6 +97,42 @@ int CZelnor2Dlg::exec() {
     return QDialog::exec();
 }
 
+bool CZelnor2Dlg::PrepareExit() {
+    if (automationProxy != nullptr) {
+        // A client still holds the program: the window goes out of sight and
+        // everything else stays as it is. QDialog's own hiding would end the
+        // modal run, so the plain widget's is used.
+        QWidget::setVisible(false);
+        return false;
+    }
+    // The worker polls the stop request; nothing else is handled meanwhile,
+    // so no command can start another worker.
+    while (IsWorkerRunning()) {
+        context.stopRequest = 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ReadControls();
+    StorePlaces();
+    SettingsStore::WriteInt(SettingsStore::kCommunication, SettingsStore::kPort, portIndex);
+    SettingsStore::WriteInt(SettingsStore::kCommunication, SettingsStore::kBaudrate, speedIndex);
+    delete pictureWindow;
+    pictureWindow = nullptr;
+    if (refreshTimer != nullptr) {
+        refreshTimer->stop();
+    }
+    return true;
+}
+
+void CZelnor2Dlg::reject() {
+    if (!initialised) {
+        QDialog::reject();
+        return;
+    }
+    if (PrepareExit()) {
+        QDialog::reject();
+    }
+}
+
 void CZelnor2Dlg::SetTexts() {
     setWindowTitle(LanguageString("QX_CAPTION"));
     controls.connect->setText(LanguageString("QX_IDOK"));
@@ -116,14 +157,7 @@ void CZelnor2Dlg::FillSpeedList() {
 void CZelnor2Dlg::CreatePictureWindow() {
     pictureWindow = new CPictureDlg(this);
     pictureWindow->Initialise();
-    const int x =
-        SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureX, 0);
-    const int y =
-        SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureY, 0);
-    // Placed before it is shown, so that the place is taken as the frame's
-    // (and put right once the window manager has framed it).
-    picturePlaceWhenShown = QPoint(x, y);
-    pictureWindow->move(x, y);
+    MovePictureToStoredPlace();
     pictureWindow->show();
     ResetPictureView();
     pictureWindow->update();
@@ -180,6 +214,18 @@ void CZelnor2Dlg::ApplyControlStates() {
     }
 }
 
+void CZelnor2Dlg::SwapInStop(QPushButton* pressed) {
+    controls.stop->setGeometry(pressed->geometry());
+    controls.stop->show();
+    // The focus goes with the place: hiding the focused button would hand it
+    // to the next control in the tab order instead.
+    if (focusWidget() == pressed) {
+        controls.stop->setFocus();
+    }
+    pressed->hide();
+    stopStandsFor = pressed;
+}
+
 void CZelnor2Dlg::ResetPictureView() {
     if (pictureWindow == nullptr) {
         return;
@@ -188,6 +234,13 @@ void CZelnor2Dlg::ResetPictureView() {
     pictureWindow->displayHeight = CPictureDlg::kDisplayHeight;
     pictureWindow->FitClientArea();
     pictureWindow->Reload();
+}
+
+void CZelnor2Dlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous() && initialised) {
+        PlaceOnShow();
+    }
 }
 
 void CZelnor2Dlg::changeEvent(QEvent* event) {

@@ -71,33 +71,39 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // Data exchange between the controls and the members below.
-    // The timer's reads leave an unfinished free-space text alone while the
-    // operator edits it; a command's reads report it.
+    void SetTexts();
+    void FillSpeedList();
+    void CreatePictureWindow();
+    void ApplyControlStates();
+    // Stop takes the place (and the focus) of the command it stands for.
+    void SwapInStop(QPushButton* pressed);
+
+    // Data exchange between the controls and the members below
+    // (CZelnor2DlgExchange.cpp). The timer's reads leave an unfinished
+    // free-space text alone while the operator edits it; a command's reads
+    // report it and keep the last valid value.
     enum class Reading { ByCommand, ByTimer };
-    bool ReadControls(Reading reading = Reading::ByCommand);
+    void ReadControls(Reading reading = Reading::ByCommand);
     bool IsFreeSpaceBeingEdited() const;
     void WriteControls();
     void ReportInvalidFreeSpace();
 
-    void SetTexts();
-    void FillSpeedList();
-    void CreatePictureWindow();
-    void PlaceOnShow();
-    void SettlePlaces();
+    // The windows' places (CZelnor2DlgPlaces.cpp).
     // Moves the dialog to MainX, MainY; the place.
     QPoint MoveToStoredPlace();
+    void MovePictureToStoredPlace();
+    void PlaceOnShow();
+    void SettlePlaces();
+    void StorePlaces();
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void ApplyControlStates();
 
-    // The commands.
+    // The commands (CZelnor2DlgCommands.cpp).
     void OnConnect();
     void OnLiveMode();
     void OnContinuousCapture();
     void OnDisconnect();
     void OnStop();
     bool ChooseCaptureFile(QString& path);
-    void SwapInStop(QPushButton* pressed);
     // Starts the worker, or says why it could not be started; the start
     // controls follow at once either way.
     void StartWorker(WorkerThread::Procedure procedure);

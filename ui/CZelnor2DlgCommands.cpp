@@ -125,18 +125,6 @@ bool CZelnor2Dlg::ChooseCaptureFile(QString& path) {
     return true;
 }
 
-void CZelnor2Dlg::SwapInStop(QPushButton* pressed) {
-    controls.stop->setGeometry(pressed->geometry());
-    controls.stop->show();
-    // The focus goes with the place: hiding the focused button would hand it
-    // to the next control in the tab order instead.
-    if (focusWidget() == pressed) {
-        controls.stop->setFocus();
-    }
-    pressed->hide();
-    stopStandsFor = pressed;
-}
-
 void CZelnor2Dlg::StartWorker(WorkerThread::Procedure procedure) {
     if (!workerThread.Start(procedure, &context)) {
         context.SetStatusText(StatusText(kCannotStartWorker));

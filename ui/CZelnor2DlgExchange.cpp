@@ -36,7 +36,7 @@ void SetCheckedIfDiffers(QCheckBox* box, bool checked) {
 
 } // namespace
 
-bool CZelnor2Dlg::ReadControls(Reading reading) {
+void CZelnor2Dlg::ReadControls(Reading reading) {
     portIndex = controls.portList->currentIndex();
     statusText = controls.statusLine->text();
     speedIndex = controls.speedList->currentIndex();
@@ -51,13 +51,12 @@ bool CZelnor2Dlg::ReadControls(Reading reading) {
             // An empty or unfinished text is not yet an error while the
             // operator types: a command or Exit reads it when it counts.
         } else {
+            // The last valid value stays, and is what the caller goes on with.
             ReportInvalidFreeSpace();
-            return false;
         }
     }
     freeSpaceCheck = controls.freeSpaceCheck->isChecked();
     deleteCorruptedCheck = controls.deleteCorrupted->isChecked();
-    return true;
 }
 
 void CZelnor2Dlg::WriteControls() {

@@ -5,11 +5,8 @@
 #include "SettingsStore.h"
 #include "picture/CPictureDlg.h"
 
-#include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -21,13 +18,6 @@ bool IsStored(std::string_view section, std::string_view key) {
 
 } // namespace
 
-void CZelnor2Dlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous() && initialised) {
-        PlaceOnShow();
-    }
-}
-
 QPoint CZelnor2Dlg::MoveToStoredPlace() {
     const QPoint place(
         SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainX, 0),
@@ -38,6 +28,15 @@ QPoint CZelnor2Dlg::MoveToStoredPlace() {
         move(place);
     }
     return place;
+}
+
+void CZelnor2Dlg::MovePictureToStoredPlace() {
+    // Placed before it is shown, so that the place is taken as the frame's
+    // (and put right once the window manager has framed it).
+    picturePlaceWhenShown =
+        QPoint(SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureX, 0),
+               SettingsStore::ReadInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureY, 0));
+    pictureWindow->move(picturePlaceWhenShown);
 }
 
 void CZelnor2Dlg::PlaceOnShow() {
@@ -94,21 +93,7 @@ void CZelnor2Dlg::SettlePlaces() {
     }
 }
 
-bool CZelnor2Dlg::PrepareExit() {
-    if (automationProxy != nullptr) {
-        // A client still holds the program: the window goes out of sight and
-        // everything else stays as it is. QDialog's own hiding would end the
-        // modal run, so the plain widget's is used.
-        QWidget::setVisible(false);
-        return false;
-    }
-    // The worker polls the stop request; nothing else is handled meanwhile,
-    // so no command can start another worker.
-    while (IsWorkerRunning()) {
-        context.stopRequest = 1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ReadControls();
+void CZelnor2Dlg::StorePlaces() {
     const QPoint mainPlace = frameGeometry().topLeft();
     SettingsStore::WriteInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainX, mainPlace.x());
     SettingsStore::WriteInt(SettingsStore::kWindowsPlaces, SettingsStore::kMainY, mainPlace.y());
@@ -118,23 +103,5 @@ bool CZelnor2Dlg::PrepareExit() {
                                 picturePlace.x());
         SettingsStore::WriteInt(SettingsStore::kWindowsPlaces, SettingsStore::kPictureY,
                                 picturePlace.y());
-    }
-    SettingsStore::WriteInt(SettingsStore::kCommunication, SettingsStore::kPort, portIndex);
-    SettingsStore::WriteInt(SettingsStore::kCommunication, SettingsStore::kBaudrate, speedIndex);
-    delete pictureWindow;
-    pictureWindow = nullptr;
-    if (refreshTimer != nullptr) {
-        refreshTimer->stop();
-    }
-    return true;
-}
-
-void CZelnor2Dlg::reject() {
-    if (!initialised) {
-        QDialog::reject();
-        return;
-    }
-    if (PrepareExit()) {
-        QDialog::reject();
     }
 }

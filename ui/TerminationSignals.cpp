@@ -3,69 +3,27 @@
 #include <QApplication>
 #include <QDialog>
 #include <QSocketNotifier>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// The signal handler may only write to a pipe; the GUI thread reads it.
-int wakeRead = -1;
-int wakeWrite = -1;
-
-void OnTerminationSignal(int) {
-    const int savedErrno = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeWrite, &byte, 1);
-    errno = savedErrno;
-}
-
-void Catch(int signalNumber, struct sigaction& old) {
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(signalNumber, &action, &old);
-}
-
-} // namespace
+#include <csignal>
 
 TerminationSignals::TerminationSignals(std::function<void()> onSignal)
-    : onSignal(std::move(onSignal)) {
-    int ends[2] = {-1, -1};
-    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+    : onSignal(std::move(onSignal)),
+      // The GUI thread's calls must not fail with EINTR; the handler only
+      // wakes the pipe, which the event loop watches.
+      stopSignals({.caught = {SIGTERM, SIGINT, SIGHUP}, .restartCalls = true, .wakePipe = true}) {
+    if (!stopSignals.Catching()) {
         return; // the signals keep their default: the program just ends
     }
-    wakeRead = ends[0];
-    wakeWrite = ends[1];
-    notifier = new QSocketNotifier(wakeRead, QSocketNotifier::Read, this);
+    notifier = new QSocketNotifier(stopSignals.WakeDescriptor(), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &TerminationSignals::Drain);
-    Catch(SIGTERM, oldTerminate);
-    Catch(SIGINT, oldInterrupt);
-    Catch(SIGHUP, oldHangUp);
 }
 
 TerminationSignals::~TerminationSignals() {
-    if (notifier == nullptr) {
-        return;
-    }
-    sigaction(SIGTERM, &oldTerminate, nullptr);
-    sigaction(SIGINT, &oldInterrupt, nullptr);
-    sigaction(SIGHUP, &oldHangUp, nullptr);
+    // The notifier goes before the pipe it watches.
     delete notifier;
-    ::close(wakeRead);
-    ::close(wakeWrite);
-    wakeRead = -1;
-    wakeWrite = -1;
 }
 
 void TerminationSignals::Drain() {
-    char bytes[16];
-    bool raised = false;
-    while (::read(wakeRead, bytes, sizeof bytes) > 0) {
-        raised = true;
-    }
-    if (raised && onSignal) {
+    if (stopSignals.DrainWake() && onSignal) {
         onSignal();
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/StopSignals.h"
+
 #include <QObject>
-#include <csignal>
 #include <functional>
 
 class QDialog;
@@ -23,10 +24,8 @@ private:
     void Drain();
 
     std::function<void()> onSignal;
+    platform::StopSignals stopSignals;
     QSocketNotifier* notifier = nullptr;
-    struct sigaction oldTerminate {};
-    struct sigaction oldInterrupt {};
-    struct sigaction oldHangUp {};
 };
 
 // Ends what the operator has open, innermost first: modal boxes above the

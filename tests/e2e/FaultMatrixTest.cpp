@@ -6,6 +6,7 @@
 #include "FaultSeries.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 #include "tools/camsim/Camera.h"
 #include "transfer/CaptureNaming.h"
 #include "transfer/WorkerContext.h"
@@ -30,6 +31,7 @@ using namespace std::chrono_literals;
 using faultmatrix::Describe;
 using faultmatrix::FaultCase;
 using testsupport::ReadFile;
+using testsupport::WaitUntil;
 
 namespace {
 
@@ -51,18 +53,6 @@ std::vector<std::uint8_t> Photograph() {
 
 std::string AsText(const std::vector<std::uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
-}
-
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
 }
 
 // The files the worker announces as new pictures, in order.
@@ -99,7 +89,7 @@ protected:
         SetNewPictureObserver([this](const std::string& file) { announced.Add(file); });
         context.stopRequest = 0;
         ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
-        ASSERT_TRUE(Eventually([&] { return context.StatusText() == kWaiting; }, 20s));
+        ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == kWaiting; }, 20s));
     }
     void TearDown() override {
         StopWorker();
@@ -130,7 +120,7 @@ protected:
         sent = camera.Send(pictureCase.picture);
         const std::string file = Numbered(number);
         if (pictureCase.intact) {
-            return Eventually([&] { return announced.Holds(file); }, 20s);
+            return WaitUntil([&] { return announced.Holds(file); }, 20s);
         }
         return !pictureCase.HeaderPasses() ||
                deletions.WaitFor(std::filesystem::path(file).filename(), 20s);

@@ -1,8 +1,8 @@
 #include "tests/e2e/HeadlessProgram.h"
 #include "serial/DeviceHolder.h"
 #include "serial/SerialPort.h"
-#include "tests/serial/PortTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/WaitUntil.h"
 
 #include <chrono>
 #include <csignal>
@@ -25,6 +25,7 @@ TEST_F(HeadlessProgramTest, BadCommandLinesGetTheUsageAndStatus64) {
                                    "--frobnicate"},
           std::vector<std::string>{"--map-port", "0", "/dev/ttyUSB0"},
           std::vector<std::string>{"--map-port", "3"}}) {
+        SCOPED_TRACE(testing::PrintToString(options));
         auto program = Start(options);
         EXPECT_EQ(program->Wait(10s), 64);
         EXPECT_NE(program->Errors().find("usage:"), std::string::npos) << program->Errors();
@@ -77,7 +78,7 @@ TEST_F(HeadlessProgramTest, SigtermInTheMiddleOfATransferEndsPromptlyAndFreesThe
     std::thread cameraThread([&] { camera.Send(slow); });
     // The file is created once the header is taken: the transfer is under way.
     ASSERT_TRUE(
-        porttest::WaitUntil([&] { return FileExists(pictures / "shot00000000.jpg"); }, 20s));
+        testsupport::WaitUntil([&] { return FileExists(pictures / "shot00000000.jpg"); }, 20s));
     const auto signalled = std::chrono::steady_clock::now();
     program->Signal(SIGTERM);
     const int status = program->Wait(10s);
@@ -221,7 +222,7 @@ TEST_F(HeadlessProgramTest, MappedPortIsListedFreeThenBusyWithItsHolder) {
     EXPECT_TRUE(Has(PortRow(*list, "COM5"), "(none) /dev/ttyS4")) << list->Output();
 
     ChildProcess cat({"/bin/cat", line.SlavePath()});
-    ASSERT_TRUE(porttest::WaitUntil(
+    ASSERT_TRUE(testsupport::WaitUntil(
         [&] { return serial::FindDescriptorHolder(line.SlavePath()).has_value(); }));
     auto busy = Start({"--list-ports"});
     ASSERT_EQ(busy->Wait(10s), 0) << busy->Errors();

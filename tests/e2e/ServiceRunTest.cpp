@@ -2,7 +2,7 @@
 // exit status, a device named by its path, a quiet journal.
 #include "serial/LockFile.h"
 #include "tests/e2e/HeadlessProgram.h"
-#include "tests/serial/PortTestSupport.h"
+#include "tests/support/WaitUntil.h"
 
 #include <chrono>
 #include <csignal>
@@ -124,7 +124,7 @@ TEST_F(HeadlessProgramTest, APortTakenAfterTheCheckEndsTheRunWithStatus2) {
                 watch.Take(10s);
             }
             candidate->Signal(SIGSTOP);
-            if (!porttest::WaitUntil([&] { return IsStopped(candidate->Pid()); }, 10s)) {
+            if (!testsupport::WaitUntil([&] { return IsStopped(candidate->Pid()); }, 10s)) {
                 continue; // it ended before it could be stopped
             }
             watch.Take(0ms);

@@ -56,9 +56,10 @@ TEST(Scramble, EncodeIsTheExactInverseForEveryCodeAndKey) {
         all.push_back(static_cast<char>(c));
     }
     for (int k = 2; k <= 31; ++k) {
+        SCOPED_TRACE("K = " + std::to_string(k));
         const std::string stored = Scramble(all, k);
         ASSERT_EQ(stored.size(), 512u);
-        EXPECT_EQ(Unscramble(stored, k), all) << "K = " << k;
+        EXPECT_EQ(Unscramble(stored, k), all);
         for (char digit : stored) {
             EXPECT_TRUE((digit >= '0' && digit <= '9') || (digit >= 'A' && digit <= 'F'));
         }

@@ -26,6 +26,11 @@ RgbQuad TableEntry(std::size_t i) {
                    static_cast<std::uint8_t>(i * 7 + 3), 0};
 }
 
+std::uint32_t EntryValue(const RgbQuad& entry) {
+    return entry.rgbBlue | entry.rgbGreen << 8 | entry.rgbRed << 16 |
+           static_cast<std::uint32_t>(entry.rgbReserved) << 24;
+}
+
 std::string TestBmp::Bytes(std::size_t cutAt) const {
     std::string out;
     out += signature.substr(0, 2);

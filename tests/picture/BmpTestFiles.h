@@ -35,6 +35,9 @@ struct TestBmp {
 
 // Entry i of a test colour table: distinct red, green and blue.
 RgbQuad TableEntry(std::size_t i);
+// An entry as the little-endian 32-bit value it is in a file, so that
+// entries compare, and print, as one number.
+std::uint32_t EntryValue(const RgbQuad& entry);
 
 // Reads bytes as a BMP file through a temporary file.
 bool ReadBmpBytes(std::string_view bytes, CDib& dib);

@@ -27,7 +27,7 @@ TEST(DibSize, CameraPictureOfVgaSizeHasFullBlackTable) {
     EXPECT_EQ(dib.imageSize, 307200u);
     EXPECT_EQ(dib.pixels, nullptr);
     for (const RgbQuad& entry : dib.ColorTable()) {
-        EXPECT_EQ(entry.rgbBlue | entry.rgbGreen | entry.rgbRed | entry.rgbReserved, 0);
+        EXPECT_EQ(bmptest::EntryValue(entry), 0u);
     }
     const BitmapInfoHeader* info = dib.InfoHeader();
     ASSERT_NE(info, nullptr);

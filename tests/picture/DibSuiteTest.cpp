@@ -131,10 +131,8 @@ TEST(DibSuite, GoodFilesOfTheCameraDepthsAreReadWithTheirSize) {
         // Table and pixels are the file's own bytes, from where the file
         // header says the pixels are.
         for (std::size_t i = 0; i < dib.ColorTable().size(); ++i) {
-            const RgbQuad entry = dib.ColorTable()[i];
-            const std::uint32_t value = entry.rgbBlue | entry.rgbGreen << 8 | entry.rgbRed << 16 |
-                                        static_cast<std::uint32_t>(entry.rgbReserved) << 24;
-            ASSERT_EQ(value, bmptest::U32At(bytes, 54 + 4 * i)) << "colour " << i;
+            ASSERT_EQ(bmptest::EntryValue(dib.ColorTable()[i]), bmptest::U32At(bytes, 54 + 4 * i))
+                << "colour " << i;
         }
         const std::size_t offset = bmptest::U32At(bytes, 10);
         ASSERT_LE(offset + c.imageSize, bytes.size());

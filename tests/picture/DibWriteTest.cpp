@@ -39,10 +39,8 @@ void ExpectSameBitmap(const CDib& actual, const CDib& expected) {
     EXPECT_EQ(a.biSizeImage, e.biSizeImage);
     ASSERT_EQ(actual.colorCount, expected.colorCount);
     for (std::size_t i = 0; i < expected.ColorTable().size(); ++i) {
-        const RgbQuad x = actual.ColorTable()[i];
-        const RgbQuad y = expected.ColorTable()[i];
-        ASSERT_TRUE(x.rgbBlue == y.rgbBlue && x.rgbGreen == y.rgbGreen && x.rgbRed == y.rgbRed &&
-                    x.rgbReserved == y.rgbReserved)
+        ASSERT_EQ(bmptest::EntryValue(actual.ColorTable()[i]),
+                  bmptest::EntryValue(expected.ColorTable()[i]))
             << "colour " << i;
     }
     ASSERT_EQ(actual.imageSize, expected.imageSize);

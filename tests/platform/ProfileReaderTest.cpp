@@ -2,6 +2,8 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
+#include <string>
 
 using platform::ReadProfileString;
 using testsupport::TempDir;
@@ -15,46 +17,55 @@ protected:
     std::string path = dir / "test.INI";
 };
 
+// One look-up in a file of the given text, with "Error" as the default.
+struct Lookup {
+    const char* name;
+    std::string file;
+    std::string section;
+    std::string key;
+    std::string expected;
+};
+
+void PrintTo(const Lookup& lookup, std::ostream* out) {
+    *out << lookup.name;
+}
+
+const std::string kTwoSections = "[Main]\r\nCurrentLanguage=English\r\n[English]\nQX_IDOK=2B\n";
+const std::string kThreeSections = "[A]\nkey=one\n[B]\nkey=two\n[C]\n";
+
+const Lookup kLookups[] = {
+    {"SectionAndKeyInSmallLetters", kTwoSections, "main", "currentlanguage", "English"},
+    {"SectionAndKeyInCapitals", kTwoSections, "MAIN", "CURRENTLANGUAGE", "English"},
+    {"SecondSectionInAnotherCase", kTwoSections, "english", "qx_idok", "2B"},
+    {"BlanksAroundKeysAndValuesGo", "  [ Main ]  \n   CurrentLanguage   =  \t English text \t \r\n",
+     "Main", "CurrentLanguage", "English text"},
+    {"MissingSectionGivesTheDefault", kTwoSections, "Other", "CurrentLanguage", "Error"},
+    {"MissingKeyGivesTheDefault", kTwoSections, "Main", "Missing", "Error"},
+    {"KeyOfTheSectionAskedFor", kThreeSections, "B", "key", "two"},
+    {"KeysOfOtherSectionsAreNotFound", kThreeSections, "C", "key", "Error"},
+    {"FirstSectionAndFirstKeyWin", "[A]\nkey=one\nKEY=other\n[a]\nkey=two\n", "A", "key", "one"},
+    {"EmptyValueIsNotTheDefault", "[A]\nkey=\n", "A", "key", ""},
+    {"CommentsAndLinesWithoutEqualsAreSkipped", "[A]\n;key=commented\nnoise\nkey=real\n", "A",
+     "key", "real"},
+};
+
+class ProfileLookup : public ProfileReaderTest, public ::testing::WithParamInterface<Lookup> {};
+
 } // namespace
 
-TEST_F(ProfileReaderTest, MatchesSectionAndKeyWithoutRegardToCase) {
-    WriteFile(path, "[Main]\r\nCurrentLanguage=English\r\n[English]\nQX_IDOK=2B\n");
-    EXPECT_EQ(ReadProfileString("main", "currentlanguage", "Error", path), "English");
-    EXPECT_EQ(ReadProfileString("MAIN", "CURRENTLANGUAGE", "Error", path), "English");
-    EXPECT_EQ(ReadProfileString("english", "qx_idok", "Error", path), "2B");
+TEST_P(ProfileLookup, FindsTheValueOrGivesTheDefault) {
+    const Lookup& lookup = GetParam();
+    WriteFile(path, lookup.file);
+    EXPECT_EQ(ReadProfileString(lookup.section, lookup.key, "Error", path), lookup.expected);
 }
 
-TEST_F(ProfileReaderTest, RemovesBlanksAroundKeysAndValues) {
-    WriteFile(path, "  [ Main ]  \n   CurrentLanguage   =  \t English text \t \r\n");
-    EXPECT_EQ(ReadProfileString("Main", "CurrentLanguage", "Error", path), "English text");
-}
+INSTANTIATE_TEST_SUITE_P(Rules, ProfileLookup, ::testing::ValuesIn(kLookups),
+                         [](const ::testing::TestParamInfo<Lookup>& info) {
+                             return std::string(info.param.name);
+                         });
 
-TEST_F(ProfileReaderTest, DefaultForMissingFileSectionOrKey) {
-    WriteFile(path, "[Main]\nCurrentLanguage=English\n");
+TEST_F(ProfileReaderTest, MissingFileGivesTheDefault) {
     EXPECT_EQ(ReadProfileString("Main", "CurrentLanguage", "Error", dir / "absent.INI"), "Error");
-    EXPECT_EQ(ReadProfileString("Other", "CurrentLanguage", "Error", path), "Error");
-    EXPECT_EQ(ReadProfileString("Main", "Missing", "Error", path), "Error");
-}
-
-TEST_F(ProfileReaderTest, KeysOfOtherSectionsAreNotFound) {
-    WriteFile(path, "[A]\nkey=one\n[B]\nkey=two\n[C]\n");
-    EXPECT_EQ(ReadProfileString("B", "key", "d", path), "two");
-    EXPECT_EQ(ReadProfileString("C", "key", "d", path), "d");
-}
-
-TEST_F(ProfileReaderTest, FirstSectionAndFirstKeyWin) {
-    WriteFile(path, "[A]\nkey=one\nKEY=other\n[a]\nkey=two\n");
-    EXPECT_EQ(ReadProfileString("A", "key", "d", path), "one");
-}
-
-TEST_F(ProfileReaderTest, EmptyValueIsNotTheDefault) {
-    WriteFile(path, "[A]\nkey=\n");
-    EXPECT_EQ(ReadProfileString("A", "key", "d", path), "");
-}
-
-TEST_F(ProfileReaderTest, CommentsAndLinesWithoutEqualsAreSkipped) {
-    WriteFile(path, "[A]\n;key=commented\nnoise\nkey=real\n");
-    EXPECT_EQ(ReadProfileString("A", "key", "d", path), "real");
 }
 
 TEST_F(ProfileReaderTest, LongValueIsCutTo4094Characters) {

@@ -15,11 +15,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using porttest::WaitUntil;
 using testsupport::ChildProcess;
 using testsupport::FileExists;
 using testsupport::LinkedPort;
 using testsupport::ReadFile;
+using testsupport::WaitUntil;
 using testsupport::WriteFile;
 
 namespace {
@@ -78,6 +78,7 @@ TEST(PortExclusion, LockFileOfALiveProgramIsHonouredInEachFormat) {
     const std::string pid = std::to_string(sleeper.Pid());
     for (const std::string& contents :
          {std::string(10 - pid.size(), ' ') + pid + "\n", pid, BinaryPid(sleeper.Pid())}) {
+        SCOPED_TRACE(testing::PrintToString(contents));
         WriteFile(LockFile(line), contents);
         SerialPort port;
         EXPECT_FALSE(port.Open(1, 9600, "n,8,1"));

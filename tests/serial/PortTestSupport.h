@@ -3,38 +3,24 @@
 #include <chrono>
 #include <cstdint>
 #include <dirent.h>
-#include <functional>
 #include <string>
 #include <sys/ioctl.h>
 #include <thread>
 
 #include "serial/SerialPort.h"
+#include "tests/support/WaitUntil.h"
 
 namespace porttest {
 
-// Waits until condition holds; false if it still does not after the limit,
-// which is only there to end a test that would otherwise hang.
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
 inline bool WaitForCount(SerialPort& port, std::uint32_t count) {
-    return WaitUntil([&] { return port.BufferCount() == count; });
+    return testsupport::WaitUntil([&] { return port.BufferCount() == count; });
 }
 
 // Waits until the device has nothing left that the reader could still take:
 // its input queue stays empty over several looks.
 inline bool WaitUntilDrained(SerialPort& port) {
     int emptyLooks = 0;
-    return WaitUntil([&] {
+    return testsupport::WaitUntil([&] {
         int queued = 0;
         if (::ioctl(port.Handle(), FIONREAD, &queued) != 0 || queued != 0) {
             emptyLooks = 0;

@@ -299,7 +299,7 @@ TEST(SerialPortLineLost, HangUpEndsTheReaderAndThePortOpensAgainOnTheNewDevice) 
     EXPECT_TRUE(open.port.IsLineLost());
     const std::string reason = open.port.LineLostReason();
     EXPECT_EQ(reason.rfind("COM1 (" + firstDevice + "): ", 0), 0u) << reason;
-    EXPECT_TRUE(porttest::WaitUntil([&] { return ThreadsOfThisProcess() == threadsOpen - 1; }))
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return ThreadsOfThisProcess() == threadsOpen - 1; }))
         << "the reader still runs";
     EXPECT_TRUE(open.port.IsOpen()) << "only Close lets go of the descriptor";
 

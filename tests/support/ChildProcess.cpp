@@ -1,11 +1,11 @@
 #include "ChildProcess.h"
+#include "WaitUntil.h"
 
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -75,18 +75,24 @@ void ChildProcess::Collect() {
 }
 
 int ChildProcess::Wait(std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (pid > 0 && status < 0) {
-        Collect();
-        int raw = 0;
-        if (::waitpid(pid, &raw, WNOHANG) == pid) {
+    const bool ended = WaitUntil(
+        [&] {
+            if (pid <= 0 || status >= 0) {
+                return true;
+            }
+            // The pipes are emptied as the child goes, or a chatty one would
+            // block on a full pipe and never end.
+            Collect();
+            int raw = 0;
+            if (::waitpid(pid, &raw, WNOHANG) != pid) {
+                return false;
+            }
             status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return true;
+        },
+        limit);
+    if (!ended) {
+        return -1;
     }
     Collect();
     return status;
@@ -102,17 +108,12 @@ bool ChildProcess::WaitForErrors(const std::string& text, std::chrono::milliseco
 
 bool ChildProcess::WaitFor(const std::string& stream, const std::string& text,
                            std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        Collect();
-        if (stream.find(text) != std::string::npos) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    return WaitUntil(
+        [&] {
+            Collect();
+            return stream.find(text) != std::string::npos;
+        },
+        limit);
 }
 
 void ChildProcess::Signal(int signal) {

@@ -68,10 +68,11 @@ TEST_F(CameraFaultsTest, AWrongCheckByteForTwoSendsIsResentUntilRight) {
     receiver->Write(Bytes{block0.back()});
     const Bytes good = WithCheck(Slice(outgoing.data, 256, 256));
     for (int send = 1; send <= 3; ++send) {
+        SCOPED_TRACE("send " + std::to_string(send));
         const Bytes block1 = receiver->ReadExactly(257);
         EXPECT_EQ(Slice(block1, 0, 256), Slice(good, 0, 256));
         if (send <= 2) {
-            EXPECT_NE(block1.back(), good.back()) << "send " << send;
+            EXPECT_NE(block1.back(), good.back());
         } else {
             EXPECT_EQ(block1.back(), good.back());
         }

@@ -131,6 +131,7 @@ TEST_F(CameraTest, GivesUpAfterItsLastSendIsRejectedAndReadsTheFinalAck) {
     AckHeader();
     const Bytes block = receiver->ReadExactly(257);
     for (int send = 0; send < 3; ++send) {
+        SCOPED_TRACE("send " + std::to_string(send + 1));
         if (send > 0) {
             EXPECT_EQ(receiver->Read(257), block);
         }
@@ -297,7 +298,7 @@ TEST_F(CameraTest, AStopRequestEndsAWaitAtOnce) {
     EXPECT_LT(result.elapsed, 30s);
 
     std::atomic<bool> flag{false};
-    options.stopFlag = &flag;
+    options.alsoStopWhen = [&flag] { return flag.load(); };
     Start(PatternPicture(100), options);
     receiver->Read(21);
     flag.store(true);

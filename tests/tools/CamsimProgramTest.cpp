@@ -1,10 +1,11 @@
 // The zelnor2-camsim program: its command line, and serving a real
 // photograph over a linked pseudo-terminal and over a device.
 
-#include "tests/support/ChildProcess.h"
 #include "LineEnd.h"
 #include "WireBytes.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 #include "tools/camsim/CommandLine.h"
 #include "tools/pty/PseudoTerminal.h"
 
@@ -24,17 +25,6 @@ Bytes FileBytes(const std::string& path) {
     return ToBytes(testsupport::ReadFile(path));
 }
 
-// Waits for the program to make its link.
-bool LinkAppears(const std::string& path) {
-    for (int i = 0; i < 500; ++i) {
-        if (testsupport::FileExists(path)) {
-            return true;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
-}
-
 TEST(CamsimProgram, HelpAndUsageMistakes) {
     ChildProcess help({kProgram, "--help"});
     EXPECT_EQ(help.Wait(20s), 0);
@@ -47,9 +37,10 @@ TEST(CamsimProgram, HelpAndUsageMistakes) {
           {kProgram, "a.jpg"},
           {kProgram, "--link", "/tmp/x"},
           {kProgram, "--link", "/tmp/x", "--device", "/dev/null", "a.jpg"}}) {
+        SCOPED_TRACE(testing::PrintToString(args));
         ChildProcess bad(args);
-        EXPECT_EQ(bad.Wait(20s), 64) << args[1];
-        EXPECT_NE(bad.Errors().find("usage: zelnor2-camsim"), std::string::npos) << args[1];
+        EXPECT_EQ(bad.Wait(20s), 64);
+        EXPECT_NE(bad.Errors().find("usage: zelnor2-camsim"), std::string::npos);
         EXPECT_TRUE(bad.Output().empty());
     }
 
@@ -131,9 +122,10 @@ TEST(CamsimProgram, CommandLineOptionsAndFaults) {
           {"--link", "x", "--silence", "3", "a.jpg"},
           {"--link", "x", "--bad-check", "1:0", "a.jpg"},
           {"--link", "x", "--count", "-1", "a.jpg"}}) {
+        SCOPED_TRACE(testing::PrintToString(bad));
         camsim::Settings ignored;
         error.clear();
-        EXPECT_FALSE(camsim::ParseCommandLine(bad, ignored, error)) << bad[2];
+        EXPECT_FALSE(camsim::ParseCommandLine(bad, ignored, error));
         EXPECT_FALSE(error.empty());
     }
 }
@@ -147,7 +139,8 @@ TEST(CamsimProgram, ServesAPhotographOnALinkedPseudoTerminal) {
 
     ChildProcess camsim(
         {kProgram, "--link", link, "--unpaced", "--count", "1", "--block-size", "1024", path});
-    ASSERT_TRUE(LinkAppears(link)) << camsim.Errors();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return testsupport::FileExists(link); }))
+        << camsim.Errors();
     LineEnd receiver(link);
     ASSERT_TRUE(receiver.IsOpen());
 
@@ -181,6 +174,7 @@ TEST(CamsimProgram, ServesAPhotographOnALinkedPseudoTerminal) {
 
 TEST(CamsimProgram, EndsCleanlyOnSigtermWhileServingForEver) {
     for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
         testsupport::TempDir folder;
         const std::string link = folder / "COM1";
         ChildProcess camsim(

@@ -132,6 +132,7 @@ TEST(JpegSize, NothingForOtherOrTruncatedFiles) {
 
 TEST(JpegSize, TheTestPhotographs) {
     for (const char* size : {"640x480", "320x240", "160x120"}) {
+        SCOPED_TRACE(size);
         const std::string path =
             std::string(ZELNOR2_TEST_PICTURES_DIR) + "/ladybird-" + size + ".jpg";
         std::ifstream stream(path, std::ios::binary);

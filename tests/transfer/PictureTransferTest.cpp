@@ -27,6 +27,7 @@ std::string AsText(const std::vector<std::uint8_t>& bytes) {
 
 TEST_F(TransferTest, WorkedHeaderInBothEncodings) {
     for (const auto encoding : {camsim::Encoding::Binary, camsim::Encoding::HexUpper}) {
+        SCOPED_TRACE(encoding == camsim::Encoding::Binary ? "binary" : "hexadecimal");
         camsim::OutgoingPicture picture = Jpeg(12345);
         picture.encoding = encoding;
         ASSERT_EQ(camsim::HeaderBytes(picture),
@@ -61,6 +62,7 @@ TEST_F(TransferTest, SyncPairIsFoundBehindAnyByte) {
           std::pair{std::vector<std::uint8_t>{0xAA}, camsim::Encoding::HexUpper},
           std::pair{std::vector<std::uint8_t>{0x01, 0xAA, 0xAA, 0x00, 0x55, 0x13},
                     camsim::Encoding::Binary}}) {
+        SCOPED_TRACE("garbage " + testing::PrintToString(garbage));
         camsim::OutgoingPicture picture = Jpeg(300);
         picture.encoding = encoding;
         picture.faults.garbage = garbage;
@@ -89,6 +91,7 @@ TEST_F(TransferTest, LoneSyncByteWaitsForTheByteBehindIt) {
 
 TEST_F(TransferTest, BadHeaderEndsTheCallWithoutAnswerOrFile) {
     for (const bool wrongSum : {true, false}) {
+        SCOPED_TRACE(wrongSum ? "wrong sum" : "wrong exclusive-or");
         camsim::OutgoingPicture bad = Jpeg(500);
         bad.faults.wrongHeaderSum = wrongSum;
         bad.faults.wrongHeaderXor = !wrongSum;
@@ -154,6 +157,7 @@ TEST_F(TransferTest, HexTextAcceptsLowerCaseAndAnswersUpperCase) {
 
 TEST_F(TransferTest, BlockSizeZeroWithAndWithoutFinalCheck) {
     for (const std::uint8_t checkFlag : {0, 1}) {
+        SCOPED_TRACE("check flag " + std::to_string(checkFlag));
         camsim::OutgoingPicture picture = Jpeg(250, 0, checkFlag, 1);
         camsim::SendResult sent;
         ASSERT_TRUE(Transfer(picture, file, &sent));

@@ -4,22 +4,6 @@
 #include <string>
 #include <thread>
 
-TEST(WorkerContext, StartsZeroFilled) {
-    const WorkerContext context;
-    EXPECT_EQ(context.port, 0);
-    EXPECT_EQ(context.speed, 0);
-    EXPECT_EQ(context.connectedSpeed, 0);
-    EXPECT_EQ(context.freeSpaceLimit, 0u);
-    EXPECT_EQ(context.stopRequest, 0);
-    EXPECT_EQ(context.checkFreeSpace, 0);
-    EXPECT_EQ(context.connected, 0);
-    EXPECT_EQ(context.newPicture, 0);
-    EXPECT_EQ(context.deleteCorrupted, 0);
-    EXPECT_EQ(context.StatusText(), "");
-    EXPECT_EQ(context.CaptureBasePath(), "");
-    EXPECT_EQ(context.DisplayFileName(), "");
-}
-
 TEST(WorkerContext, StatusTextIsCutTo254Characters) {
     WorkerContext context;
     context.SetStatusText(std::string(254, 'a'));

@@ -1,4 +1,5 @@
 #include "transfer/WorkerThread.h"
+#include "tests/support/WaitUntil.h"
 #include "transfer/WorkerContext.h"
 
 #include <chrono>
@@ -21,10 +22,7 @@ std::uint32_t ReturnAtOnce(WorkerContext* context) {
 }
 
 bool WaitUntilEnded(WorkerThread& worker) {
-    for (int i = 0; i < 5000 && worker.IsRunning(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return !worker.IsRunning();
+    return testsupport::WaitUntil([&worker] { return !worker.IsRunning(); });
 }
 
 } // namespace

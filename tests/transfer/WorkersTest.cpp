@@ -1,5 +1,6 @@
 #include "TransferFixture.h"
 
+#include "tests/support/WaitUntil.h"
 #include "transfer/ConnectSemaphore.h"
 #include "transfer/FreeSpaceRule.h"
 #include "transfer/WorkerTesting.h"
@@ -13,22 +14,10 @@
 using namespace transfertest;
 using testsupport::FileExists;
 using testsupport::ReadFile;
+using testsupport::WaitUntil;
 using testsupport::WriteFile;
 
 namespace {
-
-// Waits, with a generous limit against hangs, until condition holds.
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 class WorkersTest : public ::testing::Test {
 protected:
@@ -54,7 +43,7 @@ protected:
         context.stopRequest = 0;
         context.SetStatusText("");
         EXPECT_TRUE(worker.Start(procedure, &context));
-        EXPECT_TRUE(Eventually([&] {
+        EXPECT_TRUE(WaitUntil([&] {
             return context.StatusText() == "Waiting for valid header..." || !worker.IsRunning();
         }));
         camsim::Camera camera(line.Master(), options);
@@ -63,11 +52,11 @@ protected:
             results.push_back(camera.Send(picture));
         }
         // The last picture is stored once the worker waits for the next one.
-        Eventually([&] {
+        WaitUntil([&] {
             return context.StatusText() == "Waiting for valid header..." || !worker.IsRunning();
         });
         context.stopRequest = 1;
-        EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+        EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
         return results;
     }
 
@@ -140,7 +129,7 @@ TEST_F(WorkersTest, StopWhileWaitingForTheConnectSemaphore) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_TRUE(worker.IsRunning()) << "it waits for the semaphore";
     context.stopRequest = 1;
-    EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }, std::chrono::seconds(5)));
     ConnectSemaphore().release();
     EXPECT_EQ(context.connected, 0);
 }
@@ -181,6 +170,7 @@ TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
 TEST_F(WorkersTest, DeleteCorruptedRemovesAnEarlierRunsFileOfAFailedNumber) {
     context.SetCaptureBasePath(dir / "shot.jpg");
     for (const int deleteCorrupted : {0, 1}) {
+        SCOPED_TRACE("deleteCorrupted " + std::to_string(deleteCorrupted));
         WriteFile(dir / "shot00000000.jpg", "from an earlier run");
         WriteFile(dir / "shot00000001.jpg", "from an earlier run");
         context.deleteCorrupted = deleteCorrupted;
@@ -213,11 +203,11 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     context.stopRequest = 0;
     context.SetStatusText("");
     ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
-    ASSERT_TRUE(Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
     camsim::Camera camera(line.Master(), Unpaced());
     const auto stored = Picture(400);
     camera.Send(stored);
-    EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_EQ(context.stopRequest, 0) << "it ended without being asked";
     EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", stored.data));
 
@@ -225,6 +215,7 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     for (const auto& [limit, space] :
          {std::pair<std::uint32_t, std::uint64_t>{0, 0},
           std::pair<std::uint32_t, std::uint64_t>{4294967295u, std::uint64_t{1} << 32}}) {
+        SCOPED_TRACE("limit " + std::to_string(limit) + ", free " + std::to_string(space));
         context.freeSpaceLimit = limit;
         freeBytes = space;
         Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});
@@ -244,15 +235,15 @@ TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
     slow.faults.silence = camsim::Silence{2, 10, 250};
     context.stopRequest = 0;
     ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
-    ASSERT_TRUE(Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
     camsim::Camera camera(line.Master(), QuickGiveUp());
     std::thread stopper([&] {
-        Eventually([&] { return context.StatusText().rfind("Pic ", 0) == 0; });
+        WaitUntil([&] { return context.StatusText().rfind("Pic ", 0) == 0; });
         context.stopRequest = 1;
     });
     camera.Send(slow);
     stopper.join();
-    EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
     EXPECT_FALSE(FileExists(dir / "temp.jpg"));
 }
@@ -260,11 +251,11 @@ TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
 TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     context.stopRequest = 0;
     ASSERT_TRUE(worker.Start(LiveWorker, &context));
-    ASSERT_TRUE(Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
     camsim::Camera camera(line.Master(), QuickGiveUp());
     const auto good = Picture(4000);
     camera.Send(good);
-    ASSERT_TRUE(Eventually([&] { return context.newPicture == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return context.newPicture == 1; }));
     EXPECT_TRUE(FileHolds(dir / "temp.jpg", good.data));
 
     // A failed transfer leaves no display file until the next good picture.
@@ -272,16 +263,16 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     auto cut = Picture(4000);
     cut.faults.cutShortAfter = 1000;
     camera.Send(cut);
-    ASSERT_TRUE(Eventually([&] { return !FileExists(dir / "temp.jpg"); }));
+    ASSERT_TRUE(WaitUntil([&] { return !FileExists(dir / "temp.jpg"); }));
     const auto next = Picture(3000);
     camera.Send(next);
-    ASSERT_TRUE(Eventually([&] { return context.newPicture == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return context.newPicture == 1; }));
     EXPECT_TRUE(FileHolds(dir / "temp.jpg", next.data));
 
     // Stopping while it waits for the next picture fails that transfer, so
     // the display file goes as the worker ends, and nothing else is left.
     context.stopRequest = 1;
-    ASSERT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
@@ -306,7 +297,7 @@ TEST_F(WorkersTest, ALostLineIsOpenedAgainAndWorkGoesOn) {
         context.stopRequest = 0;
         ASSERT_TRUE(worker.Start(procedure, &context));
         ASSERT_TRUE(
-            Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+            WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
         const auto first = Picture(3000);
         auto cut = Picture(4000);
         cut.faults.cutShortAfter = 1000;
@@ -317,26 +308,26 @@ TEST_F(WorkersTest, ALostLineIsOpenedAgainAndWorkGoesOn) {
         }
         const std::string pulled = line.SlavePath();
         line.Unplug();
-        ASSERT_TRUE(Eventually([&] { return StartsWith(context.StatusText(), kLineLost); }));
+        ASSERT_TRUE(WaitUntil([&] { return StartsWith(context.StatusText(), kLineLost); }));
         EXPECT_TRUE(StartsWith(context.StatusText(), kLineLost + ("COM1 (" + pulled + "): ")))
             << context.StatusText();
         EXPECT_TRUE(worker.IsRunning());
 
         line.PlugBack();
         ASSERT_TRUE(
-            Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+            WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
         const auto next = Picture(2000);
         camsim::Camera camera(line.Master(), QuickGiveUp());
         camera.Send(next);
         if (procedure == LiveWorker) {
-            EXPECT_TRUE(Eventually([&] { return FileHolds(dir / "temp.jpg", next.data); }));
+            EXPECT_TRUE(WaitUntil([&] { return FileHolds(dir / "temp.jpg", next.data); }));
         } else {
-            EXPECT_TRUE(Eventually([&] { return FileHolds(dir / "shot00000002.jpg", next.data); }));
+            EXPECT_TRUE(WaitUntil([&] { return FileHolds(dir / "shot00000002.jpg", next.data); }));
             EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", first.data));
             EXPECT_FALSE(FileExists(dir / "shot00000001.jpg")) << "the cut picture used number 1";
         }
         context.stopRequest = 1;
-        ASSERT_TRUE(Eventually([&] { return !worker.IsRunning(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
         EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
     }
 }
@@ -350,13 +341,13 @@ TEST_F(WorkersTest, ALostLineEndsTheWorkerOnStopOrWithoutReconnecting) {
         context.stopRequest = 0;
         ASSERT_TRUE(worker.Start(LiveWorker, &context));
         ASSERT_TRUE(
-            Eventually([&] { return context.StatusText() == "Waiting for valid header..."; }));
+            WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
         line.Unplug();
-        ASSERT_TRUE(Eventually([&] { return StartsWith(context.StatusText(), kLineLost); }));
+        ASSERT_TRUE(WaitUntil([&] { return StartsWith(context.StatusText(), kLineLost); }));
         if (reconnect == 1) {
             context.stopRequest = 1;
         }
-        EXPECT_TRUE(Eventually([&] { return !worker.IsRunning(); }, std::chrono::seconds(3)));
+        EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }, std::chrono::seconds(3)));
         EXPECT_EQ(context.workerEnd, reconnect == 1 ? WorkerEnd::Stopped : WorkerEnd::LineLost);
         line.PlugBack();
     }

@@ -167,8 +167,11 @@ private slots:
         const QProcessEnvironment environment = WithoutDisplay();
         for (const QString option : {"-Embedding", "/Automation"}) {
             const Finished run = RunProgram(program, {option, "--version"}, environment);
-            QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.output, QString("Zelnor2 %1\n").arg(kVersion));
+            QVERIFY2(run.exitCode == 0 && run.output == QString("Zelnor2 %1\n").arg(kVersion),
+                     qPrintable(QString("%1: status %2, output %3, errors %4")
+                                    .arg(option)
+                                    .arg(run.exitCode)
+                                    .arg(run.output, run.errors)));
         }
         const Finished wrongCase = RunProgram(program, {"-embedding", "--version"}, environment);
         QCOMPARE(wrongCase.exitCode, 64);

@@ -1,6 +1,7 @@
 // The dialog with the real workers on a pseudo-terminal line, the camera
 // simulator playing the camera at the far end.
 #include "CameraPlayer.h"
+#include "ColourNear.h"
 #include "DialogEnvironment.h"
 #include "ModalWatcher.h"
 #include "picture/CPictureDlg.h"
@@ -32,9 +33,7 @@ std::map<std::string, std::string> OnlineTexts() {
 }
 
 bool Near(QColor seen, QColor expected) {
-    return std::abs(seen.red() - expected.red()) < 48 &&
-           std::abs(seen.green() - expected.green()) < 48 &&
-           std::abs(seen.blue() - expected.blue()) < 48;
+    return ColourNear(seen, expected, 48);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ColourNear.h"
 #include "TestLanguage.h"
 #include "language/LanguageText.h"
 #include "picture/CPictureDlg.h"
@@ -48,9 +49,7 @@ void RewriteKeepingTheStamp(const QString& path, const QImage& picture) {
 }
 
 bool Near(QColor seen, QColor expected) {
-    return std::abs(seen.red() - expected.red()) < 40 &&
-           std::abs(seen.green() - expected.green()) < 40 &&
-           std::abs(seen.blue() - expected.blue()) < 40;
+    return uitest::ColourNear(seen, expected, 40);
 }
 
 } // namespace

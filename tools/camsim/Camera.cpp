@@ -373,7 +373,7 @@ void Camera::Transfer::Run() {
 }
 
 Camera::Camera(int fd, CameraOptions options)
-    : options(options), stop(options.stopFlag),
+    : options(options), stop(options.alsoStopWhen),
       line(fd, options.bitsPerSecond, options.writeStall, stop) {}
 
 SendResult Camera::Send(const OutgoingPicture& picture) {

@@ -5,8 +5,8 @@
 #include "SendResult.h"
 #include "StopSignal.h"
 
-#include <atomic>
 #include <chrono>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -23,9 +23,10 @@ struct CameraOptions {
     int maxSends = 3;
     // A write that makes no progress this long fails.
     std::chrono::milliseconds writeStall{5000};
-    // A flag of the caller's that stops the camera as well (for example one
-    // set by a signal handler).
-    const std::atomic<bool>* stopFlag = nullptr;
+    // A question of the caller's that stops the camera as well when it says
+    // yes (for example: has a stop signal come?). Asked from the camera's
+    // thread, every few milliseconds while it waits.
+    std::function<bool()> alsoStopWhen;
 };
 
 // The camera end of the picture transfer protocol on a descriptor: it

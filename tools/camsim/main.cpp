@@ -7,9 +7,9 @@
 #include "RawDevice.h"
 #include "ResultLine.h"
 #include "WireFormat.h"
+#include "platform/StopSignals.h"
 #include "tools/pty/PseudoTerminal.h"
 
-#include <atomic>
 #include <csignal>
 #include <iostream>
 #include <memory>
@@ -18,24 +18,6 @@
 #include <vector>
 
 namespace {
-
-std::atomic<bool> stopSignalled{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-extern "C" void OnStopSignal(int) {
-    stopSignalled.store(true);
-}
-
-void CatchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a waiting poll returns at once and the camera sees the flag.
-    action.sa_flags = 0;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        ::sigaction(signal, &action, nullptr);
-    }
-}
 
 // The faults of the command line go into the pictures they are meant for; a
 // silence without a position falls in the middle of its block.
@@ -54,7 +36,8 @@ camsim::OutgoingPicture WithFaults(camsim::OutgoingPicture picture,
     return picture;
 }
 
-int Serve(const camsim::Settings& settings, const std::vector<camsim::OutgoingPicture>& pictures) {
+int Serve(const camsim::Settings& settings, const std::vector<camsim::OutgoingPicture>& pictures,
+          const platform::StopSignals& stop) {
     std::unique_ptr<tools::PseudoTerminal> terminal;
     int fd = -1;
     std::string error;
@@ -80,7 +63,7 @@ int Serve(const camsim::Settings& settings, const std::vector<camsim::OutgoingPi
     options.bitsPerSecond = settings.paced ? settings.speed : 0;
     options.ackTimeout = std::chrono::milliseconds(settings.ackTimeoutMs);
     options.maxSends = settings.maxSends;
-    options.stopFlag = &stopSignalled;
+    options.alsoStopWhen = [&stop] { return stop.Raised(); };
     camsim::Camera camera(fd, options);
 
     for (unsigned long number = 1; settings.count == 0 || number <= settings.count; ++number) {
@@ -130,6 +113,8 @@ int main(int argc, char** argv) {
         }
         pictures.push_back(std::move(picture));
     }
-    CatchStopSignals();
-    return Serve(settings, pictures);
+    // Calls are not restarted: a waiting poll returns at once and the camera
+    // sees the signal.
+    const platform::StopSignals stop({.caught = {SIGINT, SIGTERM, SIGHUP}});
+    return Serve(settings, pictures, stop);
 }

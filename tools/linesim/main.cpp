@@ -5,6 +5,7 @@
 #include "LineCounts.h"
 #include "Relay.h"
 #include "TerminalSpeed.h"
+#include "platform/StopSignals.h"
 #include "tools/pty/PseudoTerminal.h"
 
 #include <atomic>
@@ -24,7 +25,8 @@ constexpr int kRealtimePriority = 10;
 std::atomic<linesim::Relay*> runningRelay{nullptr};
 static_assert(std::atomic<linesim::Relay*>::is_always_lock_free, "read in a signal handler");
 
-extern "C" void OnSignal(int signal) {
+// SIGUSR1 asks for the counts, every other signal caught for the end.
+void OnSignal(int signal) {
     linesim::Relay* relay = runningRelay.load();
     if (relay == nullptr) {
         return;
@@ -34,16 +36,6 @@ extern "C" void OnSignal(int signal) {
     } else {
         relay->RequestStop();
     }
-}
-
-void CatchSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
-        ::sigaction(signal, &action, nullptr);
-    }
-    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void PrintCounts(const linesim::LineCounts& counts) {
@@ -97,7 +89,11 @@ int Serve(const linesim::Settings& settings) {
     std::fflush(stdout);
 
     runningRelay.store(&relay);
-    CatchSignals();
+    std::signal(SIGPIPE, SIG_IGN);
+    // Caught until the program ends, so that a late signal cannot cut the
+    // final counts short.
+    const platform::StopSignals signals(
+        {.caught = {SIGINT, SIGTERM, SIGHUP, SIGUSR1}, .hook = OnSignal});
     relay.Run(PrintCounts);
     runningRelay.store(nullptr);
     PrintCounts(relay.Counts());

@@ -7,10 +7,12 @@
 #include "platform/DisplayFileLocation.h"
 #include "platform/File.h"
 #include "platform/PathParts.h"
+#include "platform/StopSignals.h"
 #include "transfer/WorkerContext.h"
 #include "transfer/WorkerEvents.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
+#include "version/Version.h"
 
 #include <atomic>
 #include <cerrno>
@@ -28,40 +30,6 @@ namespace headless {
 namespace {
 
 constexpr auto kPollPeriod = std::chrono::milliseconds(20);
-const char* const kVersion = "2.0.0";
-
-std::atomic<int> stopSignal{0};
-static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
-
-void OnStopSignal(int signalNumber) {
-    stopSignal.store(signalNumber);
-}
-
-// SIGINT and SIGTERM ask the worker to stop; the old handlers come back when
-// the run ends.
-class StopSignals {
-public:
-    StopSignals() {
-        stopSignal.store(0);
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &oldInterrupt);
-        sigaction(SIGTERM, &action, &oldTerminate);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &oldInterrupt, nullptr);
-        sigaction(SIGTERM, &oldTerminate, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    bool Raised() const { return stopSignal.load() != 0; }
-
-private:
-    struct sigaction oldInterrupt {};
-    struct sigaction oldTerminate {};
-};
 
 // Counts good pictures, names each on standard output and, in live mode,
 // keeps a copy of the newest one in the user's file. Runs on the worker's
@@ -194,7 +162,7 @@ public:
 // Shows the worker's progress until it ends, and asks it to stop on a
 // signal or when the time is up.
 void WatchWorker(WorkerThread& worker, WorkerContext& context, const HeadlessOptions& options,
-                 const StopSignals& signals) {
+                 const platform::StopSignals& signals) {
     StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
     std::uint64_t failedShown = 0;
     const auto start = std::chrono::steady_clock::now();
@@ -271,7 +239,7 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
         return kExitFailure;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    const StopSignals signals;
+    const platform::StopSignals signals;
 
     WorkerContext context;
     RunSetup setup(context, options, program);

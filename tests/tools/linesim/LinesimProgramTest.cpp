@@ -47,10 +47,11 @@ TEST(LinesimProgram, CarriesBytesReportsOnRequestAndRemovesItsLinks) {
         ASSERT_TRUE(a.IsOpen() && b.IsOpen());
         // Programs that ask their terminal for its speed see the line's.
         for (const std::string& path : {pathA, pathB}) {
+            SCOPED_TRACE(path);
             const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
             termios settings{};
             ASSERT_EQ(::tcgetattr(fd, &settings), 0);
-            EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B1000000)) << path;
+            EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B1000000));
             ::close(fd);
         }
         a.Write("hello");
@@ -110,10 +111,11 @@ TEST(LinesimProgram, FaultsAreAnnouncedAndUsageMistakesRefused) {
         {"--colour", "red", folder / "a", folder / "b"},
     };
     for (const auto& arguments : mistakes) {
+        SCOPED_TRACE(testing::PrintToString(arguments));
         std::vector<std::string> command = {kProgram};
         command.insert(command.end(), arguments.begin(), arguments.end());
         ChildProcess linesim(command);
-        EXPECT_EQ(linesim.Wait(10s), 64) << arguments.front();
+        EXPECT_EQ(linesim.Wait(10s), 64);
         EXPECT_NE(linesim.Errors().find("usage:"), std::string::npos);
         EXPECT_FALSE(testsupport::FileExists(folder / "a"));
     }

@@ -58,6 +58,7 @@ TEST(Relay, CarriesEveryByteUnchangedBothWaysAtOnce) {
     EXPECT_EQ(counts.fromA.carried, 40000u);
     EXPECT_EQ(counts.fromB.carried, 30000u);
     for (const auto* direction : {&counts.fromA, &counts.fromB}) {
+        SCOPED_TRACE(direction == &counts.fromA ? "from A" : "from B");
         EXPECT_EQ(direction->corrupted, 0u);
         EXPECT_EQ(direction->dropped, 0u);
         EXPECT_EQ(direction->refused, 0u);
@@ -109,6 +110,7 @@ TEST(Relay, DelaysEveryByteByTheLatency) {
     camsimtest::LineEnd a(line.PathA());
     camsimtest::LineEnd b(line.PathB());
     for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round + 1));
         const Clock::time_point start = Clock::now();
         b.Write("?");
         const Bytes answer = a.Read(1, 5s);
@@ -156,6 +158,7 @@ TEST(Relay, TellsHowLongAnEndTookToAnswer) {
     EXPECT_EQ(counts.fromB.replies.count, 0u);
     // Each burst ended once, never ahead of the line's schedule.
     for (const auto* direction : {&counts.fromA, &counts.fromB}) {
+        SCOPED_TRACE(direction == &counts.fromA ? "from A" : "from B");
         EXPECT_GE(direction->lateness.count, 1u);
         EXPECT_GE(direction->lateness.Mean(), 0ns);
     }
