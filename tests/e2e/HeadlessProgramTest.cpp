@@ -109,7 +109,8 @@ TEST_F(HeadlessProgramTest, LiveKeepsTheNewestGoodPictureInTheUsersFile) {
     ASSERT_TRUE(program->WaitForOutput(kept, 10s));
     camera.Send(broken);
     // A failed transfer leaves the kept picture as it was.
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(program->WaitForErrors("a picture transfer failed (1 so far)", 10s))
+        << program->Errors();
     EXPECT_EQ(ReadFile(kept), AsText(first));
     camera.Send(second);
     ASSERT_EQ(program->Wait(20s), 0) << program->Errors();

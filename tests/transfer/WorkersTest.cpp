@@ -104,6 +104,7 @@ TEST_F(WorkersTest, APortThatDoesNotOpenIsExplained) {
         if (procedure == ContinuousCaptureWorker) {
             EXPECT_EQ(status.rfind("Error open Com3! ", 0), 0u) << status;
         }
+        EXPECT_EQ(context.EndReason(), why) << "the reason alone, for whoever started it";
         if (procedure != ConnectWorker) {
             EXPECT_EQ(context.workerEnd, WorkerEnd::PortFailed);
         }
@@ -274,6 +275,17 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     context.stopRequest = 1;
     ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+
+    // What the run achieved, as numbers: the cut picture is a failure, and
+    // the whole blocks among its first 1000 bytes (three of 256) count as
+    // received.
+    EXPECT_EQ(context.totals.goodPictures, 2u);
+    EXPECT_EQ(context.totals.FailedPictures(), 1u);
+    EXPECT_EQ(context.totals.goodPictureBytes, 7000u);
+    EXPECT_EQ(context.totals.payloadBytes, 7000u + 3 * 256);
+    EXPECT_GT(context.totals.transferMicroseconds, 0u);
+    EXPECT_EQ(context.progress.bytesExpected, 0u) << "no picture was in transfer at the end";
+    EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
 }
 
 namespace {
