@@ -1,27 +1,20 @@
 #include "HeadlessRun.h"
 
 #include "PortCommands.h"
+#include "RunObservers.h"
+#include "RunSetup.h"
 #include "RunSummary.h"
 #include "StatusReporter.h"
 #include "language/LanguageText.h"
-#include "platform/DisplayFileLocation.h"
-#include "platform/File.h"
-#include "platform/PathParts.h"
 #include "platform/StopSignals.h"
 #include "transfer/WorkerContext.h"
-#include "transfer/WorkerEvents.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
 #include "version/Version.h"
 
-#include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <mutex>
-#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -30,134 +23,6 @@ namespace headless {
 namespace {
 
 constexpr auto kPollPeriod = std::chrono::milliseconds(20);
-
-// Counts good pictures, names each on standard output and, in live mode,
-// keeps a copy of the newest one in the user's file. Runs on the worker's
-// thread.
-class PictureCounter {
-public:
-    PictureCounter(WorkerContext& context, const HeadlessOptions& options, const char* program)
-        : context(context), options(options), program(program) {}
-
-    void OnNewPicture(const std::string& pictureFile) {
-        std::string shown = pictureFile;
-        if (options.mode == Mode::Live) {
-            if (!platform::CopyFileReplacing(pictureFile, options.path)) {
-                std::fprintf(stderr, "%s: cannot write %s\n", program, options.path.c_str());
-                return;
-            }
-            shown = options.path;
-        }
-        std::printf("%s\n", shown.c_str());
-        std::fflush(stdout);
-        const std::uint64_t now = ++pictures;
-        if (options.count && now >= *options.count) {
-            context.stopRequest = 1;
-        }
-    }
-
-    std::uint64_t Pictures() const { return pictures.load(); }
-
-private:
-    WorkerContext& context;
-    const HeadlessOptions& options;
-    const char* program;
-    std::atomic<std::uint64_t> pictures{0};
-};
-
-// Puts the run's settings into the context and prepares the display file;
-// an exit status when the run cannot start.
-class RunSetup {
-public:
-    RunSetup(WorkerContext& context, const HeadlessOptions& options, const char* program)
-        : context(context), options(options), program(program) {}
-    ~RunSetup() {
-        if (!privateDisplayFile.empty()) {
-            platform::DeleteFile(privateDisplayFile);
-        }
-    }
-    RunSetup(const RunSetup&) = delete;
-    RunSetup& operator=(const RunSetup&) = delete;
-
-    std::optional<int> Describe() {
-        context.port = options.port;
-        context.speed = options.speed;
-        if (!context.SetDevicePath(options.device)) {
-            std::fprintf(stderr, "%s: the device path is too long\n", program);
-            return kExitUsage;
-        }
-        context.reconnect = options.reconnect ? 1 : 0;
-        return std::nullopt;
-    }
-
-    std::optional<int> PrepareFiles() {
-        return options.mode == Mode::Capture ? PrepareCapture() : PrepareLive();
-    }
-
-private:
-    std::optional<int> PrepareCapture() {
-        const platform::PathParts parts = platform::SplitPath(options.path);
-        const std::string folder = parts.directory.empty() ? "." : parts.directory;
-        if (::access(folder.c_str(), W_OK) != 0) {
-            std::fprintf(stderr, "%s: cannot write pictures into %s: %s\n", program, folder.c_str(),
-                         std::strerror(errno));
-            return kExitFailure;
-        }
-        if (!context.SetCaptureBasePath(options.path)) {
-            std::fprintf(stderr, "%s: the capture path is too long\n", program);
-            return kExitUsage;
-        }
-        context.deleteCorrupted = options.deleteCorrupted ? 1 : 0;
-        context.checkFreeSpace = options.freeSpaceLimit ? 1 : 0;
-        context.freeSpaceLimit = options.freeSpaceLimit.value_or(0);
-        context.SetDisplayFileName(
-            platform::DisplayFileLocation("", LanguageText::Text("STRING_IDS_TEMP_JPG")));
-        return std::nullopt;
-    }
-
-    // The worker's display file is a private name beside the user's file;
-    // the user's file receives a copy of every good picture.
-    std::optional<int> PrepareLive() {
-        privateDisplayFile = platform::CreateTemporaryBeside(options.path);
-        if (privateDisplayFile.empty() || !context.SetDisplayFileName(privateDisplayFile)) {
-            std::fprintf(stderr, "%s: cannot create a file beside %s\n", program,
-                         options.path.c_str());
-            return kExitFailure;
-        }
-        platform::DeleteFile(privateDisplayFile);
-        return std::nullopt;
-    }
-
-    WorkerContext& context;
-    const HeadlessOptions& options;
-    const char* program;
-    std::string privateDisplayFile;
-};
-
-// The observers of pictures and of the line, for the length of a run.
-class RunObservers {
-public:
-    RunObservers(PictureCounter& counter, const HeadlessOptions& options, const char* program) {
-        SetNewPictureObserver(
-            [&counter](const std::string& pictureFile) { counter.OnNewPicture(pictureFile); });
-        SetLineObserver([program, &options](LineChange change, const std::string& description) {
-            if (change == LineChange::Back) {
-                std::fprintf(stderr, "%s: the line is back: %s\n", program, description.c_str());
-            } else if (options.reconnect) {
-                std::fprintf(stderr, "%s: the line is lost: %s; opening it again every 0.5 s\n",
-                             program, description.c_str());
-            } else {
-                std::fprintf(stderr, "%s: the line is lost: %s\n", program, description.c_str());
-            }
-        });
-    }
-    ~RunObservers() {
-        SetNewPictureObserver({});
-        SetLineObserver({});
-    }
-    RunObservers(const RunObservers&) = delete;
-    RunObservers& operator=(const RunObservers&) = delete;
-};
 
 // Shows the worker's progress until it ends, and asks it to stop on a
 // signal or when the time is up.
