@@ -3,6 +3,7 @@
 #include "serial/LockFile.h"
 #include "tests/e2e/HeadlessProgram.h"
 #include "tests/support/WaitUntil.h"
+#include "transfer/WorkerContext.h"
 
 #include <chrono>
 #include <csignal>
@@ -153,11 +154,20 @@ TEST_F(HeadlessProgramTest, APortTakenAfterTheCheckEndsTheRunWithStatus2) {
 
 // Each way a run can end, with its exit status and what standard error says.
 TEST_F(HeadlessProgramTest, EveryEndOfARunHasItsStatusAndASummary) {
-    const std::string unwritable = work / "locked-folder";
-    std::filesystem::create_directory(unwritable);
-    std::filesystem::permissions(unwritable, std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
-    const bool permissionsHold = ::access(unwritable.c_str(), W_OK) != 0; // not so for root
+    // A folder that cannot take pictures, even for root: a file stands in
+    // its way.
+    const std::string blocked = work / "a-file";
+    testsupport::WriteFile(blocked, "x");
+    // A folder deep enough that the capture path fits a path and its
+    // numbered names (eight digits more) do not.
+    const std::size_t depth = WorkerContext::kPathSize - 10;
+    std::string deep = pictures.Path();
+    while (deep.size() < depth) {
+        const std::size_t left = depth - deep.size();
+        const std::size_t name = left > 201 ? (left - 201 < 2 ? 150 : 200) : left - 1;
+        deep += "/" + std::string(name, 'd');
+        std::filesystem::create_directory(deep);
+    }
     const struct {
         const char* name;
         std::vector<std::string> options;
@@ -174,9 +184,13 @@ TEST_F(HeadlessProgramTest, EveryEndOfARunHasItsStatusAndASummary) {
          2,
          "cannot use the serial port: " + (work / "gone") + ": No such file or directory"},
         {"folder not writable",
-         {"--capture", unwritable + "/shot.jpg", "--port", "1", "--speed", "115200"},
-         permissionsHold ? 1 : 0,
-         permissionsHold ? "cannot write pictures into " + unwritable : ""},
+         {"--capture", blocked + "/shot.jpg", "--port", "1", "--speed", "115200"},
+         1,
+         "cannot write pictures into " + blocked + "/: Not a directory"},
+        {"picture path too long",
+         {"--capture", deep + "/s.jpg", "--port", "1", "--speed", "115200"},
+         1,
+         "the picture path is too long"},
         {"bad command line",
          {"--capture", "x", "--port", "1", "--device", "y", "--speed", "1"},
          64,
@@ -184,11 +198,7 @@ TEST_F(HeadlessProgramTest, EveryEndOfARunHasItsStatusAndASummary) {
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.name);
-        std::vector<std::string> options = run.options;
-        if (!permissionsHold && std::string(run.name) == "folder not writable") {
-            options.insert(options.end(), {"--seconds", "0.2"});
-        }
-        auto program = Start(options);
+        auto program = Start(run.options);
         EXPECT_EQ(program->Wait(10s), run.status) << program->Errors();
         EXPECT_NE(program->Errors().find(run.says), std::string::npos) << program->Errors();
     }

@@ -134,3 +134,14 @@ TEST(RunSummary, CountsBytesTimeAndTheShareOfTheLineThatCarriedPictures) {
     EXPECT_EQ(headless::SummaryLine(figures),
               "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency -");
 }
+
+TEST(RunSummary, EachEndOfTheWorkerHasItsExitStatus) {
+    const std::pair<WorkerEnd, int> ends[] = {
+        {WorkerEnd::Stopped, 0},    {WorkerEnd::FreeSpaceLimit, 0}, {WorkerEnd::PathRefused, 1},
+        {WorkerEnd::PortFailed, 2}, {WorkerEnd::LineLost, 2},       {WorkerEnd::Running, 0},
+    };
+    for (const auto& [end, status] : ends) {
+        SCOPED_TRACE(static_cast<int>(end));
+        EXPECT_EQ(headless::ExitStatusFor(end), status);
+    }
+}

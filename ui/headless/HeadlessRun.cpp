@@ -69,29 +69,27 @@ RunFigures FiguresOf(const WorkerContext& context, double elapsedSeconds) {
     return figures;
 }
 
-// The exit status for the way the worker ended; says why where it is not
-// the asked-for end.
-int ExitStatusOf(const WorkerContext& context, const char* program) {
+// Says why the worker ended where that is not the asked-for end; the line
+// lost was said on standard error as it happened.
+void ExplainEnd(const WorkerContext& context, const char* program) {
     switch (context.workerEnd.load()) {
-    case WorkerEnd::LineLost:
-        return kExitPortUnusable; // said on standard error as it happened
     case WorkerEnd::PortFailed:
         // The worker's own open failed after the check passed: another
         // program took the device, or it was pulled out at that moment.
         std::fprintf(stderr, "%s: cannot use the serial port: %s\n", program,
                      context.EndReason().c_str());
-        return kExitPortUnusable;
+        break;
     case WorkerEnd::PathRefused:
         std::fprintf(stderr, "%s: %s\n", program, context.EndReason().c_str());
-        return kExitFailure;
+        break;
     case WorkerEnd::FreeSpaceLimit:
         std::fprintf(stderr, "%s: stopped, free disk space is below the limit\n", program);
-        return kExitOk;
+        break;
+    case WorkerEnd::LineLost:
     case WorkerEnd::Running:
     case WorkerEnd::Stopped:
         break;
     }
-    return kExitOk;
 }
 
 // --capture and --live: connect, run the picture worker until it is done,
@@ -135,7 +133,8 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::fprintf(stderr, "%s: %s\n", program, SummaryLine(FiguresOf(context, elapsed)).c_str());
-    return ExitStatusOf(context, program);
+    ExplainEnd(context, program);
+    return ExitStatusFor(context.workerEnd);
 }
 
 } // namespace

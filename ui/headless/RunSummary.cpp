@@ -1,5 +1,7 @@
 #include "RunSummary.h"
 
+#include "HeadlessOptions.h"
+
 #include <cstdio>
 
 namespace headless {
@@ -26,6 +28,21 @@ std::string SummaryLine(const RunFigures& figures) {
                   static_cast<unsigned long long>(figures.goodPictureBytes), figures.elapsedSeconds,
                   efficiency);
     return line;
+}
+
+int ExitStatusFor(WorkerEnd end) {
+    switch (end) {
+    case WorkerEnd::PortFailed:
+    case WorkerEnd::LineLost:
+        return kExitPortUnusable;
+    case WorkerEnd::PathRefused:
+        return kExitFailure;
+    case WorkerEnd::FreeSpaceLimit:
+    case WorkerEnd::Running:
+    case WorkerEnd::Stopped:
+        break;
+    }
+    return kExitOk;
 }
 
 } // namespace headless

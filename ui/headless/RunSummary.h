@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/WorkerContext.h"
+
 #include <cstdint>
 #include <string>
 
@@ -25,5 +27,10 @@ double LineEfficiencyPercent(const RunFigures& figures);
 
 // "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency 92.1 %"
 std::string SummaryLine(const RunFigures& figures);
+
+// The exit status for the way the picture worker ended: 0 for an end asked
+// for (a count, a time, a signal, the free-space limit), 1 for a path that
+// does not fit, 2 for a port that failed or a line lost for good.
+int ExitStatusFor(WorkerEnd end);
 
 } // namespace headless
