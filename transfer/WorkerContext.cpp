@@ -70,9 +70,9 @@ std::string WorkerContext::EndReason() const {
 }
 
 void RunTotals::Reset() {
-    // Good first, so that a reader never sees more good pictures than begun.
-    goodPictures = 0;
     picturesBegun = 0;
+    goodPictures = 0;
+    failedPictures = 0;
     goodPictureBytes = 0;
     payloadBytes = 0;
     transferMicroseconds = 0;

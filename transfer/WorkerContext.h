@@ -29,10 +29,12 @@ struct PictureProgress {
 
 // What a picture worker achieved since it started.
 struct RunTotals {
-    // Transfers that got past a valid header, and those of them that gave a
-    // good picture; the rest failed.
+    // Transfers that got past a valid header; of those that ended, the ones
+    // that gave a good picture and the ones that did not. One in progress is
+    // neither.
     std::atomic<std::uint64_t> picturesBegun{0};
     std::atomic<std::uint64_t> goodPictures{0};
+    std::atomic<std::uint64_t> failedPictures{0};
     // Picture bytes of the good pictures.
     std::atomic<std::uint64_t> goodPictureBytes{0};
     // Picture bytes received in all transfers, check bytes and hex-text
@@ -41,11 +43,6 @@ struct RunTotals {
     std::atomic<std::uint64_t> payloadBytes{0};
     std::atomic<std::uint64_t> transferMicroseconds{0};
 
-    // Never above the begun transfers, even while a transfer ends.
-    std::uint64_t FailedPictures() const {
-        const std::uint64_t good = goodPictures.load();
-        return picturesBegun.load() - good;
-    }
     void Reset();
 };
 

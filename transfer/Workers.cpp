@@ -56,6 +56,15 @@ void CountGoodPicture(WorkerContext& context) {
     ++context.totals.goodPictures;
 }
 
+// Counts the last transfer as failed when it had begun (got past a valid
+// header) since begunBefore was read; a wait for a header that Stop or a
+// lost line ended is no picture.
+void CountFailedPicture(WorkerContext& context, std::uint64_t begunBefore) {
+    if (context.totals.picturesBegun.load() != begunBefore) {
+        ++context.totals.failedPictures;
+    }
+}
+
 // Why a picture worker ended, for whoever started it, and its exit code.
 std::uint32_t End(WorkerContext& context, WorkerEnd why, std::uint32_t exitCode) {
     if (why == WorkerEnd::Stopped && context.workerEnd.load() != WorkerEnd::Running) {
@@ -133,6 +142,7 @@ std::uint32_t LiveWorker(WorkerContext* context) {
         if (incoming.empty()) {
             incoming = displayFile + ".incoming";
         }
+        const std::uint64_t begun = context->totals.picturesBegun;
         if (PictureTransfer(*context, port, incoming) &&
             platform::ReplaceFile(incoming, displayFile)) {
             CountGoodPicture(*context);
@@ -140,6 +150,7 @@ std::uint32_t LiveWorker(WorkerContext* context) {
             NotifyNewPicture(displayFile);
             continue;
         }
+        CountFailedPicture(*context, begun);
         platform::DeleteFile(incoming);
         platform::DeleteFile(displayFile);
         if (!GoesOnAfterFailure(*context, port)) {
@@ -176,6 +187,7 @@ std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
             break;
         }
         bool goesOn = true;
+        const std::uint64_t begun = context->totals.picturesBegun;
         if (PictureTransfer(*context, port, numbered)) {
             CountGoodPicture(*context);
             if (platform::CopyFileReplacing(numbered, displayFile)) {
@@ -185,6 +197,7 @@ std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
             // window (a current folder nobody may write, a full cache).
             NotifyNewPicture(numbered);
         } else {
+            CountFailedPicture(*context, begun);
             if (context->deleteCorrupted == 1) {
                 platform::DeleteFile(numbered);
             }

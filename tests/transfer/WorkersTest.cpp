@@ -280,12 +280,32 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     // the whole blocks among its first 1000 bytes (three of 256) count as
     // received.
     EXPECT_EQ(context.totals.goodPictures, 2u);
-    EXPECT_EQ(context.totals.FailedPictures(), 1u);
+    EXPECT_EQ(context.totals.failedPictures.load(), 1u);
     EXPECT_EQ(context.totals.goodPictureBytes, 7000u);
     EXPECT_EQ(context.totals.payloadBytes, 7000u + 3 * 256);
     EXPECT_GT(context.totals.transferMicroseconds, 0u);
     EXPECT_EQ(context.progress.bytesExpected, 0u) << "no picture was in transfer at the end";
     EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
+}
+
+// A picture on its way is neither good nor failed yet: a display of the
+// counts must not show it as a failure while it arrives.
+TEST_F(WorkersTest, APictureInTransferCountsAsNeitherGoodNorFailed) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    context.stopRequest = 0;
+    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
+    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    auto paused = Picture(3000);
+    paused.faults.silence = camsim::Silence{2, 10, 300};
+    camsim::Camera camera(line.Master(), Unpaced());
+    std::thread sender([&] { camera.Send(paused); });
+    EXPECT_TRUE(WaitUntil([&] { return context.progress.bytesStored > 0; }));
+    EXPECT_EQ(context.totals.picturesBegun, 1u);
+    EXPECT_EQ(context.totals.goodPictures, 0u);
+    EXPECT_EQ(context.totals.failedPictures, 0u);
+    sender.join();
+    EXPECT_TRUE(WaitUntil([&] { return context.totals.goodPictures == 1; }));
+    EXPECT_EQ(context.totals.failedPictures, 0u);
 }
 
 namespace {

@@ -35,7 +35,7 @@ void WatchWorker(WorkerThread& worker, WorkerContext& context, const HeadlessOpt
         if (options.quiet) {
             return;
         }
-        if (const std::uint64_t failed = context.totals.FailedPictures(); failed > failedShown) {
+        if (const std::uint64_t failed = context.totals.failedPictures.load(); failed > failedShown) {
             failedShown = failed;
             reporter.PictureFailed(failed);
         }
@@ -60,7 +60,7 @@ void WatchWorker(WorkerThread& worker, WorkerContext& context, const HeadlessOpt
 RunFigures FiguresOf(const WorkerContext& context, double elapsedSeconds) {
     RunFigures figures;
     figures.goodPictures = context.totals.goodPictures;
-    figures.failedPictures = context.totals.FailedPictures();
+    figures.failedPictures = context.totals.failedPictures.load();
     figures.goodPictureBytes = context.totals.goodPictureBytes;
     figures.elapsedSeconds = elapsedSeconds;
     figures.payloadBytes = context.totals.payloadBytes;
