@@ -7,6 +7,7 @@
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 #include "tools/camsim/Camera.h"
 #include "transfer/CaptureNaming.h"
 
@@ -179,7 +180,9 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
     last.data = PatternBytes(20000, 7);
     last.width = 4321;
     std::thread cameraThread([&] { lastCamera.Send(last); });
-    const bool inTheMiddle = program.WaitForErrors("Pic 4321x480", 20s);
+    // Its file is made once its header is taken: the picture is under way.
+    const bool inTheMiddle = testsupport::WaitUntil(
+        [&] { return FileExists(transfer::NumberedPath(base, number)); }, 20s);
     const auto signalled = std::chrono::steady_clock::now();
     program.Signal(SIGTERM);
     const int status = program.Wait(20s);
