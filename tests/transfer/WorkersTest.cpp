@@ -239,7 +239,7 @@ TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
     ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
     camsim::Camera camera(line.Master(), QuickGiveUp());
     std::thread stopper([&] {
-        WaitUntil([&] { return context.StatusText().rfind("Pic ", 0) == 0; });
+        WaitUntil([&] { return context.progress.bytesExpected > 0; });
         context.stopRequest = 1;
     });
     camera.Send(slow);
@@ -247,6 +247,8 @@ TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
     EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
     EXPECT_FALSE(FileExists(dir / "temp.jpg"));
+    EXPECT_EQ(context.totals.failedPictures, 1u) << "a picture cut by Stop is a failed one";
+    EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
 }
 
 TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
