@@ -48,13 +48,13 @@ struct RunTotals {
 
 // The one record through which the dialog, the running worker and the picture
 // transfer talk to each other. Numbers and flags are atomics, each written
-// whole by the writers that own it; the three texts sit behind the record's
+// whole by the writers that own it; the texts sit behind the record's
 // lock and are only copied in and out whole.
 class WorkerContext {
 public:
     // Room of the status text, terminator included; a longer text is cut.
     static constexpr std::size_t kStatusTextSize = 255;
-    // Room of the two paths, terminator included: the longest path the system
+    // Room of the paths, terminator included: the longest path the system
     // takes. A path is never cut, since a cut path would name another file.
     static constexpr std::size_t kPathSize = 4096;
 
