@@ -35,12 +35,6 @@ bool ParseSeconds(const std::string& text, double& value) {
     return true;
 }
 
-bool IsModeOption(const std::string& argument) {
-    return argument == "--capture" || argument == "--live" || argument == "--help" ||
-           argument == "-h" || argument == "--version" || argument == "--list-ports" ||
-           argument == "--map-port";
-}
-
 // Each option that takes a value stores it; false when the value is not one
 // the option takes.
 using TakeValue = bool (*)(HeadlessOptions& options, const std::string& value);
@@ -140,6 +134,11 @@ std::optional<Mode> CommandMode(const std::string& name) {
         return Mode::MapPort;
     }
     return std::nullopt;
+}
+
+// The options that make the program run without a window.
+bool IsModeOption(const std::string& argument) {
+    return argument == "--capture" || argument == "--live" || CommandMode(argument).has_value();
 }
 
 // --map-port N DEVICE, the last words of the command line.
