@@ -49,19 +49,27 @@ bool IsAlive(pid_t pid) {
     return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
-bool CreateLock(const std::string& path) {
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+// Creates the lock file whole: our process id goes into a file of an
+// unpredictable name first, which is then linked to the lock's name, so the
+// name never stands for a file without its owner, and link fails with
+// EEXIST as an exclusive create would. The lock folder is writable by
+// everyone, hence mkstemp (created exclusively, never through a link).
+bool CreateLock(const std::string& folder, const std::string& path) {
+    std::string temporary = folder + "/LTMP.XXXXXX";
+    const int file = ::mkstemp(temporary.data());
     if (file < 0) {
         return false;
     }
     char text[16];
     const int length = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
-    const bool written = ::write(file, text, static_cast<std::size_t>(length)) == length;
+    const bool written = ::fchmod(file, 0644) == 0 &&
+                         ::write(file, text, static_cast<std::size_t>(length)) == length;
     ::close(file);
-    if (!written) {
-        ::unlink(path.c_str());
-    }
-    return written;
+    const bool linked = written && ::link(temporary.c_str(), path.c_str()) == 0;
+    const int linkError = written ? errno : EIO;
+    ::unlink(temporary.c_str());
+    errno = linked ? 0 : linkError;
+    return linked;
 }
 
 } // namespace
@@ -123,18 +131,19 @@ std::optional<DeviceHolder> FindLockHolder(const std::string& device) {
 
 LockOutcome TakeLock(const std::string& device, std::optional<DeviceHolder>& holder) {
     holder.reset();
-    const auto path = LockPath(device);
-    if (path.empty()) {
+    const std::string folder = LockFolder();
+    if (folder.empty()) {
         return LockOutcome::NotKept;
     }
-    if (::access(LockFolder().c_str(), W_OK | X_OK) != 0) {
+    const std::string path = folder + "/" + LockFileName(device);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
         // Where we may not take part, another program's file still counts.
         holder = FindLockHolder(device);
         return holder ? LockOutcome::Held : LockOutcome::NotKept;
     }
     // Two rounds: a stale file removed in the first lets the second create.
     for (int round = 0; round < 2; ++round) {
-        if (CreateLock(path)) {
+        if (CreateLock(folder, path)) {
             return LockOutcome::Taken;
         }
         if (errno != EEXIST) {

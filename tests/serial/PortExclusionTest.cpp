@@ -5,14 +5,17 @@
 #include "tests/support/LinkedPort.h"
 #include "tests/support/TempDir.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using testsupport::ChildProcess;
@@ -140,4 +143,46 @@ TEST(PortExclusion, RefusedOpenLeavesTheTerminalShared) {
     ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0) << std::strerror(errno);
     EXPECT_EQ(exclusive, 0) << "a refused open left the terminal in exclusive mode";
     ::close(other);
+}
+
+TEST(PortExclusion, OwnLockFileNeverExistsWithoutItsProcessId) {
+    LinkedPort line(1);
+    const std::string lockFile = LockFile(line);
+    char ours[16];
+    std::snprintf(ours, sizeof ours, "%10d\n", static_cast<int>(::getpid()));
+
+    // Another program looks at the lock file as fast as it can while this one
+    // opens and closes the port: each time it finds the file, the file names
+    // its owner.
+    std::atomic<bool> opening{true};
+    std::atomic<int> seen{0};
+    std::atomic<int> wrong{0};
+    std::string firstWrong; // the reader's until it is joined
+    std::thread reader([&] {
+        while (opening.load()) {
+            const int file = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+            if (file < 0) {
+                continue;
+            }
+            char bytes[32];
+            const auto length = ::read(file, bytes, sizeof bytes);
+            ::close(file);
+            ++seen;
+            if (length != static_cast<ssize_t>(std::strlen(ours)) ||
+                std::string(bytes, static_cast<std::size_t>(length)) != ours) {
+                if (wrong++ == 0) {
+                    firstWrong.assign(bytes,
+                                      static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+                }
+            }
+        }
+    });
+    for (int i = 0; i < 2000 && wrong.load() == 0; ++i) {
+        SerialPort port;
+        ASSERT_TRUE(port.Open(1, 9600, "n,8,1")) << port.LastOpenError();
+    }
+    opening = false;
+    reader.join();
+    EXPECT_GT(seen.load(), 0) << "the reader never saw the lock file";
+    EXPECT_EQ(wrong.load(), 0) << "seen without our process id, first as '" << firstWrong << "'";
 }
