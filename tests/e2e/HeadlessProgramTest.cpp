@@ -253,6 +253,18 @@ TEST_F(HeadlessProgramTest, AsNobodyInTheRootFolderEveryPictureCounts) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to run the program as nobody";
     }
+    // The program as an installation has it, in a folder everybody may
+    // enter: the build's own folder may lie in a home that others cannot.
+    testsupport::TempDir installed;
+    const std::filesystem::path built(kProgram);
+    const std::string copy = installed / built.filename().string();
+    for (const auto& file : {built, std::filesystem::path(built).replace_extension(".INI")}) {
+        std::filesystem::copy_file(file, installed / file.filename().string());
+    }
+    using std::filesystem::perms;
+    std::filesystem::permissions(installed.Path(), perms::owner_all | perms::group_read |
+                                                       perms::group_exec | perms::others_read |
+                                                       perms::others_exec);
     testsupport::TempDir cache;
     for (const std::string& folder :
          {pictures.Path(), cache.Path(), line.PortsFolder(), line.LockFolder()}) {
@@ -263,7 +275,7 @@ TEST_F(HeadlessProgramTest, AsNobodyInTheRootFolderEveryPictureCounts) {
                                                        std::filesystem::perms::others_read |
                                                        std::filesystem::perms::others_write);
     ChildProcess program({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                          "/usr/bin/env", "-C", "/", "XDG_CACHE_HOME=" + cache.Path(), kProgram,
+                          "/usr/bin/env", "-C", "/", "XDG_CACHE_HOME=" + cache.Path(), copy,
                           "--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
                           "--count", "2"});
     ASSERT_TRUE(Listening(program)) << program.Errors();
