@@ -1,0 +1,9 @@
+#pragma once
+
+namespace platform {
+
+// One callable made of several lambdas, for std::visit over a variant: each
+// alternative goes to the lambda that takes it.
+template <class... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
+
+} // namespace platform

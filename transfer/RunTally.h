@@ -1,0 +1,71 @@
+#pragma once
+
+#include "RunListener.h"
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace transfer {
+
+// What a run achieved so far.
+struct RunTotals {
+    // Transfers that got past a valid header and ended; one in progress is
+    // neither good nor failed.
+    std::uint64_t goodPictures = 0;
+    std::uint64_t failedPictures = 0;
+    // Picture bytes of the good pictures.
+    std::uint64_t goodPictureBytes = 0;
+    // Picture bytes received in all transfers and the time those transfers
+    // took: the line's payload rate.
+    std::uint64_t payloadBytes = 0;
+    std::chrono::microseconds transferTime{0};
+};
+
+// The share of the line's capacity (ten bits a byte: start, eight data bits,
+// stop) at speed bit/s that carried picture bytes while transfers ran, in
+// percent; negative when nothing was transferred.
+double LineEfficiencyPercent(const RunTotals& totals, std::int32_t speed);
+
+enum class RunState {
+    Starting,  // no event yet
+    Waiting,   // for the next picture's header
+    Receiving, // a picture is in transfer
+    LineLost,  // the line is gone; reason says why
+    Ended,     // the run is over; end and reason say why
+};
+
+// The newest good picture of a run.
+struct NewestPicture {
+    std::uint64_t number = 0;
+    std::string file;
+    PictureKind kind = PictureKind::Jpeg;
+    std::uint32_t bytes = 0;
+    std::chrono::system_clock::time_point storedAt;
+};
+
+struct RunSnapshot {
+    RunState state = RunState::Starting;
+    std::string reason; // while LineLost, and after an end with a cause
+    Progress progress;  // while Receiving; zero otherwise
+    RunTotals totals;
+    std::optional<NewestPicture> newest;
+    std::optional<EndCause> end; // once Ended
+};
+
+// Folds a run's events into its state and totals, for the summary and any
+// view of the run. Events come on the worker's thread; a snapshot may be
+// taken on any thread.
+class RunTally final : public RunListener {
+public:
+    void OnRunEvent(const RunEvent& event) override;
+    RunSnapshot Snapshot() const;
+
+private:
+    mutable std::mutex lock;
+    RunSnapshot now;
+};
+
+} // namespace transfer
