@@ -1,6 +1,5 @@
 #include "Dib.h"
 
-#include "picture/DibErrorHook.h"
 #include "platform/File.h"
 
 #include <algorithm>
@@ -144,7 +143,6 @@ bool CDib::ReadBmp(platform::File& file) {
     Release();
     if (!ReadFrom(file)) {
         Release();
-        ReportDibError(kReadError);
         return false;
     }
     return true;
@@ -213,11 +211,7 @@ bool CDib::ReadFrom(platform::File& file) {
 }
 
 bool CDib::WriteBmp(platform::File& file) {
-    if (!WriteTo(file)) {
-        ReportDibError(kWriteError);
-        return false;
-    }
-    return true;
+    return WriteTo(file);
 }
 
 bool CDib::WriteTo(platform::File& file) const {

@@ -26,10 +26,12 @@ struct PaletteEntry {
 // A device-independent bitmap in memory: a 40-byte info header with its colour
 // table, and the pixel memory, rows padded to multiples of 4 bytes. The object
 // owns all of it. It is empty (no info), sized (info, no pixel memory yet) or
-// complete (pixel memory present). Failures are reported through the hook of
-// DibErrorHook.h. One thread at a time may use an object.
+// complete (pixel memory present). A failure gives false; the caller decides
+// how the operator hears of it, in the words below. One thread at a time may
+// use an object.
 class CDib {
 public:
+    // What the operator is told of a refused read and a failed write.
     static constexpr std::string_view kReadError = "Read error";
     static constexpr std::string_view kWriteError = "write error";
     // Limits on what ReadBmp accepts from a file that anyone may hand it.
@@ -57,14 +59,13 @@ public:
     bool BuildPalette();
 
     // Replaces the bitmap with the BMP file read from the file's position.
-    // On any refusal the bitmap is left empty, "Read error" is reported and
-    // the result is false.
+    // On any refusal the bitmap is left empty and the result is false.
     bool ReadBmp(platform::File& file);
 
     // Writes the file header (bfSize 0, pixels at 54 + 4 x colorCount), the
     // info header, the colour table and the pixel memory at the file's
     // position. A bitmap without pixel memory writes nothing; it and a failed
-    // write report "write error" and give false.
+    // write give false.
     bool WriteBmp(platform::File& file);
 
     // Reads (Load) or writes (Store) the bitmap as a BMP file.

@@ -18,10 +18,19 @@ File::~File() {
     Close();
 }
 
+void File::Fail(int number) {
+    if (!failed) {
+        error = number;
+    }
+    failed = true;
+}
+
 bool File::Create(const std::string& path) {
     Close();
     failed = false;
+    error = 0;
     descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    error = descriptor < 0 ? errno : 0;
     return descriptor >= 0;
 }
 
@@ -29,12 +38,13 @@ bool File::OpenForReading(const std::string& path) {
     Close();
     failed = false;
     descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    error = descriptor < 0 ? errno : 0;
     return descriptor >= 0;
 }
 
 bool File::Write(const void* data, std::size_t length) {
     if (descriptor < 0 || (data == nullptr && length > 0)) {
-        failed = true;
+        Fail(EBADF);
         return false;
     }
     const char* bytes = static_cast<const char*>(data);
@@ -44,7 +54,9 @@ bool File::Write(const void* data, std::size_t length) {
             continue;
         }
         if (written <= 0) {
-            failed = true;
+            // A write that takes nothing at all leaves errno alone: the
+            // device took no more, as a full one would.
+            Fail(written < 0 ? errno : ENOSPC);
             return false;
         }
         bytes += written;
@@ -55,7 +67,7 @@ bool File::Write(const void* data, std::size_t length) {
 
 std::size_t File::Read(void* data, std::size_t length) {
     if (descriptor < 0) {
-        failed = true;
+        Fail(EBADF);
         return 0;
     }
     char* bytes = static_cast<char*>(data);
@@ -66,7 +78,7 @@ std::size_t File::Read(void* data, std::size_t length) {
             continue;
         }
         if (got < 0) {
-            failed = true;
+            Fail(errno);
             break;
         }
         if (got == 0) {
@@ -96,7 +108,7 @@ bool File::Close() {
     const int result = ::close(descriptor);
     descriptor = -1;
     if (result != 0 && errno != EINTR) {
-        failed = true;
+        Fail(errno);
     }
     return !failed;
 }

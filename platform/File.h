@@ -35,10 +35,16 @@ public:
     // Closes the file; false when the close or any earlier write failed.
     bool Close();
     bool Failed() const { return failed; }
+    // The system's error number of the first failure since the open (or of
+    // the failed open itself); 0 when nothing failed.
+    int Error() const { return error; }
 
 private:
+    void Fail(int number);
+
     int descriptor = -1;
     bool failed = false;
+    int error = 0;
 };
 
 // Removes a file; false when it could not be removed (a missing file too).

@@ -1,62 +1,51 @@
 #include "LineRecovery.h"
 
 #include "WorkerContext.h"
-#include "WorkerEvents.h"
 #include "WorkerPort.h"
-#include "language/LanguageText.h"
+#include "WorkerRun.h"
 #include "serial/SerialPort.h"
 
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
 constexpr auto kRetryPeriod = std::chrono::milliseconds(500);
-// The retry wait is cut into slices so that Stop is seen at once.
-constexpr auto kStopSlice = std::chrono::milliseconds(5);
 
-// Waits one retry period; false when Stop came first.
-bool WaitBeforeRetry(const WorkerContext& context) {
-    const auto until = std::chrono::steady_clock::now() + kRetryPeriod;
-    while (std::chrono::steady_clock::now() < until) {
-        if (context.stopRequest.load() != 0) {
-            return false;
-        }
-        std::this_thread::sleep_for(kStopSlice);
-    }
-    return context.stopRequest.load() == 0;
+// Waits one retry period; false when the run was asked to stop, which ends
+// the wait at once.
+bool WaitBeforeRetry(const WorkerRun& run) {
+    std::mutex lock;
+    std::condition_variable_any wake;
+    std::unique_lock held(lock);
+    // Nothing but the stop request wakes it before the period is over.
+    wake.wait_for(held, run.stop, kRetryPeriod, [] { return false; });
+    return !run.StopRequested();
 }
 
 } // namespace
 
-bool ReopenLostLine(WorkerContext& context, SerialPort& port) {
-    const std::string lostText = LanguageText::TextOr(
-        "STRING_IDS_LINE_LOST", "Line lost, opening the port again every half second:");
-    const std::string reason = port.LineLostReason();
-    context.SetStatusText(lostText + " " + reason);
-    NotifyLineChange(LineChange::Lost, reason);
+Recovery ReopenLostLine(const WorkerRun& run, SerialPort& port) {
+    const bool reopening = run.context.reconnect.load() != 0;
+    run.Tell(transfer::LineLost{port.LineLostReason(), reopening});
     port.ClearBuffer();
     port.Close();
-    if (context.reconnect.load() == 0) {
-        context.SetEndReason(reason);
-        context.workerEnd = WorkerEnd::LineLost;
-        return false;
+    if (!reopening) {
+        return Recovery::NotReconnecting;
     }
-    std::string shownProblem;
-    while (WaitBeforeRetry(context)) {
-        if (OpenWorkerPort(context, port, context.connectedSpeed)) {
+    std::string toldProblem;
+    while (WaitBeforeRetry(run)) {
+        if (OpenWorkerPort(run.context, port, run.context.connectedSpeed)) {
             port.ClearBuffer();
-            const std::string back = port.PortDescription();
-            context.SetStatusText(LanguageText::TextOr("STRING_IDS_LINE_BACK", "Line back:") + " " +
-                                  back);
-            NotifyLineChange(LineChange::Back, back);
-            return true;
+            run.Tell(transfer::LineBack{port.PortDescription()});
+            return Recovery::Back;
         }
         // Why it does not open yet (no device, busy), once per change.
-        if (const std::string problem = port.LastOpenError(); problem != shownProblem) {
-            shownProblem = problem;
-            context.SetStatusText(lostText + " " + problem);
+        if (const std::string problem = port.LastOpenError(); problem != toldProblem) {
+            toldProblem = problem;
+            run.Tell(transfer::LineStillLost{problem});
         }
     }
-    return false;
+    return Recovery::Stopped;
 }

@@ -2,11 +2,24 @@
 
 #include "picture/CameraPixels.h"
 
+#include <cstring>
+
 namespace transfer {
+
+void PictureStore::Fail(FailureCause cause) {
+    if (!failure) {
+        failure = cause;
+    }
+}
+
+std::string PictureStore::FailureDetail() const {
+    return file.Error() != 0 ? std::strerror(file.Error()) : std::string();
+}
 
 bool PictureStore::Create(const std::string& fileName, PictureKind kind, std::uint16_t width,
                           std::uint16_t height) {
     if (!file.Create(fileName)) {
+        Fail(FailureCause::FileNotCreated);
         return false;
     }
     if (kind == PictureKind::UncompressedPixels) {
@@ -21,14 +34,14 @@ bool PictureStore::EnsurePixels() {
         return true;
     }
     if (bitmap->imageSize > kMaxPixelBytes || bitmap->CreatePixelSection() == nullptr) {
-        failed = true;
+        Fail(FailureCause::PixelMemoryRefused);
         return false;
     }
     return true;
 }
 
 bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
-    if (failed) {
+    if (failure) {
         return false;
     }
     if (!bitmap) {
@@ -44,26 +57,26 @@ bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
 }
 
 bool PictureStore::Flush() {
-    if (!failed && !pending.empty()) {
-        failed = !file.Write(pending.data(), pending.size());
+    if (!failure && !pending.empty() && !file.Write(pending.data(), pending.size())) {
+        Fail(FailureCause::WriteFailed);
     }
     pending.clear();
-    return !failed;
+    return !failure;
 }
 
 bool PictureStore::Finish() {
     Flush();
-    if (bitmap && !failed) {
+    if (bitmap && !failure) {
         // A picture without data still becomes a whole (black) BMP file.
         if (EnsurePixels() && !bitmap->WriteBmp(file)) {
-            failed = true;
+            Fail(FailureCause::BitmapNotWritten);
         }
     }
     bitmap.reset();
     if (!file.Close()) {
-        failed = true;
+        Fail(FailureCause::WriteFailed);
     }
-    return !failed;
+    return !failure;
 }
 
 void PictureStore::CloseAsIs() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "PictureKind.h"
+#include "RunEvents.h"
 #include "picture/Dib.h"
 #include "platform/File.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,14 @@ public:
     // Closes the file as it is: what arrived so far, and no bitmap.
     void CloseAsIs();
 
+    // Why the picture is not stored, once anything failed; with the system's
+    // words for a file that failed.
+    std::optional<FailureCause> Failure() const { return failure; }
+    std::string FailureDetail() const;
+
 private:
+    void Fail(FailureCause cause);
+
     static constexpr std::size_t kWritePiece = 64 * 1024;
 
     bool EnsurePixels();
@@ -46,7 +55,7 @@ private:
     std::unique_ptr<CDib> bitmap;
     std::vector<std::uint8_t> pending;
     std::uint64_t stored = 0;
-    bool failed = false;
+    std::optional<FailureCause> failure;
 };
 
 } // namespace transfer

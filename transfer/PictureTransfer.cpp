@@ -3,15 +3,14 @@
 #include "HexText.h"
 #include "PictureHeader.h"
 #include "PictureStore.h"
-#include "WorkerContext.h"
-#include "language/LanguageText.h"
+#include "WorkerRun.h"
 #include "platform/File.h"
 #include "serial/SerialPort.h"
 
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -26,16 +25,19 @@ constexpr std::uint8_t kSyncFirstHex = 0xAA;
 
 enum class Encoding { Binary, HexText };
 
+using transfer::FailureCause;
+using transfer::TransferResult;
+
 // One call's worth of receiving: nothing survives between pictures except what
 // stays in the port's receive buffer.
 class Receiver {
 public:
-    Receiver(WorkerContext& context, SerialPort& port) : context(context), port(port) {}
+    Receiver(const WorkerRun& run, SerialPort& port) : run(run), port(port) {}
 
-    bool Run(const std::string& fileName);
+    TransferResult Run(const std::string& fileName);
 
 private:
-    bool StopRequested() const { return context.stopRequest.load() != 0; }
+    bool StopRequested() const { return run.StopRequested(); }
     // Waiting for more bytes ends on Stop, and when the line is lost, since
     // nothing more can come then.
     bool KeepWaiting() const { return !StopRequested() && !port.IsLineLost(); }
@@ -44,19 +46,26 @@ private:
     bool ReadHeader(transfer::HeaderBytes& header);
     // Sends one acknowledgement; false only when a hex-text answer was short.
     bool Acknowledge(std::uint8_t value, bool urgent);
+    // Why the picture fails, the first cause found counting; with the
+    // system's words where there are some.
+    void Fail(FailureCause cause, std::string detail = {});
+    // A wait that ended without its bytes: why it ended.
+    FailureCause WhyWaitEnded() const;
     void ShowProgress(std::uint32_t stored);
     // Reads n bytes (or characters) of a block with the three-empty-reads rule.
     std::uint32_t ReadBlock(std::uint32_t n);
     // Reads a check byte with a single read; false when none arrived whole.
     bool ReadSingleCheckByte(std::uint8_t& value);
     // Takes the blocks until the picture is whole or cannot become whole.
-    void ReceiveData(transfer::PictureStore& store, bool& writeFailed);
+    void ReceiveData(transfer::PictureStore& store);
     // Everything after a valid header: the answer to it, the blocks, the
     // final check and the file.
     bool ReceivePicture(const std::string& fileName, const transfer::HeaderBytes& headerBytes);
 
-    WorkerContext& context;
+    const WorkerRun& run;
     SerialPort& port;
+    std::optional<FailureCause> failure;
+    std::string failureDetail;
     Encoding encoding = Encoding::Binary;
     std::array<std::uint8_t, 4096> headerBuffer{};
     std::uint32_t held = 0;
@@ -135,12 +144,22 @@ bool Receiver::Acknowledge(std::uint8_t value, bool urgent) {
     return true;
 }
 
+void Receiver::Fail(FailureCause cause, std::string detail) {
+    if (!failure) {
+        failure = cause;
+        failureDetail = std::move(detail);
+    }
+}
+
+FailureCause Receiver::WhyWaitEnded() const {
+    if (StopRequested()) {
+        return FailureCause::Stopped;
+    }
+    return port.IsLineLost() ? FailureCause::LineLost : FailureCause::CutShort;
+}
+
 void Receiver::ShowProgress(std::uint32_t storedSoFar) {
-    context.progress.bytesStored = storedSoFar;
-    char text[WorkerContext::kStatusTextSize];
-    std::snprintf(text, sizeof text, "Pic %dx%d, %u of %u bytes read", header.width, header.height,
-                  storedSoFar, header.dataSize);
-    context.SetStatusText(text);
+    run.Tell(transfer::Progress{header.width, header.height, storedSoFar, header.dataSize});
 }
 
 std::uint32_t Receiver::ReadBlock(std::uint32_t n) {
@@ -171,7 +190,7 @@ bool Receiver::ReadSingleCheckByte(std::uint8_t& value) {
     return true;
 }
 
-void Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
+void Receiver::ReceiveData(transfer::PictureStore& store) {
     const bool hex = encoding == Encoding::HexText;
     const bool perBlockChecks = header.blockSize != 0 && header.checkFlag != 0;
     const bool perBlockAcks = header.blockSize != 0 && header.ackFlag != 0;
@@ -181,6 +200,7 @@ void Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
     int rejectedInARow = 0;
     do {
         if (StopRequested()) {
+            Fail(FailureCause::Stopped);
             return;
         }
         ShowProgress(stored);
@@ -190,6 +210,7 @@ void Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
         }
         std::uint32_t got = ReadBlock(n);
         if (StopRequested() || got < n) {
+            Fail(WhyWaitEnded());
             return;
         }
         bool checkArrived = false;
@@ -210,6 +231,7 @@ void Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
         pictureValue ^= static_cast<std::uint8_t>(blockValue ^ lastByte);
 
         if (perBlockAcks && !Acknowledge(blockValue, false)) {
+            Fail(FailureCause::AnswerNotSent);
             return;
         }
         std::size_t accepted = count;
@@ -222,81 +244,95 @@ void Receiver::ReceiveData(transfer::PictureStore& store, bool& writeFailed) {
                 accepted = count - 1; // the check byte is not part of the picture
             } else {
                 if (++rejectedInARow == kRejectionsEndingAPicture) {
+                    Fail(FailureCause::BlocksRejected);
                     return;
                 }
                 continue; // the camera sends the same block again
             }
         }
         if (!store.Append(block.data(), accepted)) {
-            writeFailed = true;
-            return;
+            return; // the store knows why
         }
         stored += static_cast<std::uint32_t>(accepted);
-        context.progress.bytesStored = stored;
     } while (stored < header.dataSize);
 }
 
-bool Receiver::Run(const std::string& fileName) {
-    context.progress.width = 0;
-    context.progress.height = 0;
-    context.progress.bytesStored = 0;
-    context.progress.bytesExpected = 0;
-    context.SetStatusText("Waiting for valid header...");
+TransferResult Receiver::Run(const std::string& fileName) {
+    run.Tell(transfer::WaitingForHeader{});
+    TransferResult result;
     if (!FindSyncPair()) {
-        return false;
+        return result;
     }
     transfer::HeaderBytes headerBytes{};
     if (!ReadHeader(headerBytes) || !transfer::HeaderChecksPass(headerBytes)) {
-        return false;
+        return result;
     }
     header = transfer::DecodeHeader(headerBytes);
-    context.progress.width = header.width;
-    context.progress.height = header.height;
-    context.progress.bytesExpected = header.dataSize;
-    ++context.totals.picturesBegun;
+    result.kind = header.pictureKind;
+    result.width = header.width;
+    result.height = header.height;
+    result.bytes = header.dataSize;
 
     const auto begun = std::chrono::steady_clock::now();
     const bool good = ReceivePicture(fileName, headerBytes);
-    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+    result.figures.payloadBytes = stored;
+    result.figures.took = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - begun);
-    context.totals.payloadBytes += stored;
-    context.totals.transferMicroseconds += static_cast<std::uint64_t>(took.count());
-    return good;
+    if (good) {
+        result.outcome = TransferResult::Outcome::Stored;
+    } else {
+        result.outcome = TransferResult::Outcome::Failed;
+        result.why = failure.value_or(FailureCause::CutShort);
+        result.detail = failureDetail;
+    }
+    return result;
 }
 
 bool Receiver::ReceivePicture(const std::string& fileName,
                               const transfer::HeaderBytes& headerBytes) {
     if (header.ackFlag != 0 && !Acknowledge(transfer::HeaderXor(headerBytes), true)) {
+        Fail(FailureCause::AnswerNotSent);
         return false;
     }
 
     transfer::PictureStore store;
     if (!store.Create(fileName, header.pictureKind, header.width, header.height)) {
         platform::DeleteFile(fileName);
-        context.SetStatusText(LanguageText::Text("STRING_IDS_ERROR_OPEN_FILE"));
+        Fail(FailureCause::FileNotCreated, store.FailureDetail());
         return false;
     }
 
-    bool writeFailed = false;
-    ReceiveData(store, writeFailed);
+    ReceiveData(store);
     // Everything received is on disk before the camera hears that it arrived.
-    writeFailed = !store.Flush() || writeFailed;
+    const bool writeFailed = !store.Flush();
     bool complete = !writeFailed && stored == header.dataSize;
     if (stored == header.dataSize && header.blockSize == 0 && header.checkFlag != 0) {
         std::uint8_t finalCheck = 0;
         const bool arrived = ReadSingleCheckByte(finalCheck);
+        if (!arrived) {
+            Fail(WhyWaitEnded());
+        } else if (finalCheck != pictureValue) {
+            Fail(FailureCause::FinalCheckFailed);
+        }
         complete = complete && arrived && finalCheck == pictureValue;
     }
     // A picture that could not be stored gets no final answer: the camera
     // must not take it as delivered.
     if (header.ackFlag != 0 && !writeFailed && !Acknowledge(pictureValue, true)) {
         store.CloseAsIs();
+        Fail(FailureCause::AnswerNotSent);
         return false;
     }
     block.clear();
     block.shrink_to_fit();
     if (!store.Finish()) {
         complete = false;
+    }
+    if (const auto storeFailure = store.Failure()) {
+        Fail(*storeFailure, store.FailureDetail());
+    }
+    if (StopRequested()) {
+        Fail(FailureCause::Stopped);
     }
     if (StopRequested() || !complete) {
         platform::DeleteFile(fileName);
@@ -307,7 +343,8 @@ bool Receiver::ReceivePicture(const std::string& fileName,
 
 } // namespace
 
-bool PictureTransfer(WorkerContext& context, SerialPort& port, const std::string& fileName) {
-    Receiver receiver(context, port);
+transfer::TransferResult PictureTransfer(const WorkerRun& run, SerialPort& port,
+                                         const std::string& fileName) {
+    Receiver receiver(run, port);
     return receiver.Run(fileName);
 }

@@ -18,10 +18,14 @@ namespace transfer {
 struct TransferFigures {
     std::uint32_t payloadBytes = 0;
     std::chrono::microseconds took{0};
+
+    bool operator==(const TransferFigures&) const = default;
 };
 
 // The port is open and the protocol waits for the next picture's header.
-struct WaitingForHeader {};
+struct WaitingForHeader {
+    bool operator==(const WaitingForHeader&) const = default;
+};
 
 // A picture in transfer: its size, and how many of its bytes are stored so
 // far; sent before each block.
@@ -30,6 +34,8 @@ struct Progress {
     std::int32_t height = 0;
     std::uint32_t stored = 0;
     std::uint32_t expected = 0;
+
+    bool operator==(const Progress&) const = default;
 };
 
 // A good picture, whole in its file. number counts the run's attempts from
@@ -47,6 +53,8 @@ struct PictureStored {
     // Whether the display file holds the picture now, for a window to show.
     bool displayed = false;
     TransferFigures figures;
+
+    bool operator==(const PictureStored&) const = default;
 };
 
 // Why a transfer that had a valid header gave no picture.
@@ -71,6 +79,8 @@ struct PictureFailed {
     // device"); else empty.
     std::string detail;
     TransferFigures figures;
+
+    bool operator==(const PictureFailed&) const = default;
 };
 
 // The line went away (an adapter pulled out, a far end closed). reason names
@@ -79,25 +89,35 @@ struct PictureFailed {
 struct LineLost {
     std::string reason;
     bool reopening = true;
+
+    bool operator==(const LineLost&) const = default;
 };
 
 // While the line is lost: why the port does not open yet, once per change.
 struct LineStillLost {
     std::string problem;
+
+    bool operator==(const LineStillLost&) const = default;
 };
 
 // The port opened again; device names port and device.
 struct LineBack {
     std::string device;
+
+    bool operator==(const LineBack&) const = default;
 };
 
 // The connect check opened the port at speed (bit/s).
 struct Connected {
     std::int32_t speed = 0;
+
+    bool operator==(const Connected&) const = default;
 };
 
 // The link is marked disconnected.
-struct Disconnected {};
+struct Disconnected {
+    bool operator==(const Disconnected&) const = default;
+};
 
 // Why a run ended.
 enum class EndCause {
@@ -114,6 +134,8 @@ enum class EndCause {
 struct Ended {
     EndCause why = EndCause::Stopped;
     std::string reason;
+
+    bool operator==(const Ended&) const = default;
 };
 
 using RunEvent = std::variant<WaitingForHeader, Progress, PictureStored, PictureFailed, LineLost,

@@ -58,22 +58,3 @@ bool WorkerContext::SetDevicePath(std::string_view path) {
 std::string WorkerContext::DevicePath() const {
     return Read(devicePath);
 }
-
-void WorkerContext::SetEndReason(std::string_view text) {
-    std::lock_guard lock(textLock);
-    endReason = text;
-}
-
-std::string WorkerContext::EndReason() const {
-    std::lock_guard lock(textLock);
-    return endReason;
-}
-
-void RunTotals::Reset() {
-    picturesBegun = 0;
-    goodPictures = 0;
-    failedPictures = 0;
-    goodPictureBytes = 0;
-    payloadBytes = 0;
-    transferMicroseconds = 0;
-}

@@ -8,48 +8,12 @@
 #include <string>
 #include <string_view>
 
-// Why the last picture worker ended.
-enum class WorkerEnd : std::int32_t {
-    Running,        // no picture worker has ended since the last start
-    Stopped,        // on the stop request
-    PortFailed,     // its port did not open
-    PathRefused,    // a picture path did not fit
-    FreeSpaceLimit, // the disk's free space fell below the limit
-    LineLost,       // the line was lost and reconnecting was not asked for
-};
-
-// The picture being received, for a progress display; all 0 while the
-// protocol waits for a header.
-struct PictureProgress {
-    std::atomic<std::int32_t> width{0};
-    std::atomic<std::int32_t> height{0};
-    std::atomic<std::uint32_t> bytesStored{0};
-    std::atomic<std::uint32_t> bytesExpected{0};
-};
-
-// What a picture worker achieved since it started.
-struct RunTotals {
-    // Transfers that got past a valid header; of those that ended, the ones
-    // that gave a good picture and the ones that did not. One in progress is
-    // neither.
-    std::atomic<std::uint64_t> picturesBegun{0};
-    std::atomic<std::uint64_t> goodPictures{0};
-    std::atomic<std::uint64_t> failedPictures{0};
-    // Picture bytes of the good pictures.
-    std::atomic<std::uint64_t> goodPictureBytes{0};
-    // Picture bytes received in all transfers, check bytes and hex-text
-    // doubling not counted, and the time those transfers took from their
-    // header to their end: the line's payload rate.
-    std::atomic<std::uint64_t> payloadBytes{0};
-    std::atomic<std::uint64_t> transferMicroseconds{0};
-
-    void Reset();
-};
-
-// The one record through which the dialog, the running worker and the picture
-// transfer talk to each other. Numbers and flags are atomics, each written
-// whole by the writers that own it; the texts sit behind the record's
-// lock and are only copied in and out whole.
+// The record the dialog reads: the settings of a run, written before its
+// worker starts and read by the worker, and what the dialog shows of the
+// link and the pictures, kept by the run's ContextFeed from the worker's
+// events. Numbers and flags are atomics, each written whole by the writers
+// that own it; the texts sit behind the record's lock and are only copied in
+// and out whole.
 class WorkerContext {
 public:
     // Room of the status text, terminator included; a longer text is cut.
@@ -66,7 +30,6 @@ public:
     std::atomic<std::int32_t> speed{0};           // speed to try at Connect
     std::atomic<std::int32_t> connectedSpeed{0};  // speed the port was found usable at
     std::atomic<std::uint32_t> freeSpaceLimit{0}; // bytes
-    std::atomic<std::int32_t> stopRequest{0};
     std::atomic<std::int32_t> checkFreeSpace{0};
     std::atomic<std::int32_t> connected{0};
     std::atomic<std::int32_t> newPicture{0};
@@ -74,9 +37,6 @@ public:
     // Whether a picture worker whose line is lost opens its port again until
     // it returns (1) or ends (0).
     std::atomic<std::int32_t> reconnect{1};
-    std::atomic<WorkerEnd> workerEnd{WorkerEnd::Running};
-    PictureProgress progress;
-    RunTotals totals;
 
     // Progress and error text for the operator; cut to 254 characters.
     void SetStatusText(std::string_view text);
@@ -97,11 +57,6 @@ public:
     bool SetDevicePath(std::string_view path);
     std::string DevicePath() const;
 
-    // Why the worker ended, in words, where the end has a cause outside the
-    // program: the port's open error, or why the line was lost.
-    void SetEndReason(std::string_view text);
-    std::string EndReason() const;
-
 private:
     template <std::size_t N> static void CopyIn(std::array<char, N>& field, std::string_view text);
     template <std::size_t N> bool SetPath(std::array<char, N>& field, std::string_view path);
@@ -112,5 +67,4 @@ private:
     std::array<char, kPathSize> captureBasePath{};
     std::array<char, kPathSize> displayFileName{};
     std::array<char, kPathSize> devicePath{};
-    std::string endReason;
 };

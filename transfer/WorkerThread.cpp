@@ -3,17 +3,27 @@
 #include <system_error>
 
 WorkerThread::~WorkerThread() {
+    RequestStop();
     Join();
 }
 
-bool WorkerThread::Start(Procedure procedure, WorkerContext* context) {
+bool WorkerThread::Start(Procedure procedure, const WorkerContext& context,
+                         transfer::RunListener& listener) {
     if (IsRunning()) {
         return false;
     }
+    // The run's stop is in place before the worker can tell anything, so
+    // that a listener may stop the run from its very first event.
+    std::stop_token token;
+    {
+        std::lock_guard lock(stopLock);
+        stop = std::stop_source();
+        token = stop.get_token();
+    }
     auto done = std::make_shared<std::atomic<bool>>(false);
     try {
-        thread = std::thread([procedure, context, done] {
-            procedure(context);
+        thread = std::thread([procedure, &context, &listener, token, done] {
+            procedure(WorkerRun{context, token, listener});
             done->store(true, std::memory_order_release);
         });
     } catch (const std::system_error&) {
@@ -21,6 +31,11 @@ bool WorkerThread::Start(Procedure procedure, WorkerContext* context) {
     }
     finished = std::move(done);
     return true;
+}
+
+void WorkerThread::RequestStop() {
+    std::lock_guard lock(stopLock);
+    stop.request_stop();
 }
 
 bool WorkerThread::IsRunning() {

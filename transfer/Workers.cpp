@@ -6,28 +6,29 @@
 #include "LineRecovery.h"
 #include "PictureTransfer.h"
 #include "WorkerContext.h"
-#include "WorkerEvents.h"
 #include "WorkerPort.h"
+#include "WorkerRun.h"
 #include "WorkerTesting.h"
 #include "language/LanguageText.h"
 #include "platform/File.h"
 #include "serial/SerialPort.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
-#include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
 
-std::string PathTooLong() {
-    return LanguageText::TextOr("STRING_IDS_PATH_TOO_LONG", "Error: the picture path is too long");
-}
+using transfer::EndCause;
+using transfer::TransferResult;
 
 std::atomic<std::uint64_t> captureCounterStart{0};
 
-bool StopRequested(const WorkerContext& context) {
-    return context.stopRequest.load() != 0;
+std::string PathTooLong() {
+    return LanguageText::TextOr("STRING_IDS_PATH_TOO_LONG", "Error: the picture path is too long");
 }
 
 // Both picture workers end with the buffer emptied and the port closed; the
@@ -37,55 +38,59 @@ void ClosePort(SerialPort& port) {
     port.Close();
 }
 
-// After a failed transfer: whether the worker goes on. A lost line is opened
-// again first (or ends the worker when the context asks for no reconnecting).
-bool GoesOnAfterFailure(WorkerContext& context, SerialPort& port) {
-    return !port.IsLineLost() || ReopenLostLine(context, port);
+// How a picture worker ends.
+struct RunEnd {
+    EndCause why = EndCause::Stopped;
+    std::string reason;
+};
+
+// After a transfer that gave no picture: nothing while the worker goes on. A
+// lost line is opened again first, and ends the worker when the run is
+// stopped meanwhile or asks for no reopening.
+std::optional<RunEnd> EndAfterFailure(const WorkerRun& run, SerialPort& port) {
+    if (!port.IsLineLost()) {
+        return std::nullopt;
+    }
+    const std::string reason = port.LineLostReason();
+    switch (ReopenLostLine(run, port)) {
+    case Recovery::Back:
+        return std::nullopt;
+    case Recovery::Stopped:
+        return RunEnd{};
+    case Recovery::NotReconnecting:
+        break;
+    }
+    return RunEnd{EndCause::LineLost, reason};
 }
 
-// A picture worker starts with nothing achieved and no reason to end.
-void BeginRun(WorkerContext& context) {
-    context.workerEnd = WorkerEnd::Running;
-    context.SetEndReason({});
-    context.totals.Reset();
+void TellStored(const WorkerRun& run, std::uint64_t number, const std::string& file,
+                const TransferResult& result, bool displayed) {
+    run.Tell(transfer::PictureStored{number, file, result.kind, result.width, result.height,
+                                     result.bytes, displayed, result.figures});
 }
 
-// Counts the picture the last transfer delivered.
-void CountGoodPicture(WorkerContext& context) {
-    context.totals.goodPictureBytes += context.progress.bytesExpected.load();
-    ++context.totals.goodPictures;
-}
-
-// Counts the last transfer as failed when it had begun (got past a valid
-// header) since begunBefore was read; a wait for a header that Stop or a
-// lost line ended is no picture.
-void CountFailedPicture(WorkerContext& context, std::uint64_t begunBefore) {
-    if (context.totals.picturesBegun.load() != begunBefore) {
-        ++context.totals.failedPictures;
+// A transfer that had begun and gave no picture; one that found no valid
+// header is no picture at all.
+void TellFailure(const WorkerRun& run, std::uint64_t number, const TransferResult& result) {
+    if (result.outcome == TransferResult::Outcome::Failed) {
+        run.Tell(transfer::PictureFailed{number, result.why, result.detail, result.figures});
     }
 }
 
-// Why a picture worker ended, for whoever started it, and its exit code.
-std::uint32_t End(WorkerContext& context, WorkerEnd why, std::uint32_t exitCode) {
-    if (why == WorkerEnd::Stopped && context.workerEnd.load() != WorkerEnd::Running) {
-        return exitCode; // a more precise reason was given already
+// Opens the picture worker's port; false, with the run told why it ends,
+// when it does not open.
+bool OpenPicturePort(const WorkerRun& run, SerialPort& port) {
+    if (OpenWorkerPort(run.context, port, run.context.connectedSpeed)) {
+        port.ClearBuffer();
+        return true;
     }
-    context.workerEnd = why;
-    return exitCode;
+    run.Tell(transfer::Ended{EndCause::PortFailed, port.LastOpenError()});
+    return false;
 }
 
-// Says why the worker's port did not open, and ends the worker for it.
-std::uint32_t PortFailed(WorkerContext& context, const SerialPort& port, std::uint32_t exitCode) {
-    context.SetEndReason(port.LastOpenError());
-    return End(context, WorkerEnd::PortFailed, exitCode);
-}
-
-// A picture path that does not fit: no file is written under a cut name.
-std::uint32_t PathRefused(WorkerContext& context, std::uint32_t exitCode) {
-    const std::string text = PathTooLong();
-    context.SetStatusText(text);
-    context.SetEndReason(text);
-    return End(context, WorkerEnd::PathRefused, exitCode);
+void End(const WorkerRun& run, SerialPort& port, const RunEnd& end) {
+    ClosePort(port);
+    run.Tell(transfer::Ended{end.why, end.reason});
 }
 
 } // namespace
@@ -94,47 +99,44 @@ void SetCaptureCounterStartForTesting(std::uint64_t start) {
     captureCounterStart.store(start);
 }
 
-std::uint32_t ConnectWorker(WorkerContext* context) {
+void ConnectWorker(const WorkerRun& run) {
     SerialPort port;
     while (!ConnectSemaphore().try_acquire_for(std::chrono::milliseconds(1))) {
-        if (StopRequested(*context)) {
-            return 0;
+        if (run.StopRequested()) {
+            run.Tell(transfer::Ended{EndCause::Stopped, {}});
+            return;
         }
     }
-    if (OpenWorkerPort(*context, port, context->speed)) {
+    const std::int32_t speed = run.context.speed;
+    transfer::Ended end{EndCause::Done, {}};
+    if (OpenWorkerPort(run.context, port, speed)) {
         port.ClearBuffer();
-        context->connected = 1;
-        context->connectedSpeed = context->speed.load();
+        run.Tell(transfer::Connected{speed});
     } else {
-        context->SetStatusText(port.LastOpenError());
-        context->SetEndReason(port.LastOpenError());
+        end = transfer::Ended{EndCause::PortFailed, port.LastOpenError()};
     }
     port.Close();
     ConnectSemaphore().release();
-    return 0;
+    run.Tell(end);
 }
 
-std::uint32_t DisconnectWorker(WorkerContext* context) {
-    context->connected = 0;
-    context->connectedSpeed = 0;
-    context->SetStatusText(LanguageText::Text("STRING_IDS_DISCONNECTED"));
-    return 0;
+void DisconnectWorker(const WorkerRun& run) {
+    run.Tell(transfer::Disconnected{});
+    run.Tell(transfer::Ended{EndCause::Done, {}});
 }
 
-std::uint32_t LiveWorker(WorkerContext* context) {
-    BeginRun(*context);
+void LiveWorker(const WorkerRun& run) {
     SerialPort port;
-    if (!OpenWorkerPort(*context, port, context->connectedSpeed)) {
-        context->SetStatusText(port.LastOpenError());
-        return PortFailed(*context, port, 0);
+    if (!OpenPicturePort(run, port)) {
+        return;
     }
-    port.ClearBuffer();
-    const std::string displayFile = context->DisplayFileName();
+    const std::string displayFile = run.context.DisplayFileName();
     if (displayFile.empty()) {
-        ClosePort(port);
-        return PathRefused(*context, 0);
+        End(run, port, RunEnd{EndCause::PathRefused, PathTooLong()});
+        return;
     }
-    while (!StopRequested(*context)) {
+    RunEnd end;
+    for (std::uint64_t number = 0; !run.StopRequested(); ++number) {
         // Each picture arrives under a name of its own and replaces the display
         // file only when it is whole, so that a reader of the display file
         // never sees half a picture.
@@ -142,80 +144,74 @@ std::uint32_t LiveWorker(WorkerContext* context) {
         if (incoming.empty()) {
             incoming = displayFile + ".incoming";
         }
-        const std::uint64_t begun = context->totals.picturesBegun;
-        if (PictureTransfer(*context, port, incoming) &&
-            platform::ReplaceFile(incoming, displayFile)) {
-            CountGoodPicture(*context);
-            context->newPicture = 1;
-            NotifyNewPicture(displayFile);
-            continue;
+        TransferResult result = PictureTransfer(run, port, incoming);
+        if (result.Stored()) {
+            if (platform::ReplaceFile(incoming, displayFile)) {
+                TellStored(run, number, displayFile, result, true);
+                continue;
+            }
+            result.outcome = TransferResult::Outcome::Failed;
+            result.why = transfer::FailureCause::NotPublished;
+            result.detail = std::strerror(errno);
         }
-        CountFailedPicture(*context, begun);
+        TellFailure(run, number, result);
         platform::DeleteFile(incoming);
         platform::DeleteFile(displayFile);
-        if (!GoesOnAfterFailure(*context, port)) {
+        if (const auto ended = EndAfterFailure(run, port)) {
+            end = *ended;
             break;
         }
     }
-    ClosePort(port);
-    return End(*context, WorkerEnd::Stopped, 0);
+    End(run, port, end);
 }
 
-std::uint32_t ContinuousCaptureWorker(WorkerContext* context) {
-    BeginRun(*context);
+void ContinuousCaptureWorker(const WorkerRun& run) {
+    const WorkerContext& context = run.context;
     SerialPort port;
-    if (!OpenWorkerPort(*context, port, context->connectedSpeed)) {
-        char text[WorkerContext::kStatusTextSize];
-        std::snprintf(text, sizeof text, "Error open Com%d! %s", context->port.load(),
-                      port.LastOpenError().c_str());
-        // A device named by its path has no COM number to show.
-        context->SetStatusText(context->DevicePath().empty() ? text : port.LastOpenError());
-        return PortFailed(*context, port, 1);
+    if (!OpenPicturePort(run, port)) {
+        return;
     }
-    port.ClearBuffer();
     std::uint64_t counter = captureCounterStart.load();
-    const std::string basePath = context->CaptureBasePath();
-    const std::string displayFile = context->DisplayFileName();
+    const std::string basePath = context.CaptureBasePath();
+    const std::string displayFile = context.DisplayFileName();
     if (basePath.empty()) {
-        ClosePort(port);
-        return PathRefused(*context, 1);
+        End(run, port, RunEnd{EndCause::PathRefused, PathTooLong()});
+        return;
     }
-    while (!StopRequested(*context)) {
+    RunEnd end;
+    while (!run.StopRequested()) {
         const std::string numbered = transfer::NumberedPath(basePath, counter);
         if (numbered.size() >= WorkerContext::kPathSize) {
-            PathRefused(*context, 1);
+            end = RunEnd{EndCause::PathRefused, PathTooLong()};
             break;
         }
-        bool goesOn = true;
-        const std::uint64_t begun = context->totals.picturesBegun;
-        if (PictureTransfer(*context, port, numbered)) {
-            CountGoodPicture(*context);
-            if (platform::CopyFileReplacing(numbered, displayFile)) {
-                context->newPicture = 1;
-            }
-            // The picture is stored whatever became of its copy for the
+        std::optional<RunEnd> ended;
+        const TransferResult result = PictureTransfer(run, port, numbered);
+        if (result.Stored()) {
+            // The picture is stored whatever becomes of its copy for the
             // window (a current folder nobody may write, a full cache).
-            NotifyNewPicture(numbered);
+            const bool displayed = platform::CopyFileReplacing(numbered, displayFile);
+            TellStored(run, counter, numbered, result, displayed);
         } else {
-            CountFailedPicture(*context, begun);
-            if (context->deleteCorrupted == 1) {
+            TellFailure(run, counter, result);
+            if (context.deleteCorrupted == 1) {
                 platform::DeleteFile(numbered);
             }
-            goesOn = GoesOnAfterFailure(*context, port);
+            ended = EndAfterFailure(run, port);
         }
         ++counter; // every attempt uses up its number
-        if (!goesOn) {
+        if (ended) {
+            end = *ended;
             break;
         }
-        if (context->checkFreeSpace == 1) {
+        if (context.checkFreeSpace == 1) {
             // A failed query does not stop the capture; the next picture asks again.
             const auto freeBytes = transfer::QueryFreeSpace(basePath);
-            if (freeBytes && transfer::FreeSpaceBelowLimit(*freeBytes, context->freeSpaceLimit)) {
-                End(*context, WorkerEnd::FreeSpaceLimit, 1);
+            if (freeBytes && transfer::FreeSpaceBelowLimit(*freeBytes, context.freeSpaceLimit)) {
+                end = RunEnd{EndCause::FreeSpaceLimit, {}};
                 break;
             }
         }
     }
-    ClosePort(port);
-    return End(*context, WorkerEnd::Stopped, 1);
+    End(run, port, end);
 }

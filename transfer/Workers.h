@@ -1,12 +1,11 @@
 #pragma once
 
-#include <cstdint>
+struct WorkerRun;
 
-class WorkerContext;
-
-// The four thread procedures the dialog starts, one per command. Each takes
-// the dialog's context; the exit code is read by nobody.
-std::uint32_t ConnectWorker(WorkerContext* context);
-std::uint32_t DisconnectWorker(WorkerContext* context);
-std::uint32_t LiveWorker(WorkerContext* context);
-std::uint32_t ContinuousCaptureWorker(WorkerContext* context);
+// The four thread procedures the dialog starts, one per command. Each reads
+// the run's settings from its context and tells the run's listener what
+// happens; the last event of each is Ended.
+void ConnectWorker(const WorkerRun& run);
+void DisconnectWorker(const WorkerRun& run);
+void LiveWorker(const WorkerRun& run);
+void ContinuousCaptureWorker(const WorkerRun& run);

@@ -4,7 +4,6 @@
 #include "CAboutBoxDlg.h"
 #include "CZelnor2Dlg.h"
 #include "ClientOptions.h"
-#include "DibMessageBoxes.h"
 #include "TerminationSignals.h"
 #include "WindowSystem.h"
 #include "headless/HeadlessOptions.h"
@@ -27,17 +26,6 @@ namespace {
 std::atomic<bool> startedForClient{false};
 
 char fallbackProgramName[] = "Zelnor2";
-
-int RunWithoutWindow(const std::vector<std::string>& arguments) {
-    const std::string program = platform::ExecutableBaseName();
-    const headless::ParseResult parsed = headless::ParseHeadlessOptions(arguments);
-    if (!parsed.error.empty()) {
-        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), parsed.error.c_str(),
-                     headless::UsageText(program).c_str());
-        return headless::kExitUsage;
-    }
-    return headless::RunHeadless(parsed.options, program);
-}
 
 } // namespace
 
@@ -68,7 +56,7 @@ int CZelnor2App::Run(int argc, char** argv) {
     // The program without a window is settled before any Qt object exists,
     // so that it works on machines without a display.
     if (headless::WantsHeadless(start.arguments)) {
-        return RunWithoutWindow(start.arguments);
+        return headless::RunCommandLine(start.arguments);
     }
     const std::string noWindow = WhyNoWindowCanOpen(start.arguments);
     if (!noWindow.empty()) {
@@ -108,7 +96,6 @@ int CZelnor2App::RunDialog(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
     QGuiApplication::setDesktopFileName("zelnor2");
 
-    const DibMessageBoxes bitmapMessages;
     CZelnor2Dlg dialog;
     ConnectMainDialog(dialog);
     const TerminationSignals endOnSignal([&dialog] { EndLikeExit(dialog); });

@@ -9,7 +9,6 @@
 #include "SettingsStore.h"
 #include "language/LanguageText.h"
 #include "picture/CPictureDlg.h"
-#include "transfer/WorkerEvents.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -45,11 +44,9 @@ CZelnor2Dlg::CZelnor2Dlg(WorkerProcedures procedures)
 }
 
 CZelnor2Dlg::~CZelnor2Dlg() {
-    // Waits for an announcement under way; later ones reach nobody.
-    SetNewPictureObserver({});
     // Normally PrepareExit has already waited; a dialog destroyed otherwise
     // must not leave a worker running on a context that is going away.
-    context.stopRequest = 1;
+    workerThread.RequestStop();
     workerThread.Join();
 }
 
@@ -79,12 +76,6 @@ bool CZelnor2Dlg::Initialise() {
     refreshTimer = new QTimer(this);
     connect(refreshTimer, &QTimer::timeout, this, &CZelnor2Dlg::RefreshDialog);
     refreshTimer->start(kRefreshPeriodMs);
-    // The tick alone leaves a new picture unseen for up to a period; the
-    // worker's announcement has it shown at once. The worker calls from its
-    // own thread, so the refresh is queued to this one.
-    SetNewPictureObserver([this](const std::string&) {
-        QMetaObject::invokeMethod(this, &CZelnor2Dlg::RefreshPicture, Qt::QueuedConnection);
-    });
     controls.connect->setFocus();
     initialised = true;
     return true;
@@ -105,10 +96,10 @@ bool CZelnor2Dlg::PrepareExit() {
         QWidget::setVisible(false);
         return false;
     }
-    // The worker polls the stop request; nothing else is handled meanwhile,
+    // The worker polls its stop request; nothing else is handled meanwhile,
     // so no command can start another worker.
     while (IsWorkerRunning()) {
-        context.stopRequest = 1;
+        workerThread.RequestStop();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ReadControls();

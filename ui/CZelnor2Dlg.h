@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DialogRunListener.h"
 #include "DialogUnits.h"
 #include "MainDialogTemplate.h"
 #include "WorkerProcedures.h"
@@ -9,6 +10,7 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CPictureDlg;
@@ -17,8 +19,9 @@ class QTimer;
 
 // The program's control window: port and speed, Connect and Disconnect, live
 // mode, continuous capture and Stop. It does no serial or file work itself:
-// every command fills the worker context and starts one worker thread on it,
-// and a 100 ms timer follows the worker through the context.
+// every command fills the worker context and starts one worker thread on it;
+// the run's listener keeps the context from the worker's events, and a
+// 100 ms timer follows the worker through the context.
 class CZelnor2Dlg : public QDialog {
     Q_OBJECT
 
@@ -41,8 +44,8 @@ public:
     // PrepareExit allows it.
     void reject() override;
 
-    // Waits for the worker, raising the stop request every millisecond, then
-    // stores positions, port and speed and destroys the picture window.
+    // Waits for the worker, asking it to stop every millisecond, then stores
+    // positions, port and speed and destroys the picture window.
     bool PrepareExit();
 
     bool IsWorkerRunning();
@@ -104,9 +107,9 @@ private:
     void OnDisconnect();
     void OnStop();
     bool ChooseCaptureFile(QString& path);
-    // Starts the worker, or says why it could not be started; the start
-    // controls follow at once either way.
-    void StartWorker(WorkerThread::Procedure procedure);
+    // Starts the worker for the command of that kind, or says why it could
+    // not be started; the start controls follow at once either way.
+    void StartWorker(WorkerThread::Procedure procedure, transfer::RunKind kind);
     // Puts text into the status line for the operator and restores the
     // buttons, for a command refused before any worker started.
     void RefuseCommand(const std::string& text);
@@ -135,6 +138,9 @@ private:
     bool placeBesideWhenShown = false;
 
     WorkerContext context;
+    // The listener of the worker's run; replaced at each start, when no
+    // worker runs any more.
+    std::unique_ptr<DialogRunListener> runListener;
     WorkerThread workerThread;
     CPictureDlg* pictureWindow = nullptr;
     QTimer* refreshTimer = nullptr;

@@ -38,12 +38,11 @@ void CZelnor2Dlg::OnConnect() {
         return;
     }
     ReadControls();
-    context.stopRequest = 0;
     context.port = portIndex + 1;
     const bool speedListed = speedIndex >= 0 && speedIndex < controls.speedList->count();
     context.speed = speedListed ? controls.speedList->itemData(speedIndex).toInt() : -1;
     SwapInStop(controls.connect);
-    StartWorker(procedures.connect);
+    StartWorker(procedures.connect, transfer::RunKind::Connect);
 }
 
 void CZelnor2Dlg::OnLiveMode() {
@@ -52,14 +51,13 @@ void CZelnor2Dlg::OnLiveMode() {
     }
     ReadControls();
     SwapInStop(controls.liveMode);
-    context.stopRequest = 0;
     const std::string displayFile = platform::DisplayFileLocation(
         platform::ExecutableFolder(), LanguageString("STRING_IDS_TEMP_JPG").toStdString());
     if (!context.SetDisplayFileName(displayFile)) {
         RefuseCommand(StatusText(kDisplayPathTooLong));
         return;
     }
-    StartWorker(procedures.live);
+    StartWorker(procedures.live, transfer::RunKind::Live);
 }
 
 void CZelnor2Dlg::OnContinuousCapture() {
@@ -74,7 +72,6 @@ void CZelnor2Dlg::OnContinuousCapture() {
     SwapInStop(controls.continuousCapture);
     context.deleteCorrupted = deleteCorruptedCheck ? 1 : 0;
     context.checkFreeSpace = freeSpaceCheck ? 1 : 0;
-    context.stopRequest = 0;
     context.freeSpaceLimit = FreeSpaceLimitBytes(freeSpaceValue, controls.unitList->currentIndex());
     if (!context.SetCaptureBasePath(capturePath.toStdString())) {
         RefuseCommand(StatusText(kCapturePathTooLong));
@@ -87,7 +84,7 @@ void CZelnor2Dlg::OnContinuousCapture() {
         RefuseCommand(StatusText(kDisplayPathTooLong));
         return;
     }
-    StartWorker(procedures.continuousCapture);
+    StartWorker(procedures.continuousCapture, transfer::RunKind::Capture);
 }
 
 void CZelnor2Dlg::OnDisconnect() {
@@ -95,12 +92,11 @@ void CZelnor2Dlg::OnDisconnect() {
         return;
     }
     SwapInStop(controls.disconnect);
-    context.stopRequest = 0;
-    StartWorker(procedures.disconnect);
+    StartWorker(procedures.disconnect, transfer::RunKind::Disconnect);
 }
 
 void CZelnor2Dlg::OnStop() {
-    context.stopRequest = 1;
+    workerThread.RequestStop();
 }
 
 bool CZelnor2Dlg::ChooseCaptureFile(QString& path) {
@@ -125,8 +121,9 @@ bool CZelnor2Dlg::ChooseCaptureFile(QString& path) {
     return true;
 }
 
-void CZelnor2Dlg::StartWorker(WorkerThread::Procedure procedure) {
-    if (!workerThread.Start(procedure, &context)) {
+void CZelnor2Dlg::StartWorker(WorkerThread::Procedure procedure, transfer::RunKind kind) {
+    runListener = std::make_unique<DialogRunListener>(*this, context, kind);
+    if (!workerThread.Start(procedure, context, *runListener)) {
         context.SetStatusText(StatusText(kCannotStartWorker));
     }
     ApplyControlStates();

@@ -1,14 +1,14 @@
 #include "DibMessageBoxes.h"
 
 #include "MessageBoxes.h"
+#include "picture/Dib.h"
 
 #include <QString>
 
-DibMessageBoxes::DibMessageBoxes()
-    : previous(SetDibErrorHook([](std::string_view message) {
-          PostWarning(QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
-      })) {}
-
-DibMessageBoxes::~DibMessageBoxes() {
-    SetDibErrorHook(previous);
+void DibMessageBoxes::OnRunEvent(const transfer::RunEvent& event) {
+    const auto* failure = std::get_if<transfer::PictureFailed>(&event);
+    if (failure != nullptr && failure->why == transfer::FailureCause::BitmapNotWritten) {
+        PostWarning(QString::fromUtf8(CDib::kWriteError.data(),
+                                      static_cast<qsizetype>(CDib::kWriteError.size())));
+    }
 }

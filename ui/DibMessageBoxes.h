@@ -1,18 +1,11 @@
 #pragma once
 
-#include "picture/DibErrorHook.h"
+#include "transfer/RunListener.h"
 
-// While the object lives, the bitmap's error messages ("Read error", "write
-// error") reach the operator as message boxes queued to the GUI thread; the
-// worker that reported goes on at once. The previous hook comes back when the
-// object goes, before the application object does.
-class DibMessageBoxes {
+// The bitmap's failure as the operator has always seen it: a picture whose
+// BMP file could not be written ("write error") shows a message box, queued
+// to the GUI thread, while the worker goes on at once.
+class DibMessageBoxes final : public transfer::RunListener {
 public:
-    DibMessageBoxes();
-    ~DibMessageBoxes();
-    DibMessageBoxes(const DibMessageBoxes&) = delete;
-    DibMessageBoxes& operator=(const DibMessageBoxes&) = delete;
-
-private:
-    DibErrorHook previous;
+    void OnRunEvent(const transfer::RunEvent& event) override;
 };

@@ -8,15 +8,12 @@
 // phase of the dialog's 100 ms tick. Prints every latency, then median, 90th
 // percentile and maximum, and the load average before and after.
 //
-// usage: bench_picture_latency [PICTURES [--tick-only]]
-//        default 60 pictures; --tick-only leaves the new-picture observer
-//        out, so that only the dialog's tick hands pictures over (as before
-//        the observer was used), for comparison.
+// usage: bench_picture_latency [PICTURES]
+//        default 60 pictures.
 #include "picture/CPictureDlg.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/ui/DialogEnvironment.h"
 #include "tools/camsim/Camera.h"
-#include "transfer/WorkerEvents.h"
 #include "ui/CZelnor2Dlg.h"
 #include "ui/ControlIds.h"
 
@@ -154,7 +151,6 @@ double Percentile(std::vector<double> values, double share) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const int pictures = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
-    const bool tickOnly = argc > 2 && std::strcmp(argv[2], "--tick-only") == 0;
     QApplication application(argc, argv);
 
     auto texts = uitest::TestTexts();
@@ -169,9 +165,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     dialog.show();
-    if (tickOnly) {
-        SetNewPictureObserver({});
-    }
     Shown shown;
     PaintWatch watch(dialog.PictureWindow(), shown);
 
@@ -213,12 +206,11 @@ int main(int argc, char** argv) {
     });
     loop.exec();
     cameraThread.join();
-    dialog.Context().stopRequest = 1;
+    uitest::FindButton(&dialog, ControlId::kStop)->click();
     SpinUntil([&] { return !dialog.IsWorkerRunning(); }, 5s);
     dialog.PrepareExit();
     QFile::remove(QCoreApplication::applicationDirPath() + "/" + kDisplayName);
 
-    std::printf("mode: %s\n", tickOnly ? "tick only" : "observer and tick");
     std::printf("latency ms, final acknowledgement to the picture painted:");
     for (const double latency : latencies) {
         std::printf(" %.1f", latency);

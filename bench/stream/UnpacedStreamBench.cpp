@@ -11,6 +11,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
+#include "tests/support/ServiceManagerSocket.h"
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
 
@@ -55,13 +56,14 @@ std::uint64_t BytesLost(const std::string& file, const std::vector<std::uint8_t>
 // One run in a child of its own, so that its resource figures are the
 // program's alone.
 Figures Run(int pictures, std::size_t size, std::uint16_t blockSize) {
+    testsupport::ServiceManagerSocket manager;
     testsupport::LinkedPort line{1};
     testsupport::TempDir folder;
     testsupport::ChildProcess program({"/usr/bin/env", "-C", folder.Path(), ZELNOR2_PROGRAM,
                                        "--capture", folder / "shot.jpg", "--port", "1", "--speed",
                                        "115200", "--count", std::to_string(pictures)});
     Figures figures;
-    if (!program.WaitForErrors("Waiting for valid header...", 20s)) {
+    if (!manager.WaitFor(program.Pid(), "READY=1", 20s)) {
         std::fprintf(stderr, "the program did not start: %s\n", program.Errors().c_str());
         return figures;
     }

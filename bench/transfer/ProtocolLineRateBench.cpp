@@ -15,7 +15,9 @@
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
 #include "transfer/PictureTransfer.h"
+#include "transfer/RunTally.h"
 #include "transfer/WorkerContext.h"
+#include "transfer/WorkerRun.h"
 
 #include <algorithm>
 #include <atomic>
@@ -103,6 +105,9 @@ Run RunOnce(const Mode& mode, const std::vector<std::uint8_t>& jpeg) {
         return run;
     }
     WorkerContext context;
+    transfer::RunTally tally;
+    std::stop_source stop;
+    const WorkerRun receiverRun{context, stop.get_token(), tally};
     camsim::OutgoingPicture picture;
     picture.data = jpeg;
     picture.blockSize = mode.blockSize;
@@ -117,10 +122,12 @@ Run RunOnce(const Mode& mode, const std::vector<std::uint8_t>& jpeg) {
     std::future<Clock::time_point> finishedAt = finished.get_future();
     std::atomic<bool> complete{false};
     std::thread receiver([&] {
-        complete = PictureTransfer(context, port, received);
+        complete = PictureTransfer(receiverRun, port, received).Stored();
         finished.set_value(Clock::now());
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (tally.Snapshot().state != transfer::RunState::Waiting) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 
     camsim::SendResult sent;
     const Clock::time_point start = Clock::now();
@@ -134,7 +141,7 @@ Run RunOnce(const Mode& mode, const std::vector<std::uint8_t>& jpeg) {
         2.0 * static_cast<double>(jpeg.size()) * 10.0 / static_cast<double>(mode.speed) + 2.0);
     if (finishedAt.wait_until(start + std::chrono::duration_cast<Clock::duration>(limit)) !=
         std::future_status::ready) {
-        context.stopRequest = 1;
+        stop.request_stop();
     }
     receiver.join();
     const Clock::time_point end = finishedAt.get();

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to PictureTransfer as what a camera sends, and holds
 // every call against a plain second reading of the protocol over an identical
 // line: the same reads asked in the same order, the same answers, the same
-// result, status text and file.
+// result with its cause, the same events told and the same file.
 //
 // Input: four bytes of line script (see LineScript), one byte of options, then
 // the bytes on the line. Options: bit 0, the file's folder is missing, so the
@@ -12,10 +12,11 @@
 #include "LinePort.h"
 #include "ReferenceReceiver.h"
 #include "ScriptedLine.h"
-#include "language/LanguageText.h"
-#include "language/Scramble.h"
+#include "tests/support/RunRecorder.h"
+#include "transfer/EventWords.h"
 #include "transfer/PictureTransfer.h"
 #include "transfer/WorkerContext.h"
+#include "transfer/WorkerRun.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -35,7 +36,6 @@ using fuzzprotocol::Expected;
 constexpr std::size_t kInputHead = fuzzprotocol::LineScript::kSize + 1;
 constexpr std::uint8_t kOpenFails = 0x01;
 constexpr std::uint8_t kFileBefore = 0x02;
-constexpr const char* kOpenErrorText = "The picture file cannot be created";
 constexpr const char* kEarlierContents = "a picture of an earlier call";
 constexpr std::size_t kBmpHeaders = 14 + 40 + 256 * 4;
 
@@ -62,17 +62,6 @@ const Place& ThePlace() {
         made.picture = made.pictures + "/picture";
         made.unopenable = made.pictures + "/missing/picture";
         std::filesystem::create_directory(made.pictures);
-
-        const std::string language = dir / "language.INI";
-        std::ofstream file(language, std::ios::binary);
-        file << "[Main]\nCurrentLanguage=Fuzz\n[Fuzz]\nSTRING_IDS_ERROR_OPEN_FILE="
-             << language::Scramble(kOpenErrorText,
-                                   language::ScrambleKey("STRING_IDS_ERROR_OPEN_FILE"))
-             << "\n";
-        file.close();
-        Require(static_cast<bool>(file), "cannot write the language file");
-        LanguageText::SetLanguageFileForTesting(language);
-        Require(LanguageText::LoadCurrentLanguage(), "the language file is not read");
         return made;
     }();
     return place;
@@ -211,11 +200,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzprotocol::ScriptedLine real(script, stream);
     fuzzprotocol::ScriptedLine model(script, stream);
     WorkerContext context;
-    LinePort port(real, context.stopRequest);
+    std::stop_source stop;
+    testsupport::RunRecorder told;
+    const WorkerRun run{context, stop.get_token(), told};
+    LinePort port(real, stop);
     for (int call = 0; call < calls && !real.StopRaised(); ++call) {
         PrepareFile(place.picture, fileBefore);
-        const bool result = PictureTransfer(context, port, fileName);
-        const Expected expected = fuzzprotocol::ReferenceReceive(model, !openFails, kOpenErrorText);
+        told.Clear();
+        const transfer::TransferResult result = PictureTransfer(run, port, fileName);
+        const Expected expected = fuzzprotocol::ReferenceReceive(model, !openFails);
 
         if (verbose && real.Events() != model.Events()) {
             PrintEvents("receiver", real.Events());
@@ -224,15 +217,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(real.Events() == model.Events(),
                 "the receiver read or answered other than the protocol asks");
         Require(real.Consumed() == model.Consumed(), "the receiver took other bytes");
-        Require(result == expected.result, "the receiver's result is wrong");
-        Require(!result || expected.data.size() == expected.dataSize,
+        Require(result.outcome == expected.outcome, "the receiver's result is wrong");
+        Require(!expected.why || result.why == *expected.why, "the failure has the wrong cause");
+        Require(!result.Stored() || expected.data.size() == expected.dataSize,
                 "a picture counts as complete without all its data");
-        Require(context.StatusText() == expected.status, "the status text is wrong");
+        Require(result.outcome == transfer::TransferResult::Outcome::NoPicture ||
+                    result.figures.payloadBytes == expected.data.size(),
+                "the bytes received are counted wrong");
+        Require(told.Events() == expected.events, "the receiver told other events");
         CheckFile(place.picture, expected, fileBefore);
         CheckNoOtherFile(place);
         if (verbose) {
-            std::fprintf(stderr, "call %d: %s, %zu bytes taken, \"%s\"\n", call + 1,
-                         result ? "true" : "false", real.Consumed(), context.StatusText().c_str());
+            const auto events = told.Events();
+            std::fprintf(stderr, "call %d: outcome %d, %zu bytes taken, %zu events, the last %s\n",
+                         call + 1, static_cast<int>(result.outcome), real.Consumed(), events.size(),
+                         events.empty() ? "none"
+                                        : std::string(transfer::EventName(events.back())).c_str());
         }
     }
     std::error_code ignored;

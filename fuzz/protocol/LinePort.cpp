@@ -9,7 +9,7 @@ std::uint32_t LinePort::Read(void* destination, std::uint32_t length, bool waitF
     }
     const std::uint32_t n = line.Read(static_cast<std::uint8_t*>(destination), length);
     if (line.StopRaised()) {
-        stopRequest = 1;
+        stop.request_stop();
     }
     return n;
 }

@@ -3,18 +3,17 @@
 #include "ScriptedLine.h"
 #include "serial/SerialPort.h"
 
-#include <atomic>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 
 // A serial port that is already open and has the scripted line behind it: no
 // device, no reader thread, no waiting. Every read is passed to the line at
-// once, whatever the time-out, and the line's stop is handed on to the stop
-// request that the receiver polls.
+// once, whatever the time-out, and the line's stop is handed on to the run
+// whose stop request the receiver polls.
 class LinePort : public SerialPort {
 public:
-    LinePort(fuzzprotocol::ScriptedLine& line, std::atomic<std::int32_t>& stopRequest)
-        : line(line), stopRequest(stopRequest) {}
+    LinePort(fuzzprotocol::ScriptedLine& line, std::stop_source& stop) : line(line), stop(stop) {}
 
     bool Open(std::int32_t, std::int32_t, const std::string&) override { return true; }
     bool IsOpen() override { return true; }
@@ -29,5 +28,5 @@ public:
 
 private:
     fuzzprotocol::ScriptedLine& line;
-    std::atomic<std::int32_t>& stopRequest;
+    std::stop_source& stop;
 };

@@ -61,16 +61,30 @@ bool Answer(ScriptedLine& line, std::uint8_t value, bool hex, bool asWriteChar) 
     return true;
 }
 
+using transfer::FailureCause;
+using Outcome = transfer::TransferResult::Outcome;
+
+// The first cause met is the one the picture fails for.
+void Fail(Expected& out, FailureCause cause) {
+    if (!out.why) {
+        out.why = cause;
+    }
+}
+
+// A wait for bytes that ended without them.
+FailureCause WhyWaitEnded(const ScriptedLine& line) {
+    return line.StopRaised() ? FailureCause::Stopped : FailureCause::CutShort;
+}
+
 } // namespace
 
 std::uint64_t BitmapRowBytes(std::uint16_t width) {
     return (std::uint64_t{width} + 3) / 4 * 4;
 }
 
-Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
-                          const std::string& openErrorText) {
+Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated) {
     Expected out;
-    out.status = "Waiting for valid header...";
+    out.events.push_back(transfer::WaitingForHeader{});
 
     // The pair: the first place in what arrived where one stands. Everything
     // before it goes, except a sync byte at the very end, which may be the
@@ -132,12 +146,15 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
     const bool checkFlag = header[14] != 0;
     const bool ackFlag = word(15) != 0;
 
+    // From here on a picture has begun: it is stored or it fails.
+    out.outcome = Outcome::Failed;
     if (ackFlag && !Answer(line, exclusive, hex, true)) {
+        Fail(out, FailureCause::AnswerNotSent);
         return out;
     }
     if (!fileCanBeCreated) {
         out.file = Expected::File::Absent;
-        out.status = openErrorText;
+        Fail(out, FailureCause::FileNotCreated);
         return out;
     }
     out.bitmap = bitmap;
@@ -156,13 +173,10 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
     bool storeFailed = false;
     for (;;) {
         if (line.StopRaised()) {
+            Fail(out, FailureCause::Stopped);
             break;
         }
-        char progress[64];
-        std::snprintf(progress, sizeof progress, "Pic %ux%u, %u of %u bytes read",
-                      static_cast<unsigned>(width), static_cast<unsigned>(height), stored,
-                      dataSize);
-        out.status = progress;
+        out.events.push_back(transfer::Progress{width, height, stored, dataSize});
 
         const std::size_t wanted = std::min(blockLength, dataSize - stored) * unit;
         std::vector<std::uint8_t> arrived(wanted);
@@ -178,6 +192,7 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
             }
         }
         if (line.StopRaised() || have < wanted) {
+            Fail(out, WhyWaitEnded(line));
             break;
         }
         bool checkArrived = false;
@@ -192,13 +207,18 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
         const std::uint8_t allButLast = bytes.empty() ? 0 : all ^ bytes.back();
         pictureValue ^= all;
         if (blockAnswers && !Answer(line, allButLast, hex, false)) {
+            Fail(out, FailureCause::AnswerNotSent);
             break;
         }
         if (blockChecks) {
             // Only a check byte that arrived whole can let a block through.
             if (!checkArrived || bytes.back() != allButLast) {
-                if (++rejectedInARow == kRejectionsEndingAPicture || stored >= dataSize) {
+                if (++rejectedInARow == kRejectionsEndingAPicture) {
+                    Fail(out, FailureCause::BlocksRejected);
                     break;
+                }
+                if (stored >= dataSize) {
+                    break; // an empty picture has no block to send again
                 }
                 continue; // the same block once more
             }
@@ -207,6 +227,7 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
         }
         if (!pixelsCanBeHad) {
             storeFailed = true;
+            Fail(out, FailureCause::PixelMemoryRefused);
             break;
         }
         out.data.insert(out.data.end(), bytes.begin(), bytes.end());
@@ -221,20 +242,27 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated,
         std::uint8_t check[2] = {};
         if (line.Read(check, unit) < unit) {
             complete = false;
+            Fail(out, WhyWaitEnded(line));
         } else if ((hex ? PairValue(check[0], check[1]) : check[0]) != pictureValue) {
             complete = false;
+            Fail(out, FailureCause::FinalCheckFailed);
         }
     }
     // A picture that could not be stored gets no final answer.
     if (ackFlag && !storeFailed && !Answer(line, pictureValue, hex, true)) {
         out.file = Expected::File::LeftAsWritten;
+        Fail(out, FailureCause::AnswerNotSent);
         return out;
+    }
+    if (line.StopRaised()) {
+        Fail(out, FailureCause::Stopped);
     }
     if (!pixelsCanBeHad || line.StopRaised() || !complete) {
         out.file = Expected::File::Absent;
         return out;
     }
-    out.result = true;
+    out.outcome = Outcome::Stored;
+    out.why.reset();
     out.file = Expected::File::Kept;
     return out;
 }

@@ -5,12 +5,13 @@
 #include "DeletionWatch.h"
 #include "FaultSeries.h"
 #include "tests/support/LinkedPort.h"
+#include "tests/support/RunRecorder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/camsim/Camera.h"
 #include "transfer/CaptureNaming.h"
+#include "transfer/EventWords.h"
 #include "transfer/WorkerContext.h"
-#include "transfer/WorkerEvents.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
 
@@ -35,7 +36,6 @@ using testsupport::WaitUntil;
 
 namespace {
 
-constexpr const char* kWaiting = "Waiting for valid header...";
 constexpr std::uint32_t kDefaultSeed = 20240611;
 
 // The seed of the series: fixed, or another one to explore with.
@@ -55,12 +55,15 @@ std::string AsText(const std::vector<std::uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// The files the worker announces as new pictures, in order.
-class Announcements {
+// The files the worker tells of as new pictures, in order.
+class Announcements final : public transfer::RunListener {
 public:
-    void Add(const std::string& file) {
-        std::lock_guard guard(lock);
-        files.push_back(file);
+    void OnRunEvent(const transfer::RunEvent& event) override {
+        events.OnRunEvent(event);
+        if (const auto* picture = std::get_if<transfer::PictureStored>(&event)) {
+            std::lock_guard guard(lock);
+            files.push_back(picture->file);
+        }
     }
     std::vector<std::string> Files() const {
         std::lock_guard guard(lock);
@@ -70,6 +73,8 @@ public:
         std::lock_guard guard(lock);
         return std::find(files.begin(), files.end(), file) != files.end();
     }
+
+    testsupport::RunRecorder events;
 
 private:
     mutable std::mutex lock;
@@ -86,18 +91,18 @@ protected:
         context.deleteCorrupted = 1;
         ASSERT_TRUE(context.SetCaptureBasePath(pictures / "shot.jpg"));
         ASSERT_TRUE(context.SetDisplayFileName(pictures / "temp.jpg"));
-        SetNewPictureObserver([this](const std::string& file) { announced.Add(file); });
-        context.stopRequest = 0;
-        ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
-        ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == kWaiting; }, 20s));
+        ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, context, announced));
+        ASSERT_TRUE(announced.events.WaitFor<transfer::WaitingForHeader>(1, 20s));
     }
-    void TearDown() override {
-        StopWorker();
-        SetNewPictureObserver({});
-    }
+    void TearDown() override { StopWorker(); }
     void StopWorker() {
-        context.stopRequest = 1;
+        worker.RequestStop();
         worker.Join();
+    }
+
+    std::string LastWord() const {
+        const auto events = announced.events.Events();
+        return events.empty() ? "none" : std::string(transfer::EventName(events.back()));
     }
 
     std::string Numbered(std::uint64_t number) const {
@@ -156,7 +161,7 @@ TEST_F(FaultMatrixTest, EveryPictureIsStoredWholeOrRefused) {
             const bool gaveUp = deletions.WaitFor(std::filesystem::path(file).filename(), 0ms);
             ADD_FAILURE() << Describe(pictureCase) << ": " << file
                           << (gaveUp ? " was given up" : " was neither announced nor given up")
-                          << "; receiver status: " << context.StatusText() << "; the camera heard "
+                          << "; the receiver's last word: " << LastWord() << "; the camera heard "
                           << sent.unexpected.size() << " unexpected bytes. The series stops here.";
             break;
         }

@@ -3,6 +3,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
+#include "tests/support/ServiceManagerSocket.h"
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
 
@@ -42,11 +43,13 @@ protected:
         args.insert(args.end(), options.begin(), options.end());
         return std::make_unique<testsupport::ChildProcess>(args);
     }
-    // The program listens once it shows that it waits for a header.
-    static bool Listening(testsupport::ChildProcess& program) {
-        return program.WaitForErrors("Waiting for valid header...", std::chrono::seconds(20));
+    // The program listens once it tells its service manager that it is
+    // ready: its worker has the line open and waits for a header.
+    bool Listening(testsupport::ChildProcess& program) {
+        return manager.WaitFor(program.Pid(), "READY=1");
     }
 
+    testsupport::ServiceManagerSocket manager;
     testsupport::LinkedPort line{1};
     testsupport::TempDir work;
     testsupport::TempDir pictures;

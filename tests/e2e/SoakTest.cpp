@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
+#include "tests/support/ServiceManagerSocket.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/camsim/Camera.h"
@@ -121,6 +122,7 @@ camsim::OutgoingPicture DamagedPicture(int k, camsim::CameraOptions& options) {
 } // namespace
 
 TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
+    testsupport::ServiceManagerSocket manager;
     testsupport::LinkedPort line{1};
     testsupport::TempDir work;
     testsupport::TempDir pictures;
@@ -129,7 +131,7 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
     ChildProcess program({"/usr/bin/env", "-C", work.Path(), kProgram, "--capture", base, "--port",
                           "1", "--speed", "115200", "--count", std::to_string(kGoodPictures + 1),
                           "--delete-corrupted"});
-    ASSERT_TRUE(program.WaitForErrors("Waiting for valid header...", 20s)) << program.Errors();
+    ASSERT_TRUE(manager.WaitFor(program.Pid(), "READY=1")) << program.Errors();
 
     camsim::CameraOptions unpaced;
     unpaced.bitsPerSecond = 0;

@@ -1,6 +1,8 @@
-#include "ui/headless/HeadlessOptions.h"
-#include "ui/headless/RunSummary.h"
-#include "ui/headless/StatusReporter.h"
+#include "headless/HeadlessOptions.h"
+#include "headless/Journal.h"
+#include "headless/RunEnd.h"
+#include "headless/RunSummary.h"
+#include "headless/StatusReporter.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -106,42 +108,102 @@ TEST(StatusReporter, OffATerminalOneLinePerStateAndNoneForProgressWithinAPicture
         reporter.Show("Waiting for valid header...", 0, 0);
         reporter.Show("Pic 1x1, 0 of 300 bytes read", 0, 300);
         reporter.Show("Pic 1x1, 100 of 300 bytes read", 100, 300);
-        reporter.PictureFailed(1);
-        reporter.Show("Line lost", 0, 0);
+        reporter.PictureFailed(1, "cut short");
+        reporter.Show("Waiting for valid header...", 0, 0);
+        reporter.Notice("the line is lost");
+        reporter.Show("Waiting for valid header...", 0, 0);
         reporter.Finish();
     }
     std::fclose(stream);
-    EXPECT_EQ(std::string(text, size),
-              "Waiting for valid header...\na picture transfer failed (1 so far)\nLine lost\n");
+    EXPECT_EQ(std::string(text, size), "Waiting for valid header...\n"
+                                       "a picture transfer failed (1 so far): cut short\n"
+                                       "the line is lost\nWaiting for valid header...\n")
+        << "after a notice the state is told again";
     std::free(text);
 }
 
 TEST(RunSummary, CountsBytesTimeAndTheShareOfTheLineThatCarriedPictures) {
     headless::RunFigures figures;
-    figures.goodPictures = 12;
-    figures.failedPictures = 1;
-    figures.goodPictureBytes = 1449984;
+    figures.totals.goodPictures = 12;
+    figures.totals.failedPictures = 1;
+    figures.totals.goodPictureBytes = 1449984;
     figures.elapsedSeconds = 63.24;
-    figures.payloadBytes = 9216; // 9216 bytes at 921600 bit/s take 0.1 s
-    figures.transferSeconds = 0.125;
+    figures.totals.payloadBytes = 9216; // 9216 bytes at 921600 bit/s take 0.1 s
+    figures.totals.transferTime = std::chrono::milliseconds(125);
     figures.speed = 921600;
-    EXPECT_DOUBLE_EQ(headless::LineEfficiencyPercent(figures), 80.0);
     EXPECT_EQ(headless::SummaryLine(figures),
               "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency 80.0 %");
 
-    figures.transferSeconds = 0; // no transfer began
-    EXPECT_LT(headless::LineEfficiencyPercent(figures), 0);
+    figures.totals.transferTime = {}; // no transfer began
     EXPECT_EQ(headless::SummaryLine(figures),
               "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency -");
 }
 
-TEST(RunSummary, EachEndOfTheWorkerHasItsExitStatus) {
-    const std::pair<WorkerEnd, int> ends[] = {
-        {WorkerEnd::Stopped, 0},    {WorkerEnd::FreeSpaceLimit, 0}, {WorkerEnd::PathRefused, 1},
-        {WorkerEnd::PortFailed, 2}, {WorkerEnd::LineLost, 2},       {WorkerEnd::Running, 0},
+TEST(RunEnd, EachEndOfTheWorkerHasItsExitStatusAndWords) {
+    using transfer::EndCause;
+    const struct {
+        EndCause why;
+        int status;
+        std::string words;
+    } ends[] = {
+        {EndCause::Stopped, 0, ""},
+        {EndCause::Done, 0, ""},
+        {EndCause::FreeSpaceLimit, 0, "stopped, free disk space is below the limit"},
+        {EndCause::PathRefused, 1, "the reason"},
+        {EndCause::PortFailed, 2, "cannot use the serial port: the reason"},
+        {EndCause::LineLost, 2, ""},
     };
-    for (const auto& [end, status] : ends) {
-        SCOPED_TRACE(static_cast<int>(end));
-        EXPECT_EQ(headless::ExitStatusFor(end), status);
+    for (const auto& end : ends) {
+        SCOPED_TRACE(static_cast<int>(end.why));
+        const headless::EndOutcome outcome = headless::OutcomeOf(end.why, "the reason");
+        EXPECT_EQ(outcome.status, end.status);
+        EXPECT_EQ(outcome.words, end.words);
     }
+}
+
+// Off a terminal each change is one line, told once: the lost line is not
+// told a second time as a state, and --quiet keeps only the line's changes.
+TEST(Journal, TellsEachChangeOnceAndQuietKeepsTheLine) {
+    const std::vector<transfer::RunEvent> run = {
+        transfer::WaitingForHeader{},
+        transfer::Progress{8, 8, 0, 64},
+        transfer::PictureFailed{0, transfer::FailureCause::CutShort, "", {}},
+        transfer::WaitingForHeader{},
+        transfer::LineLost{"COM1 (/dev/pts/5): the device hung up", true},
+        transfer::LineStillLost{"COM1 (/dev/pts/5): No such file or directory"},
+        transfer::LineBack{"COM1 (/dev/pts/6)"},
+        transfer::WaitingForHeader{},
+        transfer::Ended{transfer::EndCause::Stopped, ""},
+    };
+    const auto told = [&run](bool quiet) {
+        char* text = nullptr;
+        std::size_t size = 0;
+        std::FILE* stream = open_memstream(&text, &size);
+        headless::HeadlessOptions options;
+        options.quiet = quiet;
+        {
+            headless::StatusReporter reporter(stream, false);
+            headless::Journal journal(reporter, options, "Zelnor2");
+            for (const auto& event : run) {
+                journal.OnRunEvent(event);
+            }
+            reporter.Finish();
+        }
+        std::fclose(stream);
+        std::string result(text, size);
+        std::free(text);
+        return result;
+    };
+    EXPECT_EQ(told(false),
+              "Waiting for valid header...\n"
+              "a picture transfer failed (1 so far): the camera stopped sending\n"
+              "Zelnor2: the line is lost: COM1 (/dev/pts/5): the device hung up; opening it "
+              "again every 0.5 s\n"
+              "Zelnor2: the port does not open yet: COM1 (/dev/pts/5): No such file or "
+              "directory\n"
+              "Zelnor2: the line is back: COM1 (/dev/pts/6)\n"
+              "Waiting for valid header...\n");
+    EXPECT_EQ(told(true), "Zelnor2: the line is lost: COM1 (/dev/pts/5): the device hung up; "
+                          "opening it again every 0.5 s\n"
+                          "Zelnor2: the line is back: COM1 (/dev/pts/6)\n");
 }

@@ -104,12 +104,4 @@ void FillPattern(CDib& dib) {
     }
 }
 
-RecordedMessages::RecordedMessages()
-    : previous(
-          SetDibErrorHook([this](std::string_view message) { messages.emplace_back(message); })) {}
-
-RecordedMessages::~RecordedMessages() {
-    SetDibErrorHook(std::move(previous));
-}
-
 } // namespace bmptest

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "picture/Dib.h"
-#include "picture/DibErrorHook.h"
 
 #include <cstdint>
 #include <string>
@@ -52,21 +51,5 @@ std::uint32_t U32At(std::string_view bytes, std::size_t offset);
 // Fills pixel memory with a pattern that differs from row to row.
 void FillPattern(CDib& dib);
 std::uint8_t PatternByte(std::size_t index);
-
-// Collects the bitmap's messages while it exists; puts the previous hook back.
-class RecordedMessages {
-public:
-    RecordedMessages();
-    ~RecordedMessages();
-    RecordedMessages(const RecordedMessages&) = delete;
-    RecordedMessages& operator=(const RecordedMessages&) = delete;
-
-    // Read only when no other thread reports.
-    const std::vector<std::string>& Messages() const { return messages; }
-
-private:
-    std::vector<std::string> messages;
-    DibErrorHook previous;
-};
 
 } // namespace bmptest

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 using bmptest::ReadBmpBytes;
-using bmptest::RecordedMessages;
 using bmptest::TestBmp;
 
 namespace {
@@ -137,11 +136,9 @@ TEST(DibRead, RefusesFilesThatAreNotWhatTheyClaim) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        RecordedMessages messages;
         CDib dib;
         MakeComplete(dib);
         EXPECT_FALSE(ReadBmpBytes(c.bytes, dib));
-        EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Read error"});
         EXPECT_EQ(dib.InfoHeader(), nullptr);
         EXPECT_EQ(dib.pixels, nullptr);
         EXPECT_EQ(dib.imageSize, 0u);
@@ -159,12 +156,10 @@ TEST(DibRead, RefusesPixelDataBeyondTheBoundEvenInALargeFile) {
     testsupport::WriteFile(path, bmp.Bytes());
     ASSERT_EQ(truncate(path.c_str(), 300 * 1024 * 1024), 0);
 
-    RecordedMessages messages;
     CDib dib;
     platform::File file;
     ASSERT_TRUE(file.OpenForReading(path));
     EXPECT_FALSE(dib.ReadBmp(file));
-    EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Read error"});
     EXPECT_EQ(dib.pixels, nullptr);
 }
 
@@ -172,12 +167,10 @@ TEST(DibRead, RefusesWhatCannotBeRead) {
     testsupport::TempDir folder;
     const std::string path = folder / "write-only.bmp";
     testsupport::WriteFile(path, GoodSmall().Bytes());
-    RecordedMessages messages;
     CDib dib;
     platform::File file;
     ASSERT_TRUE(file.Create(path));
     EXPECT_FALSE(dib.ReadBmp(file));
-    EXPECT_EQ(messages.Messages(), std::vector<std::string>{"Read error"});
 }
 
 TEST(DibRead, PictureCutShortKeepsZerosForTheMissingBytes) {
@@ -187,7 +180,6 @@ TEST(DibRead, PictureCutShortKeepsZerosForTheMissingBytes) {
     for (std::size_t i = 0; i < 6000; ++i) {
         bmp.pixels.push_back(static_cast<char>(bmptest::PatternByte(i)));
     }
-    RecordedMessages messages;
     CDib dib;
     ASSERT_TRUE(ReadBmpBytes(bmp.Bytes(), dib));
     ASSERT_EQ(dib.imageSize, 6440u);
@@ -197,11 +189,9 @@ TEST(DibRead, PictureCutShortKeepsZerosForTheMissingBytes) {
     for (std::size_t i = 6000; i < 6440; ++i) {
         ASSERT_EQ(dib.pixels[i], 0) << i;
     }
-    EXPECT_TRUE(messages.Messages().empty());
 }
 
 TEST(DibRead, StreamOfUnknownLengthIsBoundedAndZeroFilled) {
-    RecordedMessages messages;
     TestBmp cut = GoodSmall();
     cut.biSizeImage = 1 << 20;
     cut.pixels = std::string(100, '\x7F');
@@ -218,11 +208,9 @@ TEST(DibRead, StreamOfUnknownLengthIsBoundedAndZeroFilled) {
     TestBmp farOffset = GoodSmall();
     farOffset.bfOffBits = 1 << 20;
     EXPECT_FALSE(ReadBmpThroughPipe(farOffset.Bytes(), dib));
-    EXPECT_EQ(messages.Messages(), (std::vector<std::string>{"Read error", "Read error"}));
 }
 
 TEST(DibRead, TakesWhatTheHeadersSay) {
-    RecordedMessages messages;
     {
         SCOPED_TRACE("fewer colours than the depth allows");
         TestBmp bmp = GoodSmall();
@@ -295,7 +283,6 @@ TEST(DibRead, TakesWhatTheHeadersSay) {
         EXPECT_TRUE(dib.Palette().empty());
         EXPECT_EQ(dib.imageSize, 8u);
     }
-    EXPECT_TRUE(messages.Messages().empty());
 }
 
 TEST(DibRead, ReadingReplacesTheFormerPicture) {

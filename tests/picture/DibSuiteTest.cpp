@@ -42,18 +42,14 @@ TEST(DibSuite, EveryFileIsReadOrRefusedSafely) {
     if (files.empty()) {
         GTEST_SKIP() << "no conformance files at " << kSuite;
     }
-    bmptest::RecordedMessages messages;
     std::size_t read = 0;
     std::size_t refused = 0;
     for (const auto& path : files) {
         SCOPED_TRACE(path.string());
         const std::string bytes = testsupport::ReadFile(path.string());
         CDib dib;
-        const std::size_t reportsBefore = messages.Messages().size();
         if (!ReadSuiteFile(path, dib)) {
             ++refused;
-            EXPECT_EQ(messages.Messages().size(), reportsBefore + 1);
-            EXPECT_EQ(messages.Messages().back(), "Read error");
             EXPECT_EQ(dib.pixels, nullptr);
             continue;
         }

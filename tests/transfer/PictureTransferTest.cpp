@@ -50,7 +50,9 @@ TEST_F(TransferTest, WorkedHeaderInBothEncodings) {
         EXPECT_TRUE(sent.finalAck.received);
         EXPECT_EQ(sent.finalAck.value, 0) << "a clean transfer with check bytes ends in 0";
         EXPECT_TRUE(FileHolds(file, picture.data));
-        EXPECT_EQ(context.StatusText(), "Pic 640x480, 12288 of 12345 bytes read");
+        EXPECT_EQ(events.Last<transfer::Progress>(), (transfer::Progress{640, 480, 12288, 12345}))
+            << "the progress before the last block";
+        events.Clear();
     }
 }
 
@@ -79,7 +81,7 @@ TEST_F(TransferTest, LoneSyncByteWaitsForTheByteBehindIt) {
     frame.insert(frame.end(), picture.data.begin(), picture.data.end());
 
     bool received = false;
-    std::thread receiver([&] { received = PictureTransfer(context, port, file); });
+    std::thread receiver([&] { received = Receive(file).Stored(); });
     ASSERT_TRUE(line.Send(std::span(frame).first(1)));
     // Long enough for several 10 ms reads to see the 0x55 alone.
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
@@ -101,7 +103,8 @@ TEST_F(TransferTest, BadHeaderEndsTheCallWithoutAnswerOrFile) {
         EXPECT_FALSE(Transfer(bad, file, &sent, options));
         EXPECT_FALSE(FileExists(file));
         EXPECT_FALSE(sent.headerAck.received) << "nothing is sent for a rejected header";
-        EXPECT_EQ(context.StatusText(), "Waiting for valid header...");
+        EXPECT_EQ(result.outcome, transfer::TransferResult::Outcome::NoPicture);
+        EXPECT_EQ(events.Count<transfer::Progress>(), 0u) << "no picture began";
         port.ClearBuffer();
     }
 }
@@ -118,7 +121,7 @@ TEST_F(TransferTest, StreamWithAFailedPictureInTheMiddle) {
         {first, broken, last},
         [&] {
             for (int i = 0; i < 3; ++i) {
-                results.push_back(PictureTransfer(context, port, dir / std::to_string(i)));
+                results.push_back(Receive(dir / std::to_string(i)).Stored());
             }
         },
         options);
@@ -176,6 +179,7 @@ TEST_F(TransferTest, WrongFinalCheckFailsAndDeletes) {
     picture.faults.wrongFinalCheck = true;
     camsim::SendResult sent;
     EXPECT_FALSE(Transfer(picture, file, &sent));
+    EXPECT_EQ(result.why, transfer::FailureCause::FinalCheckFailed);
     EXPECT_FALSE(FileExists(file));
     EXPECT_TRUE(sent.finalAck.received) << "the final answer goes out all the same";
 }
@@ -201,6 +205,7 @@ TEST_F(TransferTest, TwoRejectionsInARowAreForgivenThreeAreNot) {
     camsim::OutgoingPicture hopeless = Jpeg(1000);
     hopeless.faults.wrongCheckSends = {{2, 3}};
     EXPECT_FALSE(Transfer(hopeless, file, &sent));
+    EXPECT_EQ(result.why, transfer::FailureCause::BlocksRejected);
     EXPECT_FALSE(FileExists(file));
     EXPECT_TRUE(sent.finalAck.received);
     // The picture value covers the rejected blocks and the check bytes taken.
@@ -227,7 +232,7 @@ TEST_F(TransferTest, EmptyPictureInItsThreeForms) {
     camsim::OutgoingPicture perBlock = Jpeg(0, 256, 1, 1);
     ASSERT_TRUE(Transfer(perBlock, file));
     EXPECT_EQ(ReadFile(file), "");
-    EXPECT_EQ(context.StatusText(), "Pic 640x480, 0 of 0 bytes read");
+    EXPECT_EQ(events.Last<transfer::Progress>(), (transfer::Progress{640, 480, 0, 0}));
     EXPECT_EQ(port.BufferCount(), 0u);
 
     // Block size 0 with a final check byte, which must be 0.
@@ -254,7 +259,7 @@ TEST_F(TransferTest, SilenceInsideABlockUpToTwoEmptyReadsIsBridged) {
     camsim::SendResult sent;
     EXPECT_FALSE(Transfer(picture, file, &sent, options));
     EXPECT_FALSE(FileExists(file));
-    EXPECT_EQ(context.StatusText(), "Pic 640x480, 256 of 800 bytes read");
+    EXPECT_EQ(events.Last<transfer::Progress>(), (transfer::Progress{640, 480, 256, 800}));
 }
 
 TEST_F(TransferTest, CutShortPictureFailsAndIsDeleted) {
@@ -262,6 +267,8 @@ TEST_F(TransferTest, CutShortPictureFailsAndIsDeleted) {
     picture.faults.cutShortAfter = 3000;
     camsim::SendResult sent;
     EXPECT_FALSE(Transfer(picture, file, &sent));
+    EXPECT_EQ(result.why, transfer::FailureCause::CutShort);
+    EXPECT_EQ(result.figures.payloadBytes, 11u * 256) << "the whole blocks before the cut";
     EXPECT_FALSE(FileExists(file));
 }
 
@@ -326,6 +333,7 @@ TEST_F(TransferTest, ImpossibleBitmapFailsWithoutCrashing) {
     picture.height = 65535;
     camsim::SendResult sent;
     EXPECT_FALSE(Transfer(picture, file, &sent));
+    EXPECT_EQ(result.why, transfer::FailureCause::PixelMemoryRefused);
     EXPECT_FALSE(FileExists(file));
     // The receiver gave up after the first block; its final answer reached the
     // camera while the camera waited for the second block's answer.
@@ -336,12 +344,12 @@ TEST_F(TransferTest, StopWhileSearchingLeavesNoFile) {
     testsupport::WriteFile(file, "earlier picture");
     std::thread stopper([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        context.stopRequest = 1;
+        stop.request_stop();
     });
-    EXPECT_FALSE(PictureTransfer(context, port, file));
+    EXPECT_EQ(Receive(file).outcome, transfer::TransferResult::Outcome::NoPicture);
     stopper.join();
     EXPECT_EQ(ReadFile(file), "earlier picture") << "a call that opens nothing leaves files alone";
-    EXPECT_EQ(context.StatusText(), "Waiting for valid header...");
+    EXPECT_EQ(events.Count<transfer::WaitingForHeader>(), 1u);
 }
 
 TEST_F(TransferTest, StopAfterTheLastBlockStillDeletes) {
@@ -349,13 +357,14 @@ TEST_F(TransferTest, StopAfterTheLastBlockStillDeletes) {
     // Writes: header answer, three block answers, then the final answer.
     port.beforeWrite = [this](int write) {
         if (write == 5) {
-            context.stopRequest = 1;
+            stop.request_stop();
         }
     };
     camsim::SendResult sent;
     EXPECT_FALSE(Transfer(picture, file, &sent));
     EXPECT_FALSE(FileExists(file));
     EXPECT_TRUE(sent.finalAck.received);
+    EXPECT_EQ(result.why, transfer::FailureCause::Stopped);
 }
 
 TEST_F(TransferTest, ShortHexAnswers) {
@@ -393,7 +402,8 @@ TEST_F(TransferTest, FileThatCannotBeCreated) {
     camsim::CameraOptions options = Unpaced();
     options.ackTimeout = std::chrono::milliseconds(300);
     EXPECT_FALSE(Transfer(Jpeg(300), nowhere, &sent, options));
-    EXPECT_EQ(context.StatusText(), kOpenFileError);
+    EXPECT_EQ(result.why, transfer::FailureCause::FileNotCreated);
+    EXPECT_EQ(result.detail, "No such file or directory") << "the system's reason goes with it";
     EXPECT_TRUE(sent.headerAck.Matches()) << "the header was answered before the open";
     EXPECT_FALSE(FileExists(nowhere));
 }
@@ -412,6 +422,8 @@ TEST_F(TransferTest, FullDiskEndsThePictureAsIncomplete) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(received) << "a picture that did not reach the disk is no success";
+    EXPECT_EQ(result.why, transfer::FailureCause::WriteFailed);
+    EXPECT_EQ(result.detail, "File too large");
     EXPECT_FALSE(FileExists(file));
     EXPECT_NE(sent.outcome, camsim::Outcome::Completed);
 }

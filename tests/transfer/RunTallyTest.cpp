@@ -59,12 +59,3 @@ TEST(RunTally, FoldsARunIntoItsStateAndTotals) {
     EXPECT_EQ(snapshot.newest->file, "/p/shot00000003.jpg");
     EXPECT_EQ(snapshot.newest->kind, PictureKind::UncompressedPixels);
 }
-
-TEST(RunTally, LineEfficiencyIsThePayloadOverWhatTheLineCouldCarry) {
-    RunTotals totals;
-    EXPECT_LT(LineEfficiencyPercent(totals, 115200), 0) << "nothing transferred";
-    totals.payloadBytes = 11520;
-    totals.transferTime = 2s;
-    EXPECT_DOUBLE_EQ(LineEfficiencyPercent(totals, 115200), 50.0);
-    EXPECT_LT(LineEfficiencyPercent(totals, 0), 0) << "no speed known";
-}

@@ -2,7 +2,6 @@
 
 #include "language/LanguageText.h"
 #include "language/Scramble.h"
-#include "transfer/PictureTransfer.h"
 
 #include <thread>
 
@@ -93,13 +92,12 @@ TransferTest::WithCamera(const std::vector<camsim::OutgoingPicture>& pictures,
 
 bool TransferTest::Transfer(const camsim::OutgoingPicture& picture, const std::string& target,
                             camsim::SendResult* sent, camsim::CameraOptions options) {
-    bool received = false;
     const auto results = WithCamera(
-        {picture}, [&] { received = PictureTransfer(context, port, target); }, options);
+        {picture}, [&] { result = Receive(target); }, options);
     if (sent != nullptr && !results.empty()) {
         *sent = results.front();
     }
-    return received;
+    return result.Stored();
 }
 
 camsim::OutgoingPicture TransferTest::Jpeg(std::size_t size, std::uint16_t blockSize,

@@ -3,12 +3,16 @@
 #include "serial/SerialPort.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
+#include "tests/support/RunRecorder.h"
 #include "tests/support/TempDir.h"
 #include "tools/camsim/Camera.h"
+#include "transfer/PictureTransfer.h"
 #include "transfer/WorkerContext.h"
+#include "transfer/WorkerRun.h"
 
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -67,9 +71,14 @@ protected:
     std::vector<camsim::SendResult> WithCamera(const std::vector<camsim::OutgoingPicture>& pictures,
                                                const std::function<void()>& receive,
                                                camsim::CameraOptions options = Unpaced());
-    // One picture: sends it and receives it into file; result of the receiver.
+    // One picture: sends it and receives it into file; whether the receiver
+    // stored it (its whole result in result).
     bool Transfer(const camsim::OutgoingPicture& picture, const std::string& file,
                   camsim::SendResult* sent = nullptr, camsim::CameraOptions options = Unpaced());
+    // One call of the receiver, as a worker makes it.
+    transfer::TransferResult Receive(const std::string& target) {
+        return PictureTransfer(run, port, target);
+    }
 
     static camsim::OutgoingPicture Jpeg(std::size_t size, std::uint16_t blockSize = 256,
                                         std::uint8_t checkFlag = 1, std::uint16_t ackFlag = 1);
@@ -79,6 +88,10 @@ protected:
     testsupport::TempDir dir;
     ScriptedPort port;
     WorkerContext context;
+    testsupport::RunRecorder events;
+    std::stop_source stop;
+    WorkerRun run{context, stop.get_token(), events};
+    transfer::TransferResult result;
     std::string file = dir / "picture.jpg";
 };
 

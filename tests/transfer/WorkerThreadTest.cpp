@@ -1,4 +1,5 @@
 #include "transfer/WorkerThread.h"
+#include "tests/support/RunRecorder.h"
 #include "tests/support/WaitUntil.h"
 #include "transfer/WorkerContext.h"
 
@@ -6,19 +7,22 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+using testsupport::RunRecorder;
+
 namespace {
 
-std::uint32_t RunUntilStopped(WorkerContext* context) {
-    while (context->stopRequest == 0) {
+// Runs until its run is stopped, then says so.
+void RunUntilStopped(const WorkerRun& run) {
+    while (!run.StopRequested()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    context->connected = 7;
-    return 0;
+    run.Tell(transfer::Ended{transfer::EndCause::Stopped, {}});
 }
 
-std::uint32_t ReturnAtOnce(WorkerContext* context) {
-    context->newPicture = 1;
-    return 0;
+// Says whether its run was asked to stop before it began.
+void ReturnAtOnce(const WorkerRun& run) {
+    run.Tell(transfer::Ended{
+        run.StopRequested() ? transfer::EndCause::Stopped : transfer::EndCause::Done, {}});
 }
 
 bool WaitUntilEnded(WorkerThread& worker) {
@@ -27,31 +31,58 @@ bool WaitUntilEnded(WorkerThread& worker) {
 
 } // namespace
 
-TEST(WorkerThread, RunsOneWorkerAtATime) {
+TEST(WorkerThread, RunsOneWorkerAtATimeEachWithAStopOfItsOwn) {
     WorkerContext context;
+    RunRecorder events;
     WorkerThread worker;
     EXPECT_FALSE(worker.IsRunning());
-    ASSERT_TRUE(worker.Start(RunUntilStopped, &context));
+    worker.RequestStop(); // asked while none runs: reaches no later run
+    ASSERT_TRUE(worker.Start(RunUntilStopped, context, events));
     EXPECT_TRUE(worker.IsRunning());
-    EXPECT_FALSE(worker.Start(ReturnAtOnce, &context)) << "a second worker must not start";
-    EXPECT_EQ(context.newPicture, 0);
+    EXPECT_FALSE(worker.Start(ReturnAtOnce, context, events)) << "a second worker must not start";
 
-    context.stopRequest = 1;
+    worker.RequestStop();
     ASSERT_TRUE(WaitUntilEnded(worker));
-    EXPECT_EQ(context.connected, 7);
+    ASSERT_EQ(events.Count<transfer::Ended>(), 1u);
 
-    context.stopRequest = 0;
-    ASSERT_TRUE(worker.Start(ReturnAtOnce, &context));
+    worker.RequestStop(); // after the end: reaches no later run either
+    ASSERT_TRUE(worker.Start(ReturnAtOnce, context, events));
     ASSERT_TRUE(WaitUntilEnded(worker));
-    EXPECT_EQ(context.newPicture, 1);
+    EXPECT_EQ(events.Last<transfer::Ended>()->why, transfer::EndCause::Done);
 }
 
-TEST(WorkerThread, DestructionWaitsForTheWorker) {
+TEST(WorkerThread, DestructionStopsAndWaitsForTheWorker) {
     WorkerContext context;
+    RunRecorder events;
     {
         WorkerThread worker;
-        ASSERT_TRUE(worker.Start(RunUntilStopped, &context));
-        context.stopRequest = 1;
+        ASSERT_TRUE(worker.Start(RunUntilStopped, context, events));
     }
-    EXPECT_EQ(context.connected, 7);
+    EXPECT_EQ(events.Count<transfer::Ended>(), 1u);
+}
+
+// A listener may stop the run from the worker's own thread, even on the
+// first thing the worker tells.
+TEST(WorkerThread, ARunCanBeStoppedFromItsListener) {
+    struct StopOnFirstEvent final : transfer::RunListener {
+        WorkerThread* worker = nullptr;
+        RunRecorder seen;
+        void OnRunEvent(const transfer::RunEvent& event) override {
+            seen.OnRunEvent(event);
+            worker->RequestStop();
+        }
+    };
+    const auto tellThenWait = [](const WorkerRun& run) {
+        run.Tell(transfer::WaitingForHeader{});
+        RunUntilStopped(run);
+    };
+    WorkerContext context;
+    StopOnFirstEvent listener;
+    WorkerThread worker;
+    listener.worker = &worker;
+    for (int run = 0; run < 50; ++run) {
+        ASSERT_TRUE(worker.Start(tellThenWait, context, listener));
+        ASSERT_TRUE(WaitUntilEnded(worker)) << "run " << run;
+    }
+    EXPECT_EQ(listener.seen.Count<transfer::Ended>(), 50u);
 }

@@ -2,6 +2,7 @@
 
 #include "tests/support/WaitUntil.h"
 #include "transfer/ConnectSemaphore.h"
+#include "transfer/ContextFeed.h"
 #include "transfer/FreeSpaceRule.h"
 #include "transfer/WorkerTesting.h"
 #include "transfer/WorkerThread.h"
@@ -9,15 +10,36 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 using namespace transfertest;
 using testsupport::FileExists;
 using testsupport::ReadFile;
+using testsupport::RunRecorder;
 using testsupport::WaitUntil;
 using testsupport::WriteFile;
+using transfer::EndCause;
+using transfer::RunKind;
 
 namespace {
+
+// What the dialog has of a run: the context kept by the run's feed; and
+// every event, for the test to wait for.
+class FeedAndRecord final : public transfer::RunListener {
+public:
+    FeedAndRecord(WorkerContext& context, RunRecorder& events) : context(context), events(events) {}
+    void Use(RunKind kind) { feed.emplace(context, kind); }
+    void OnRunEvent(const transfer::RunEvent& event) override {
+        feed->OnRunEvent(event);
+        events.OnRunEvent(event);
+    }
+
+private:
+    WorkerContext& context;
+    RunRecorder& events;
+    std::optional<transfer::ContextFeed> feed;
+};
 
 class WorkersTest : public ::testing::Test {
 protected:
@@ -28,36 +50,59 @@ protected:
         context.SetDisplayFileName(dir / "temp.jpg");
     }
     void TearDown() override {
-        context.stopRequest = 1;
+        worker.RequestStop();
         worker.Join();
         transfer::SetFreeSpaceQueryForTesting({});
         SetCaptureCounterStartForTesting(0);
     }
 
+    // Runs a worker here, to its end.
+    void Call(WorkerThread::Procedure procedure, RunKind kind) {
+        events.Clear();
+        listener.Use(kind);
+        procedure(WorkerRun{context, {}, listener});
+    }
+    // Starts a worker on its thread and waits until it listens for a picture
+    // (or has ended).
+    void Start(WorkerThread::Procedure procedure, RunKind kind) {
+        events.Clear();
+        listener.Use(kind);
+        ASSERT_TRUE(worker.Start(procedure, context, listener));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return events.Count<transfer::WaitingForHeader>() > 0 || !worker.IsRunning(); }));
+    }
+    void StopAndWait() {
+        worker.RequestStop();
+        ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+    }
     // Starts a picture worker, lets the camera send the pictures once the
     // worker listens, then stops the worker (unless it ended by itself) and
     // waits for it.
-    std::vector<camsim::SendResult> Run(WorkerThread::Procedure procedure,
+    std::vector<camsim::SendResult> Run(WorkerThread::Procedure procedure, RunKind kind,
                                         const std::vector<camsim::OutgoingPicture>& pictures,
                                         camsim::CameraOptions options = Unpaced()) {
-        context.stopRequest = 0;
-        context.SetStatusText("");
-        EXPECT_TRUE(worker.Start(procedure, &context));
-        EXPECT_TRUE(WaitUntil([&] {
-            return context.StatusText() == "Waiting for valid header..." || !worker.IsRunning();
-        }));
+        Start(procedure, kind);
         camsim::Camera camera(line.Master(), options);
         std::vector<camsim::SendResult> results;
         for (const auto& picture : pictures) {
             results.push_back(camera.Send(picture));
         }
-        // The last picture is stored once the worker waits for the next one.
-        WaitUntil([&] {
-            return context.StatusText() == "Waiting for valid header..." || !worker.IsRunning();
-        });
-        context.stopRequest = 1;
-        EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+        // The last picture is dealt with once the worker waits for the next.
+        WaitUntil(
+            [&] { return events.LastIs<transfer::WaitingForHeader>() || !worker.IsRunning(); });
+        StopAndWait();
         return results;
+    }
+    std::vector<std::uint64_t> StoredNumbers() const {
+        std::vector<std::uint64_t> numbers;
+        for (const auto& picture : events.All<transfer::PictureStored>()) {
+            numbers.push_back(picture.number);
+        }
+        return numbers;
+    }
+    EndCause EndedWith() const {
+        const auto ended = events.Last<transfer::Ended>();
+        return ended ? ended->why : EndCause::Done;
     }
 
     static camsim::OutgoingPicture Picture(std::size_t size) {
@@ -80,6 +125,8 @@ protected:
     testsupport::LinkedPort line{1};
     testsupport::TempDir dir;
     WorkerContext context;
+    RunRecorder events;
+    FeedAndRecord listener{context, events};
     WorkerThread worker;
 };
 
@@ -92,32 +139,36 @@ TEST_F(WorkersTest, APortThatDoesNotOpenIsExplained) {
     context.port = 3;
     context.SetCaptureBasePath(dir / "shot.jpg");
     const std::string why = "COM3 (" + (dir / "no-such-device") + "): No such file or directory";
-    const std::pair<const char*, WorkerThread::Procedure> workers[] = {
-        {"connect", ConnectWorker}, {"live", LiveWorker}, {"capture", ContinuousCaptureWorker}};
-    for (const auto& [name, procedure] : workers) {
-        SCOPED_TRACE(name);
+    const struct {
+        const char* name;
+        WorkerThread::Procedure procedure;
+        RunKind kind;
+        std::string status;
+    } workers[] = {
+        {"connect", ConnectWorker, RunKind::Connect, why},
+        {"live", LiveWorker, RunKind::Live, why},
+        {"capture", ContinuousCaptureWorker, RunKind::Capture, "Error open Com3! " + why}};
+    for (const auto& run : workers) {
+        SCOPED_TRACE(run.name);
         context.SetStatusText("earlier text");
-        procedure(&context);
+        Call(run.procedure, run.kind);
         EXPECT_EQ(context.connected, 0);
-        const std::string status = context.StatusText();
-        EXPECT_NE(status.find(why), std::string::npos) << status;
-        if (procedure == ContinuousCaptureWorker) {
-            EXPECT_EQ(status.rfind("Error open Com3! ", 0), 0u) << status;
-        }
-        EXPECT_EQ(context.EndReason(), why) << "the reason alone, for whoever started it";
-        if (procedure != ConnectWorker) {
-            EXPECT_EQ(context.workerEnd, WorkerEnd::PortFailed);
-        }
+        EXPECT_EQ(context.StatusText(), run.status);
+        ASSERT_EQ(events.Events().size(), 1u) << "nothing but the end";
+        EXPECT_EQ(EndedWith(), EndCause::PortFailed);
+        EXPECT_EQ(events.Last<transfer::Ended>()->reason, why) << "the reason alone, as a value";
     }
 }
 
 TEST_F(WorkersTest, ConnectMarksTheLinkAndClosesThePortWithoutSending) {
     context.connectedSpeed = 0;
     context.speed = 57600;
-    ConnectWorker(&context);
+    Call(ConnectWorker, RunKind::Connect);
     EXPECT_EQ(context.connected, 1);
     EXPECT_EQ(context.connectedSpeed, 57600);
     EXPECT_EQ(context.StatusText(), "");
+    EXPECT_EQ(events.Last<transfer::Connected>()->speed, 57600);
+    EXPECT_EQ(EndedWith(), EndCause::Done);
     EXPECT_TRUE(line.Receive(1, std::chrono::milliseconds(100)).empty());
     SerialPort again;
     EXPECT_TRUE(again.Open(1, 57600, "n,8,1")) << "the port was closed again";
@@ -125,24 +176,25 @@ TEST_F(WorkersTest, ConnectMarksTheLinkAndClosesThePortWithoutSending) {
 
 TEST_F(WorkersTest, StopWhileWaitingForTheConnectSemaphore) {
     ConnectSemaphore().acquire();
-    context.stopRequest = 0;
-    ASSERT_TRUE(worker.Start(ConnectWorker, &context));
+    listener.Use(RunKind::Connect);
+    ASSERT_TRUE(worker.Start(ConnectWorker, context, listener));
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_TRUE(worker.IsRunning()) << "it waits for the semaphore";
-    context.stopRequest = 1;
+    worker.RequestStop();
     EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }, std::chrono::seconds(5)));
     ConnectSemaphore().release();
     EXPECT_EQ(context.connected, 0);
+    EXPECT_EQ(EndedWith(), EndCause::Stopped);
 }
 
 TEST_F(WorkersTest, DisconnectAlwaysLeavesItsText) {
     context.connected = 1;
-    DisconnectWorker(&context);
+    Call(DisconnectWorker, RunKind::Disconnect);
     EXPECT_EQ(context.connected, 0);
     EXPECT_EQ(context.connectedSpeed, 0);
     EXPECT_EQ(context.StatusText(), kDisconnected);
     context.SetStatusText("");
-    DisconnectWorker(&context);
+    Call(DisconnectWorker, RunKind::Disconnect);
     EXPECT_EQ(context.StatusText(), kDisconnected);
 }
 
@@ -150,12 +202,18 @@ TEST_F(WorkersTest, CaptureNumbersEveryAttempt) {
     context.SetCaptureBasePath(dir / "shot.jpg");
     const auto first = Picture(3000);
     const auto third = Picture(2000);
-    Run(ContinuousCaptureWorker, {first, BadHeader(100), third}, QuickGiveUp());
+    Run(ContinuousCaptureWorker, RunKind::Capture, {first, BadHeader(100), third}, QuickGiveUp());
     EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", first.data));
     EXPECT_FALSE(FileExists(dir / "shot00000001.jpg")) << "the failed attempt used number 1";
     EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", third.data));
     EXPECT_TRUE(FileHolds(dir / "temp.jpg", third.data)) << "the newest good picture";
     EXPECT_EQ(context.newPicture, 1);
+    EXPECT_EQ(StoredNumbers(), (std::vector<std::uint64_t>{0, 2}));
+    EXPECT_EQ(events.Count<transfer::PictureFailed>(), 0u) << "a bad header begins no picture";
+    const auto stored = events.Last<transfer::PictureStored>();
+    EXPECT_EQ(stored->file, dir / "shot00000002.jpg");
+    EXPECT_EQ(stored->bytes, 2000u);
+    EXPECT_TRUE(stored->displayed);
 }
 
 TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
@@ -163,7 +221,7 @@ TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
     context.SetCaptureBasePath(dir / "shot");
     const auto first = Picture(500);
     const auto second = Picture(600);
-    Run(ContinuousCaptureWorker, {first, second});
+    Run(ContinuousCaptureWorker, RunKind::Capture, {first, second});
     EXPECT_TRUE(FileHolds(dir / "shot99999999", first.data));
     EXPECT_TRUE(FileHolds(dir / "shot100000000", second.data));
 }
@@ -176,7 +234,7 @@ TEST_F(WorkersTest, DeleteCorruptedRemovesAnEarlierRunsFileOfAFailedNumber) {
         WriteFile(dir / "shot00000001.jpg", "from an earlier run");
         context.deleteCorrupted = deleteCorrupted;
         const auto good = Picture(700);
-        Run(ContinuousCaptureWorker, {BadHeader(100), good}, QuickGiveUp());
+        Run(ContinuousCaptureWorker, RunKind::Capture, {BadHeader(100), good}, QuickGiveUp());
         // A second run starts again at 0 and replaces what it receives.
         EXPECT_TRUE(FileHolds(dir / "shot00000001.jpg", good.data));
         if (deleteCorrupted) {
@@ -196,21 +254,22 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
 
     // Equal to the limit goes on.
     context.freeSpaceLimit = 5000;
-    Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});
+    Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
     EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+    EXPECT_EQ(EndedWith(), EndCause::Stopped);
 
     // Below the limit: the worker ends by itself after the current picture.
     context.freeSpaceLimit = 5001;
-    context.stopRequest = 0;
     context.SetStatusText("");
-    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
-    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    Start(ContinuousCaptureWorker, RunKind::Capture);
     camsim::Camera camera(line.Master(), Unpaced());
     const auto stored = Picture(400);
     camera.Send(stored);
     EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
-    EXPECT_EQ(context.stopRequest, 0) << "it ended without being asked";
+    EXPECT_EQ(EndedWith(), EndCause::FreeSpaceLimit) << "it ended without being asked";
     EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", stored.data));
+    EXPECT_EQ(context.StatusText(), "Pic 640x480, 256 of 400 bytes read")
+        << "the free-space stop has no text of its own";
 
     // A limit of 0, four GiB or more free, or a failed query never stop it.
     for (const auto& [limit, space] :
@@ -219,13 +278,13 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
         SCOPED_TRACE("limit " + std::to_string(limit) + ", free " + std::to_string(space));
         context.freeSpaceLimit = limit;
         freeBytes = space;
-        Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});
+        Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
         EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
     }
     transfer::SetFreeSpaceQueryForTesting(
         [](const std::string&) -> std::optional<std::uint64_t> { return std::nullopt; });
     context.freeSpaceLimit = 4294967295u;
-    Run(ContinuousCaptureWorker, {Picture(100), Picture(100)});
+    Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
     EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
 }
 
@@ -234,27 +293,26 @@ TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
     context.deleteCorrupted = 1;
     auto slow = Picture(3000);
     slow.faults.silence = camsim::Silence{2, 10, 250};
-    context.stopRequest = 0;
-    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
-    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    Start(ContinuousCaptureWorker, RunKind::Capture);
     camsim::Camera camera(line.Master(), QuickGiveUp());
     std::thread stopper([&] {
-        WaitUntil([&] { return context.progress.bytesExpected > 0; });
-        context.stopRequest = 1;
+        events.WaitFor<transfer::Progress>();
+        worker.RequestStop();
     });
     camera.Send(slow);
     stopper.join();
     EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
     EXPECT_FALSE(FileExists(dir / "temp.jpg"));
-    EXPECT_EQ(context.totals.failedPictures, 1u) << "a picture cut by Stop is a failed one";
-    EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
+    const auto failed = events.All<transfer::PictureFailed>();
+    ASSERT_EQ(failed.size(), 1u) << "a picture cut by Stop is a failed one";
+    EXPECT_EQ(failed[0].number, 0u);
+    EXPECT_EQ(failed[0].why, transfer::FailureCause::Stopped);
+    EXPECT_EQ(EndedWith(), EndCause::Stopped);
 }
 
 TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
-    context.stopRequest = 0;
-    ASSERT_TRUE(worker.Start(LiveWorker, &context));
-    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    Start(LiveWorker, RunKind::Live);
     camsim::Camera camera(line.Master(), QuickGiveUp());
     const auto good = Picture(4000);
     camera.Send(good);
@@ -274,40 +332,43 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
 
     // Stopping while it waits for the next picture fails that transfer, so
     // the display file goes as the worker ends, and nothing else is left.
-    context.stopRequest = 1;
-    ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+    StopAndWait();
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 
-    // What the run achieved, as numbers: the cut picture is a failure, and
-    // the whole blocks among its first 1000 bytes (three of 256) count as
-    // received.
-    EXPECT_EQ(context.totals.goodPictures, 2u);
-    EXPECT_EQ(context.totals.failedPictures.load(), 1u);
-    EXPECT_EQ(context.totals.goodPictureBytes, 7000u);
-    EXPECT_EQ(context.totals.payloadBytes, 7000u + 3 * 256);
-    EXPECT_GT(context.totals.transferMicroseconds, 0u);
-    EXPECT_EQ(context.progress.bytesExpected, 0u) << "no picture was in transfer at the end";
-    EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
+    // What the run told, as numbers: the cut picture is a failure, and the
+    // whole blocks among its first 1000 bytes (three of 256) count as
+    // received; the wait that Stop ended is no picture at all.
+    const auto stored = events.All<transfer::PictureStored>();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].bytes + stored[1].bytes, 7000u);
+    EXPECT_EQ(stored[1].number, 2u) << "live attempts are numbered too";
+    EXPECT_EQ(stored[1].file, dir / "temp.jpg");
+    EXPECT_GT(stored[1].figures.took.count(), 0);
+    const auto failed = events.All<transfer::PictureFailed>();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].why, transfer::FailureCause::CutShort);
+    EXPECT_EQ(failed[0].figures.payloadBytes, 3u * 256);
+    EXPECT_EQ(EndedWith(), EndCause::Stopped);
 }
 
 // A picture on its way is neither good nor failed yet: a display of the
 // counts must not show it as a failure while it arrives.
-TEST_F(WorkersTest, APictureInTransferCountsAsNeitherGoodNorFailed) {
+TEST_F(WorkersTest, APictureInTransferIsToldAsProgressOnly) {
     context.SetCaptureBasePath(dir / "shot.jpg");
-    context.stopRequest = 0;
-    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, &context));
-    ASSERT_TRUE(WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    Start(ContinuousCaptureWorker, RunKind::Capture);
     auto paused = Picture(3000);
     paused.faults.silence = camsim::Silence{2, 10, 300};
     camsim::Camera camera(line.Master(), Unpaced());
     std::thread sender([&] { camera.Send(paused); });
-    EXPECT_TRUE(WaitUntil([&] { return context.progress.bytesStored > 0; }));
-    EXPECT_EQ(context.totals.picturesBegun, 1u);
-    EXPECT_EQ(context.totals.goodPictures, 0u);
-    EXPECT_EQ(context.totals.failedPictures, 0u);
+    EXPECT_TRUE(WaitUntil([&] {
+        const auto progress = events.Last<transfer::Progress>();
+        return progress && progress->stored > 0;
+    }));
+    EXPECT_EQ(events.Count<transfer::PictureStored>() + events.Count<transfer::PictureFailed>(),
+              0u);
     sender.join();
-    EXPECT_TRUE(WaitUntil([&] { return context.totals.goodPictures == 1; }));
-    EXPECT_EQ(context.totals.failedPictures, 0u);
+    EXPECT_TRUE(events.WaitFor<transfer::PictureStored>());
+    EXPECT_EQ(events.Count<transfer::PictureFailed>(), 0u);
 }
 
 namespace {
@@ -326,12 +387,10 @@ bool StartsWith(const std::string& text, const std::string& start) {
 TEST_F(WorkersTest, ALostLineIsOpenedAgainAndWorkGoesOn) {
     context.SetCaptureBasePath(dir / "shot.jpg");
     context.deleteCorrupted = 1;
-    for (const auto procedure : {ContinuousCaptureWorker, LiveWorker}) {
-        SCOPED_TRACE(procedure == LiveWorker ? "live" : "capture");
-        context.stopRequest = 0;
-        ASSERT_TRUE(worker.Start(procedure, &context));
-        ASSERT_TRUE(
-            WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+    for (const auto& [procedure, kind] : {std::pair{&ContinuousCaptureWorker, RunKind::Capture},
+                                          std::pair{&LiveWorker, RunKind::Live}}) {
+        SCOPED_TRACE(kind == RunKind::Live ? "live" : "capture");
+        Start(procedure, kind);
         const auto first = Picture(3000);
         auto cut = Picture(4000);
         cut.faults.cutShortAfter = 1000;
@@ -342,27 +401,28 @@ TEST_F(WorkersTest, ALostLineIsOpenedAgainAndWorkGoesOn) {
         }
         const std::string pulled = line.SlavePath();
         line.Unplug();
-        ASSERT_TRUE(WaitUntil([&] { return StartsWith(context.StatusText(), kLineLost); }));
-        EXPECT_TRUE(StartsWith(context.StatusText(), kLineLost + ("COM1 (" + pulled + "): ")))
-            << context.StatusText();
+        ASSERT_TRUE(events.WaitFor<transfer::LineLost>());
+        const auto lost = events.Last<transfer::LineLost>();
+        EXPECT_TRUE(StartsWith(lost->reason, "COM1 (" + pulled + "): ")) << lost->reason;
+        EXPECT_TRUE(lost->reopening);
+        EXPECT_TRUE(StartsWith(context.StatusText(), kLineLost)) << context.StatusText();
         EXPECT_TRUE(worker.IsRunning());
 
         line.PlugBack();
-        ASSERT_TRUE(
-            WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+        ASSERT_TRUE(events.WaitFor<transfer::LineBack>());
+        ASSERT_TRUE(events.WaitUntilLastIs<transfer::WaitingForHeader>());
         const auto next = Picture(2000);
         camsim::Camera camera(line.Master(), QuickGiveUp());
         camera.Send(next);
-        if (procedure == LiveWorker) {
+        if (kind == RunKind::Live) {
             EXPECT_TRUE(WaitUntil([&] { return FileHolds(dir / "temp.jpg", next.data); }));
         } else {
             EXPECT_TRUE(WaitUntil([&] { return FileHolds(dir / "shot00000002.jpg", next.data); }));
             EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", first.data));
             EXPECT_FALSE(FileExists(dir / "shot00000001.jpg")) << "the cut picture used number 1";
         }
-        context.stopRequest = 1;
-        ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
-        EXPECT_EQ(context.workerEnd, WorkerEnd::Stopped);
+        StopAndWait();
+        EXPECT_EQ(EndedWith(), EndCause::Stopped);
     }
 }
 
@@ -372,17 +432,18 @@ TEST_F(WorkersTest, ALostLineEndsTheWorkerOnStopOrWithoutReconnecting) {
     for (const int reconnect : {1, 0}) {
         SCOPED_TRACE(reconnect);
         context.reconnect = reconnect;
-        context.stopRequest = 0;
-        ASSERT_TRUE(worker.Start(LiveWorker, &context));
-        ASSERT_TRUE(
-            WaitUntil([&] { return context.StatusText() == "Waiting for valid header..."; }));
+        Start(LiveWorker, RunKind::Live);
         line.Unplug();
-        ASSERT_TRUE(WaitUntil([&] { return StartsWith(context.StatusText(), kLineLost); }));
+        ASSERT_TRUE(events.WaitFor<transfer::LineLost>());
         if (reconnect == 1) {
-            context.stopRequest = 1;
+            worker.RequestStop();
         }
         EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }, std::chrono::seconds(3)));
-        EXPECT_EQ(context.workerEnd, reconnect == 1 ? WorkerEnd::Stopped : WorkerEnd::LineLost);
+        EXPECT_EQ(EndedWith(), reconnect == 1 ? EndCause::Stopped : EndCause::LineLost);
+        if (reconnect == 0) {
+            EXPECT_EQ(events.Last<transfer::Ended>()->reason,
+                      events.Last<transfer::LineLost>()->reason);
+        }
         line.PlugBack();
     }
 }

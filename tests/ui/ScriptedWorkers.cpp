@@ -1,6 +1,7 @@
 #include "ScriptedWorkers.h"
 
 #include "transfer/WorkerContext.h"
+#include "transfer/WorkerRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -21,17 +22,18 @@ std::atomic<int> mostRunning{0};
 std::mutex lastStartLock;
 WorkerStart lastStart;
 
-void Record(int procedure, WorkerContext* context) {
+void Record(int procedure, const WorkerRun& run) {
+    const WorkerContext& context = run.context;
     WorkerStart start;
     start.procedure = procedure;
-    start.port = context->port;
-    start.speed = context->speed;
-    start.stopRequest = context->stopRequest;
-    start.freeSpaceLimit = context->freeSpaceLimit;
-    start.checkFreeSpace = context->checkFreeSpace;
-    start.deleteCorrupted = context->deleteCorrupted;
-    start.captureBasePath = context->CaptureBasePath();
-    start.displayFileName = context->DisplayFileName();
+    start.port = context.port;
+    start.speed = context.speed;
+    start.stopRequested = run.StopRequested();
+    start.freeSpaceLimit = context.freeSpaceLimit;
+    start.checkFreeSpace = context.checkFreeSpace;
+    start.deleteCorrupted = context.deleteCorrupted;
+    start.captureBasePath = context.CaptureBasePath();
+    start.displayFileName = context.DisplayFileName();
     std::lock_guard lock(lastStartLock);
     lastStart = start;
     ++starts;
@@ -43,13 +45,16 @@ void Record(int procedure, WorkerContext* context) {
 
 // Runs until stopped or, when the release counts, released; true when
 // released.
-bool Hold(WorkerContext* context, bool picturesToo, bool releaseCounts) {
-    while (context->stopRequest == 0) {
+bool Hold(const WorkerRun& run, bool picturesToo, bool releaseCounts) {
+    while (!run.StopRequested()) {
         if (releaseCounts && released) {
             return true;
         }
         if (picturesToo && pictureWanted.exchange(false)) {
-            context->newPicture = 1;
+            transfer::PictureStored picture;
+            picture.file = run.context.DisplayFileName();
+            picture.displayed = true;
+            run.Tell(picture);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -57,36 +62,37 @@ bool Hold(WorkerContext* context, bool picturesToo, bool releaseCounts) {
     return false;
 }
 
-std::uint32_t Connect(WorkerContext* context) {
-    Record(1, context);
-    if (Hold(context, false, true) && connectSucceeds) {
-        context->connected = 1;
+void End(const WorkerRun& run, transfer::EndCause why) {
+    --running;
+    run.Tell(transfer::Ended{why, {}});
+}
+
+void Connect(const WorkerRun& run) {
+    Record(1, run);
+    const bool released = Hold(run, false, true);
+    if (released && connectSucceeds) {
+        run.Tell(transfer::Connected{run.context.speed});
     }
-    --running;
-    return 0;
+    End(run, released ? transfer::EndCause::Done : transfer::EndCause::Stopped);
 }
 
-std::uint32_t Disconnect(WorkerContext* context) {
-    Record(2, context);
-    Hold(context, false, true);
-    context->connected = 0;
-    context->SetStatusText("Line hung up");
-    --running;
-    return 0;
+void Disconnect(const WorkerRun& run) {
+    Record(2, run);
+    Hold(run, false, true);
+    run.Tell(transfer::Disconnected{});
+    End(run, transfer::EndCause::Done);
 }
 
-std::uint32_t Live(WorkerContext* context) {
-    Record(3, context);
-    Hold(context, true, false);
-    --running;
-    return 0;
+void Live(const WorkerRun& run) {
+    Record(3, run);
+    Hold(run, true, false);
+    End(run, transfer::EndCause::Stopped);
 }
 
-std::uint32_t Capture(WorkerContext* context) {
-    Record(4, context);
-    Hold(context, true, false);
-    --running;
-    return 1;
+void Capture(const WorkerRun& run) {
+    Record(4, run);
+    Hold(run, true, false);
+    End(run, transfer::EndCause::Stopped);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ struct WorkerStart {
     int procedure = 0; // 1 connect, 2 disconnect, 3 live, 4 capture
     std::int32_t port = 0;
     std::int32_t speed = 0;
-    std::int32_t stopRequest = -1;
+    bool stopRequested = true; // whether the run was asked to stop before it began
     std::uint32_t freeSpaceLimit = 0;
     std::int32_t checkFreeSpace = 0;
     std::int32_t deleteCorrupted = 0;
@@ -25,9 +25,9 @@ struct WorkerStart {
 
 // Worker procedures whose course the test steers, for the dialog's own
 // logic: each records what it was started with, then runs until the test
-// releases it or the dialog raises the stop request. Connect then marks the
-// link connected when told to succeed; Disconnect clears the link; the
-// picture workers announce a picture whenever the test asks for one.
+// releases it or the dialog stops the run. Connect then tells that the link
+// is connected when told to succeed; Disconnect that it is not; the picture
+// workers tell of a picture whenever the test asks for one.
 namespace scripted {
 
 WorkerProcedures Procedures();

@@ -4,10 +4,10 @@
 #include "picture/CPictureDlg.h"
 #include "platform/ExecutablePath.h"
 #include "tests/support/ScopedEnvironment.h"
-#include "transfer/WorkerEvents.h"
 #include "ui/ApplicationName.h"
 #include "ui/CZelnor2Dlg.h"
 #include "ui/ControlIds.h"
+#include "ui/DialogRunListener.h"
 #include "ui/SettingsStore.h"
 
 #include <QCheckBox>
@@ -415,11 +415,9 @@ private slots:
         QVERIFY(Button(pressed)->isVisible());
         QCOMPARE(Button(pressed)->geometry(), place);
         QCOMPARE(scripted::StartCount(), 1);
-        // Stop again after the worker has ended changes nothing but the
-        // request itself.
-        dialog->Context().stopRequest = 0;
+        // Stop again after the worker has ended starts nothing (and reaches
+        // no later run: see connectHandsOverPortAndSpeed).
         Button(ControlId::kStop)->click();
-        QCOMPARE(dialog->Context().stopRequest.load(), 1);
         QCOMPARE(scripted::StartCount(), 1);
     }
 
@@ -498,14 +496,14 @@ private slots:
             SettingsStore::WriteInt("Comunication", "Baudrate", storedSpeed);
         }
         Open();
-        dialog->Context().stopRequest = 1;
+        Button(ControlId::kStop)->click(); // a stop while nothing runs
         Click(ControlId::kConnect);
         QTRY_COMPARE(scripted::StartCount(), 1);
         const WorkerStart start = scripted::LastStart();
         QCOMPARE(start.procedure, 1);
         QCOMPARE(start.port, port);
         QCOMPARE(start.speed, speed);
-        QCOMPARE(start.stopRequest, 0);
+        QCOMPARE(start.stopRequested, false);
     }
 
     void liveModeShowsEachNewPicture() {
@@ -534,10 +532,13 @@ private slots:
         Open();
         const std::string displayFile = environment->Folder() / "announced.jpg";
         QVERIFY(dialog->Context().SetDisplayFileName(displayFile));
-        // As a picture worker announces one, from a thread of its own.
-        std::thread worker([this, displayFile] {
-            dialog->Context().newPicture = 1;
-            NotifyNewPicture(displayFile);
+        // As a picture worker tells of one, from a thread of its own.
+        DialogRunListener listener(*dialog, dialog->Context(), transfer::RunKind::Live);
+        std::thread worker([&listener, displayFile] {
+            transfer::PictureStored picture;
+            picture.file = displayFile;
+            picture.displayed = true;
+            listener.OnRunEvent(picture);
         });
         worker.join();
         // Only what was queued runs here, no timer.
@@ -617,7 +618,7 @@ private slots:
         QCOMPARE(start.freeSpaceLimit, limit);
         QCOMPARE(start.checkFreeSpace, checkFreeSpace ? 1 : 0);
         QCOMPARE(start.deleteCorrupted, deleteCorrupted ? 1 : 0);
-        QCOMPARE(start.stopRequest, 0);
+        QCOMPARE(start.stopRequested, false);
         QVERIFY(watcher.Messages().empty());
     }
 

@@ -2,6 +2,9 @@
 
 #include "HeadlessOptions.h"
 
+#include <string>
+#include <vector>
+
 namespace headless {
 
 // Runs the workers without a window as the options say and returns the exit
@@ -9,5 +12,9 @@ namespace headless {
 // SIGINT/SIGTERM; progress, warnings and a closing summary on standard
 // error, one line per new picture on standard output.
 int RunHeadless(const HeadlessOptions& options, const std::string& programName);
+
+// Reads the command line (without the program name) and runs it; a malformed
+// one gets the usage on standard error and status 64.
+int RunCommandLine(const std::vector<std::string>& arguments);
 
 } // namespace headless

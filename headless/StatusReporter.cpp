@@ -34,8 +34,13 @@ void StatusReporter::Show(const std::string& statusText, std::uint32_t bytesStor
     lineOpen = true;
 }
 
-void StatusReporter::PictureFailed(std::uint64_t failedSoFar) {
-    WriteLine("a picture transfer failed (" + std::to_string(failedSoFar) + " so far)");
+void StatusReporter::PictureFailed(std::uint64_t failedSoFar, const std::string& why) {
+    WriteLine("a picture transfer failed (" + std::to_string(failedSoFar) + " so far): " + why);
+}
+
+void StatusReporter::Notice(const std::string& text) {
+    WriteLine(text);
+    last.clear();
 }
 
 void StatusReporter::WriteLine(const std::string& text) {

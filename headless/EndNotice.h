@@ -1,0 +1,25 @@
+#pragma once
+
+#include "transfer/RunListener.h"
+
+namespace headless {
+
+// A descriptor that becomes readable once the run has ended, so that the
+// main thread can wait for the end together with signals and a time limit,
+// without polling.
+class EndNotice final : public transfer::RunListener {
+public:
+    EndNotice();
+    ~EndNotice();
+    EndNotice(const EndNotice&) = delete;
+    EndNotice& operator=(const EndNotice&) = delete;
+
+    // -1 when no descriptor could be made; the caller then polls.
+    int Descriptor() const { return descriptor; }
+    void OnRunEvent(const transfer::RunEvent& event) override;
+
+private:
+    int descriptor;
+};
+
+} // namespace headless

@@ -1,0 +1,176 @@
+#include "HeadlessRun.h"
+
+#include "EndNotice.h"
+#include "Journal.h"
+#include "PictureAnnouncer.h"
+#include "PortCommands.h"
+#include "RunEnd.h"
+#include "RunSetup.h"
+#include "RunSummary.h"
+#include "ServiceNotices.h"
+#include "StatusReporter.h"
+#include "language/LanguageText.h"
+#include "platform/ExecutablePath.h"
+#include "platform/StopSignals.h"
+#include "transfer/ContextFeed.h"
+#include "transfer/RunTally.h"
+#include "transfer/WorkerContext.h"
+#include "transfer/WorkerThread.h"
+#include "transfer/Workers.h"
+#include "version/Version.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <optional>
+#include <poll.h>
+#include <unistd.h>
+
+namespace headless {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// While the end cannot be watched for, how often the run is looked at.
+constexpr int kFallbackPollMs = 100;
+
+int MillisecondsUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 60000));
+}
+
+// Waits until the run has ended; asks it to stop on a signal and once the
+// time is up.
+void WaitForEnd(WorkerThread& worker, const EndNotice& end, platform::StopSignals& signals,
+                const HeadlessOptions& options, Clock::time_point start) {
+    // A run without a time limit, or one already asked to stop, waits for
+    // its end without a deadline.
+    bool timed = options.seconds.has_value();
+    const Clock::time_point deadline =
+        start + std::chrono::duration_cast<Clock::duration>(
+                    std::chrono::duration<double>(options.seconds.value_or(0)));
+    while (worker.IsRunning()) {
+        pollfd watched[2] = {{end.Descriptor(), POLLIN, 0}, {signals.WakeDescriptor(), POLLIN, 0}};
+        int timeout = end.Descriptor() < 0 ? kFallbackPollMs : -1;
+        if (timed) {
+            const int untilDeadline = MillisecondsUntil(deadline);
+            timeout = timeout < 0 ? untilDeadline : std::min(timeout, untilDeadline);
+        }
+        if (::poll(watched, 2, timeout) > 0 && (watched[0].revents & POLLIN) != 0) {
+            return;
+        }
+        signals.DrainWake();
+        if (signals.Raised() || (timed && Clock::now() >= deadline)) {
+            worker.RequestStop();
+            timed = false;
+        }
+    }
+}
+
+// The connect check of the dialog's Connect: the port opens at the speed.
+// The exit status when it does not.
+std::optional<int> CheckPort(WorkerContext& context, const char* program) {
+    transfer::ContextFeed feed(context, transfer::RunKind::Connect);
+    transfer::RunTally check;
+    transfer::RunListeners listeners{&feed, &check};
+    ConnectWorker(WorkerRun{context, {}, listeners});
+    if (context.connected != 0) {
+        return std::nullopt;
+    }
+    const transfer::RunSnapshot result = check.Snapshot();
+    const EndOutcome outcome = OutcomeOf(transfer::EndCause::PortFailed, result.reason);
+    std::fprintf(stderr, "%s: %s\n", program, outcome.words.c_str());
+    return outcome.status;
+}
+
+// --capture and --live: connect, run the picture worker until it is done,
+// then the summary and the exit status.
+int RunPictures(const HeadlessOptions& options, const char* program) {
+    if (!LanguageText::LoadCurrentLanguage()) {
+        std::fprintf(stderr, "%s: %s (in %s)\n", program,
+                     std::string(LanguageText::kLanguageNotSetMessage).c_str(),
+                     LanguageText::LanguageFilePath().c_str());
+        return kExitFailure;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    platform::StopSignals signals(platform::StopSignalSettings{.wakePipe = true});
+
+    WorkerContext context;
+    RunSetup setup(context, options, program);
+    if (const auto refused = setup.Describe()) {
+        return *refused;
+    }
+    if (const auto refused = CheckPort(context, program)) {
+        return *refused;
+    }
+    if (const auto refused = setup.PrepareFiles()) {
+        return *refused;
+    }
+
+    WorkerThread worker;
+    transfer::RunTally tally;
+    PictureAnnouncer announcer(options, program, [&worker] { worker.RequestStop(); });
+    StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
+    Journal journal(reporter, options, program);
+    ServiceNotices service;
+    EndNotice end;
+    transfer::RunListeners listeners{&tally, &announcer, &journal, &service, &end};
+    const auto start = Clock::now();
+    if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker, context,
+                      listeners)) {
+        std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
+        return kExitFailure;
+    }
+    WaitForEnd(worker, end, signals, options, start);
+    worker.Join();
+    reporter.Finish();
+
+    const transfer::RunSnapshot result = tally.Snapshot();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    std::fprintf(stderr, "%s: %s\n", program,
+                 SummaryLine(RunFigures{result.totals, elapsed, context.connectedSpeed}).c_str());
+    const EndOutcome outcome =
+        OutcomeOf(result.end.value_or(transfer::EndCause::Stopped), result.reason);
+    if (!outcome.words.empty()) {
+        std::fprintf(stderr, "%s: %s\n", program, outcome.words.c_str());
+    }
+    return outcome.status;
+}
+
+} // namespace
+
+int RunHeadless(const HeadlessOptions& options, const std::string& programName) {
+    switch (options.mode) {
+    case Mode::Help:
+        std::fputs(UsageText(programName).c_str(), stdout);
+        return kExitOk;
+    case Mode::Version:
+        std::printf("%s %s\n", programName.c_str(), kVersion);
+        return kExitOk;
+    case Mode::ListPorts:
+        return ListPorts();
+    case Mode::MapPort:
+        return MapPort(options, programName);
+    case Mode::Capture:
+    case Mode::Live:
+        return RunPictures(options, programName.c_str());
+    case Mode::Dialog:
+        break;
+    }
+    return kExitUsage;
+}
+
+int RunCommandLine(const std::vector<std::string>& arguments) {
+    const std::string program = platform::ExecutableBaseName();
+    const ParseResult parsed = ParseHeadlessOptions(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), parsed.error.c_str(),
+                     UsageText(program).c_str());
+        return kExitUsage;
+    }
+    return RunHeadless(parsed.options, program);
+}
+
+} // namespace headless

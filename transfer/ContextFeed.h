@@ -1,0 +1,27 @@
+#pragma once
+
+#include "RunListener.h"
+
+class WorkerContext;
+
+namespace transfer {
+
+// Which command a run carries out; the texts differ a little between them.
+enum class RunKind { Connect, Disconnect, Live, Capture };
+
+// Keeps the worker context as the dialog reads it, from the events of one
+// run: the link marked connected and its speed, the new-picture flag once the
+// display file holds a picture, and the status text the operator sees.
+class ContextFeed final : public RunListener {
+public:
+    ContextFeed(WorkerContext& context, RunKind kind) : context(context), kind(kind) {}
+    void OnRunEvent(const RunEvent& event) override;
+
+private:
+    void OnEnded(const Ended& ended);
+
+    WorkerContext& context;
+    RunKind kind;
+};
+
+} // namespace transfer
