@@ -6,6 +6,20 @@
 
 namespace headless {
 
+namespace {
+constexpr auto kProgressPeriod = std::chrono::milliseconds(50);
+}
+
+void Journal::ShowProgress(const transfer::Progress& picture) {
+    const auto now = std::chrono::steady_clock::now();
+    // A picture's first progress is its start, a change of state.
+    if (picture.stored != 0 && now - progressShown < kProgressPeriod) {
+        return;
+    }
+    progressShown = now;
+    reporter.Show(transfer::ProgressText(picture), picture.stored, picture.expected);
+}
+
 void Journal::OnRunEvent(const transfer::RunEvent& event) {
     const bool progress = !options.quiet;
     std::visit(platform::Overloaded{

@@ -4,6 +4,7 @@
 #include "StatusReporter.h"
 #include "transfer/RunListener.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -11,7 +12,9 @@ namespace headless {
 
 // What a run without a window tells on standard error as it goes: its state
 // and progress (left out with --quiet), each failed picture with why, and the
-// line lost, still lost and back. Each change is told once.
+// line lost, still lost and back. Each change is told once. The progress
+// comes before every block, thousands of times a second from a fast camera:
+// the line on a terminal follows it at most twenty times a second.
 class Journal final : public transfer::RunListener {
 public:
     Journal(StatusReporter& reporter, const HeadlessOptions& options, const char* program)
@@ -21,8 +24,11 @@ public:
 private:
     StatusReporter& reporter;
     const HeadlessOptions& options;
+    void ShowProgress(const transfer::Progress& picture);
+
     std::string program;
     std::uint64_t failed = 0;
+    std::chrono::steady_clock::time_point progressShown;
 };
 
 } // namespace headless
