@@ -1,0 +1,93 @@
+// What a /stream reader gets: every picture once, whole and in order, the
+// newest at once, and grey pictures as upright JPEG.
+#include "HttpClient.h"
+#include "TestPictures.h"
+#include "ViewFixture.h"
+
+#include "tests/support/PatternBytes.h"
+#include "web/MultipartStream.h"
+
+#include <gtest/gtest.h>
+
+namespace webtest {
+namespace {
+
+std::string PatternPicture(std::size_t size, std::uint32_t seed) {
+    const auto bytes = testsupport::PatternBytes(size, seed);
+    return {bytes.begin(), bytes.end()};
+}
+
+TEST(StreamTest, ReaderGetsEveryPictureOnceInOrderByteForByte) {
+    ViewFixture fixture;
+    ASSERT_EQ(fixture.startError, "");
+    StreamReader reader(fixture.Port());
+    ASSERT_TRUE(reader.Started());
+    EXPECT_EQ(reader.ContentType(), web::MultipartStream::ContentType());
+    for (std::uint64_t number = 0; number < 8; ++number) {
+        // Sizes on both sides of the server's 64 KiB blocks.
+        const std::string picture = number % 2 == 0 ? MakeJpeg(320, 240, static_cast<int>(number))
+                                                    : PatternPicture(150'000 + number, number);
+        fixture.StorePicture(number, picture);
+        const auto received = reader.NextPicture();
+        ASSERT_TRUE(received.has_value()) << "picture " << number;
+        EXPECT_EQ(*received, picture) << "picture " << number;
+    }
+    // Nothing more than was stored: no picture twice.
+    EXPECT_FALSE(reader.NextPicture(300ms).has_value());
+}
+
+TEST(StreamTest, NewestPictureGoesOutAtOnceOnConnect) {
+    ViewFixture fixture;
+    fixture.StorePicture(1, MakeJpeg(160, 120, 1));
+    const std::string newest = MakeJpeg(160, 120, 2);
+    fixture.StorePicture(2, newest);
+    StreamReader reader(fixture.Port());
+    const auto received = reader.NextPicture();
+    ASSERT_TRUE(received.has_value());
+    EXPECT_EQ(*received, newest);
+    // The header block of the part after it came with it, stamped now.
+    const double stamp = std::stod(reader.LastTimestamp());
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    EXPECT_NEAR(stamp, now, 60.0);
+}
+
+// The stored BMP keeps its rows bottom-up; the stream must show the camera's
+// picture the right way up, in both modes (live mode takes the bytes before
+// the display file is overwritten).
+class GreyStreamTest : public testing::TestWithParam<web::RunMode> {};
+
+TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
+    ViewFixture fixture(GetParam());
+    StreamReader reader(fixture.Port());
+    // A width that is no multiple of 4 pads every BMP row.
+    const GreyPixels camera = MakeGreyPixels(162, 120);
+    const std::string path = fixture.PicturePath(3);
+    ASSERT_TRUE(WriteGreyBmp(path, camera));
+    transfer::PictureStored stored;
+    stored.number = 3;
+    stored.file = path;
+    stored.kind = transfer::PictureKind::UncompressedPixels;
+    stored.width = camera.width;
+    stored.height = camera.height;
+    fixture.View().OnRunEvent(stored);
+    // In live mode the next picture overwrites the display file right after.
+    testsupport::WriteFile(path, "overwritten");
+
+    const auto received = reader.NextPicture();
+    ASSERT_TRUE(received.has_value());
+    const GreyPixels decoded = DecodeGrey(*received);
+    ASSERT_EQ(decoded.width, camera.width);
+    ASSERT_EQ(decoded.height, camera.height);
+    EXPECT_LT(MeanDifference(decoded, camera), 3.0);
+    // The stored file itself is left as it was.
+    if (GetParam() == web::RunMode::Capture) {
+        EXPECT_EQ(testsupport::ReadFile(path), "overwritten");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, GreyStreamTest,
+                         testing::Values(web::RunMode::Capture, web::RunMode::Live));
+
+} // namespace
+} // namespace webtest
