@@ -6,6 +6,23 @@
 
 namespace web {
 
+namespace {
+
+// libmicrohttpd decodes the path before it reaches us as a C string, so a
+// "%00" would cut it short there ("/pictures/5%00" read as "/pictures/5").
+// A decoded NUL becomes a byte that no address holds instead.
+std::size_t DecodeKeepingLength(void*, MHD_Connection*, char* text) {
+    const std::size_t length = MHD_http_unescape(text);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == '\0') {
+            text[i] = '\x7f';
+        }
+    }
+    return length;
+}
+
+} // namespace
+
 std::string HttpServer::Start(const WebOptions& options, Site& site) {
     constexpr int kBacklog = 64;
     const BoundSocket socket = Listen(options.listen, kBacklog);
@@ -21,7 +38,8 @@ std::string HttpServer::Start(const WebOptions& options, Site& site) {
         socket.descriptor, MHD_OPTION_CONNECTION_LIMIT, options.maxConnections,
         MHD_OPTION_PER_IP_CONNECTION_LIMIT, options.maxConnectionsPerAddress,
         MHD_OPTION_CONNECTION_TIMEOUT, options.idleTimeoutSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, options.requestMemoryBytes, MHD_OPTION_END);
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, options.requestMemoryBytes,
+        MHD_OPTION_UNESCAPE_CALLBACK, &DecodeKeepingLength, nullptr, MHD_OPTION_END);
     if (daemon == nullptr) {
         ::close(socket.descriptor);
         return DescribeListenAddress(options.listen) + ": the HTTP server did not start";

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace webtest {
 namespace {
 
@@ -88,6 +90,22 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
 
 INSTANTIATE_TEST_SUITE_P(BothModes, GreyStreamTest,
                          testing::Values(web::RunMode::Capture, web::RunMode::Live));
+
+// Waiting for the camera is not the viewer being idle: a stream must outlive
+// the idle timeout while no picture comes, and then still get the next one.
+TEST(StreamTest, QuietCameraDoesNotTimeTheViewerOut) {
+    web::WebOptions options;
+    options.idleTimeoutSeconds = 1;
+    ViewFixture fixture(web::RunMode::Capture, options);
+    StreamReader reader(fixture.Port());
+    ASSERT_TRUE(reader.Started());
+    std::this_thread::sleep_for(3500ms);
+    const std::string picture = MakeJpeg(160, 120, 5);
+    fixture.StorePicture(5, picture);
+    const auto received = reader.NextPicture(5s);
+    ASSERT_TRUE(received.has_value());
+    EXPECT_EQ(*received, picture);
+}
 
 } // namespace
 } // namespace webtest
