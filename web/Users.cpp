@@ -1,5 +1,6 @@
 #include "Users.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <crypt.h>
 #include <cstring>
@@ -37,15 +38,29 @@ std::string Hash(const std::string& password, const std::string& setting) {
     return hashed;
 }
 
+bool IsHashDigit(char c) {
+    return c == '.' || c == '/' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+           (c >= 'a' && c <= 'z');
+}
+
 // The methods nginx's files use that libcrypt still counts as sound; MD5
 // ("$apr1$", htpasswd's default) and DES are refused rather than accepted
-// with a weak check.
+// with a weak check. Besides a setting libcrypt takes, the hash must be whole:
+// a cut one would refuse every password, which is better said at start.
 bool IsCheckableHash(const std::string& hash) {
-    static const char* const kPrefixes[] = {"$2y$", "$2b$", "$6$", "$y$"};
-    for (const char* prefix : kPrefixes) {
-        if (hash.starts_with(prefix)) {
-            return crypt_checksalt(hash.c_str()) == CRYPT_SALT_OK;
+    struct MethodShape {
+        const char* prefix;
+        std::size_t hashDigits; // after the last '$'; bcrypt has salt and hash in one
+    };
+    static const MethodShape kMethods[] = {{"$2y$", 53}, {"$2b$", 53}, {"$6$", 86}, {"$y$", 43}};
+    for (const auto& method : kMethods) {
+        if (!hash.starts_with(method.prefix)) {
+            continue;
         }
+        const std::string digits = hash.substr(hash.rfind('$') + 1);
+        return crypt_checksalt(hash.c_str()) == CRYPT_SALT_OK &&
+               digits.size() == method.hashDigits &&
+               std::all_of(digits.begin(), digits.end(), IsHashDigit);
     }
     return false;
 }
