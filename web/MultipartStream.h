@@ -4,6 +4,7 @@
 #include "StreamingBody.h"
 #include "ViewPicture.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <span>
@@ -28,7 +29,14 @@ public:
 
     static std::string ContentType();
 
-    explicit MultipartStream(const Bulletin<SharedPicture>& pictures) : pictures(pictures) {}
+    // viewers counts the streams open at once, for the state to show.
+    MultipartStream(const Bulletin<SharedPicture>& pictures, std::atomic<int>& viewers)
+        : pictures(pictures), viewers(viewers) {
+        ++viewers;
+    }
+    ~MultipartStream() override { --viewers; }
+    MultipartStream(const MultipartStream&) = delete;
+    MultipartStream& operator=(const MultipartStream&) = delete;
 
     // Fills buffer with what comes next; waits up to limit when everything so
     // far has gone out. Returns the bytes filled, 0 when the limit passed
@@ -41,6 +49,7 @@ private:
     static std::string HeaderBlock(bool first);
 
     const Bulletin<SharedPicture>& pictures;
+    std::atomic<int>& viewers;
     std::uint64_t seen = 0;
     SharedPicture sending;
     std::size_t sent = 0;

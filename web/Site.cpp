@@ -153,7 +153,7 @@ MHD_Result Site::Stream(MHD_Connection* connection, bool head) const {
     }
     return QueueStreaming(
         connection, MultipartStream::ContentType(),
-        std::make_unique<MultipartStream>(state.pictures),
+        std::make_unique<MultipartStream>(state.pictures, state.streamViewers),
         {StreamingWait(state.options.idleTimeoutSeconds), state.options.idleTimeoutSeconds});
 }
 

@@ -52,7 +52,7 @@ double SecondsSinceEpoch(std::chrono::system_clock::time_point when) {
 } // namespace
 
 std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescription& run,
-                      std::chrono::steady_clock::duration uptime) {
+                      std::chrono::steady_clock::duration uptime, int viewers) {
     using nlohmann::json;
     json state;
     state["state"] = StateName(snapshot.state);
@@ -75,6 +75,7 @@ std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescriptio
     state["speed"] = run.speed;
     state["mode"] = run.mode == RunMode::Capture ? "capture" : "live";
     state["version"] = run.version;
+    state["viewers"] = viewers;
     state["uptime"] = std::chrono::duration<double>(uptime).count();
     if (snapshot.newest) {
         state["newest"] = {{"number", snapshot.newest->number},

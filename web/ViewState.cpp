@@ -5,7 +5,8 @@
 namespace web {
 
 std::string ViewState::StateText() const {
-    return StateJson(tally.Snapshot(), run, std::chrono::steady_clock::now() - started);
+    return StateJson(tally.Snapshot(), run, std::chrono::steady_clock::now() - started,
+                     streamViewers.load());
 }
 
 } // namespace web

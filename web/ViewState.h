@@ -8,6 +8,7 @@
 
 #include "transfer/RunTally.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -35,6 +36,8 @@ struct ViewState {
     // changed.
     Bulletin<std::uint64_t> changes;
     PictureArchive archive;
+    // Streams of the picture open now.
+    mutable std::atomic<int> streamViewers{0};
 };
 
 } // namespace web
