@@ -144,6 +144,19 @@ TEST(ResilienceTest, StopEndsSixteenViewersAndLeavesNothingBehind) {
     EXPECT_EQ(OpenDescriptors(), before.descriptors + 1); // the stalled one is still ours
 }
 
+TEST(ResilienceTest, ConnectionsBeyondTheLimitAreRefused) {
+    web::WebOptions options;
+    options.maxConnections = 2;
+    ViewFixture fixture(web::RunMode::Capture, options);
+    StreamReader first(fixture.Port());
+    StreamReader second(fixture.Port());
+    ASSERT_TRUE(first.Started() && second.Started());
+    Connection third(fixture.Port());
+    third.Send("GET /state HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_TRUE(third.ReceiveToEnd());
+    EXPECT_EQ(ParseResponse(third.received).status, 0);
+}
+
 TEST(ResilienceTest, BusyAddressIsAClearError) {
     ViewFixture first;
     web::WebOptions options;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 namespace webtest {
 namespace {
@@ -87,6 +88,31 @@ TEST(EventsTest, EachEventCarriesTheStateAsStateGivesIt) {
     EXPECT_EQ(event["state"], "line-lost");
 }
 
+TEST(EventsTest, AtMostTenASecond) {
+    ViewFixture fixture;
+    const auto start = std::chrono::steady_clock::now();
+    Connection events(fixture.Port());
+    ASSERT_TRUE(events.Send("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+    // Progress as a fast line reports it: far more than ten a second.
+    for (std::uint32_t stored = 0; stored < 150; ++stored) {
+        fixture.View().OnRunEvent(transfer::Progress{640, 480, stored * 256, 307200});
+        std::this_thread::sleep_for(5ms);
+    }
+    fixture.View().OnRunEvent(transfer::Progress{640, 480, 999'999, 307200});
+    // The last change still goes out, once the pause after the one before
+    // has passed.
+    ASSERT_TRUE(events.ReceiveUntil("999999"));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::size_t sent = 0;
+    for (auto at = events.received.find("data: "); at != std::string::npos;
+         at = events.received.find("data: ", at + 1)) {
+        ++sent;
+    }
+    EXPECT_GE(sent, 2u);
+    EXPECT_LE(static_cast<double>(sent), seconds * 10 + 1) << sent << " in " << seconds << " s";
+}
+
 TEST(PicturesTest, ServesTheRunsPicturesByNumberNewestFirst) {
     ViewFixture fixture;
     std::vector<std::string> pictures;
@@ -124,6 +150,37 @@ TEST(PicturesTest, LiveModeKeepsThePicturesThemselves) {
     EXPECT_EQ(response.body, first);
 }
 
+TEST(PicturesTest, PageShowsTheLastFiftyOnly) {
+    ViewFixture fixture;
+    const std::string picture = MakeJpeg(16, 16, 0);
+    for (std::uint64_t number = 0; number < 55; ++number) {
+        fixture.StorePicture(number, picture);
+    }
+    const std::string page = Request(fixture.Port(), "GET", "/pictures/").body;
+    std::size_t shown = 0;
+    for (auto at = page.find("<img "); at != std::string::npos; at = page.find("<img ", at + 1)) {
+        ++shown;
+    }
+    EXPECT_EQ(shown, 50u);
+    EXPECT_NE(page.find("src=\"/pictures/54\""), std::string::npos);
+    EXPECT_NE(page.find("src=\"/pictures/5\""), std::string::npos);
+    EXPECT_EQ(page.find("src=\"/pictures/4\""), std::string::npos);
+}
+
+TEST(PicturesTest, LiveModeDropsTheOldestBeyondItsMemory) {
+    web::WebOptions options;
+    options.livePictureMemoryBytes = 250'000;
+    ViewFixture fixture(web::RunMode::Live, options);
+    for (std::uint64_t number = 0; number < 5; ++number) {
+        fixture.StorePicture(number, std::string(100'000, static_cast<char>('a' + number)));
+    }
+    for (std::uint64_t number = 0; number < 5; ++number) {
+        const HttpResponse response =
+            Request(fixture.Port(), "GET", "/pictures/" + std::to_string(number));
+        EXPECT_EQ(response.status, number < 3 ? 404 : 200) << number;
+    }
+}
+
 TEST(PicturesTest, OnlyAPlainNumberOfTheRunIsAPicture) {
     ViewFixture fixture;
     fixture.StorePicture(5, MakeJpeg(160, 120, 5));
@@ -150,9 +207,13 @@ TEST(MethodsTest, OnlyGetAndHeadAreAnswered) {
         EXPECT_EQ(response.status, 405) << method;
         EXPECT_EQ(response.Header("allow"), "GET, HEAD") << method;
     }
-    const HttpResponse head = Request(fixture.Port(), "HEAD", "/");
-    EXPECT_EQ(head.status, 200);
-    EXPECT_EQ(head.body, "");
+    // HEAD of the endless bodies answers with their headers and ends.
+    for (const char* path : {"/", "/stream", "/events", "/state"}) {
+        const HttpResponse head = Request(fixture.Port(), "HEAD", path);
+        EXPECT_EQ(head.status, 200) << path;
+        EXPECT_NE(head.Header("content-type"), "") << path;
+        EXPECT_EQ(head.body, "") << path;
+    }
     EXPECT_EQ(Request(fixture.Port(), "GET", "/nothing").status, 404);
 }
 

@@ -3,6 +3,7 @@
 #include "HttpClient.h"
 #include "TestPictures.h"
 #include "ViewFixture.h"
+#include "tests/support/TempDir.h"
 
 #include "tests/support/PatternBytes.h"
 #include "web/MultipartStream.h"
@@ -60,12 +61,14 @@ TEST(StreamTest, NewestPictureGoesOutAtOnceOnConnect) {
 class GreyStreamTest : public testing::TestWithParam<web::RunMode> {};
 
 TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
+    const bool live = GetParam() == web::RunMode::Live;
     ViewFixture fixture(GetParam());
     StreamReader reader(fixture.Port());
     // A width that is no multiple of 4 pads every BMP row.
     const GreyPixels camera = MakeGreyPixels(162, 120);
     const std::string path = fixture.PicturePath(3);
     ASSERT_TRUE(WriteGreyBmp(path, camera));
+    const std::string bmp = testsupport::ReadFile(path);
     transfer::PictureStored stored;
     stored.number = 3;
     stored.file = path;
@@ -73,18 +76,25 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
     stored.width = camera.width;
     stored.height = camera.height;
     fixture.View().OnRunEvent(stored);
-    // In live mode the next picture overwrites the display file right after.
-    testsupport::WriteFile(path, "overwritten");
+    if (live) {
+        // The next picture overwrites the display file as soon as the
+        // listener has returned.
+        testsupport::WriteFile(path, "the next picture");
+    }
 
     const auto received = reader.NextPicture();
     ASSERT_TRUE(received.has_value());
-    const GreyPixels decoded = DecodeGrey(*received);
-    ASSERT_EQ(decoded.width, camera.width);
-    ASSERT_EQ(decoded.height, camera.height);
-    EXPECT_LT(MeanDifference(decoded, camera), 3.0);
-    // The stored file itself is left as it was.
-    if (GetParam() == web::RunMode::Capture) {
-        EXPECT_EQ(testsupport::ReadFile(path), "overwritten");
+    // The same picture by every way a viewer can ask for it.
+    for (const std::string& jpeg : {*received, Request(fixture.Port(), "GET", "/snapshot").body,
+                                    Request(fixture.Port(), "GET", "/pictures/3").body}) {
+        const GreyPixels decoded = DecodeGrey(jpeg);
+        ASSERT_EQ(decoded.width, camera.width);
+        ASSERT_EQ(decoded.height, camera.height);
+        EXPECT_LT(MeanDifference(decoded, camera), 3.0);
+    }
+    if (!live) {
+        // The stored file is never changed by being shown.
+        EXPECT_EQ(testsupport::ReadFile(path), bmp);
     }
 }
 
