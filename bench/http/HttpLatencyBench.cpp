@@ -4,7 +4,8 @@
 // process so that the CPU time counted here is the view's (and the feeding
 // thread's) alone. Prints median and 99th percentile of the latency and the
 // CPU seconds per picture per viewer for 1 viewer, 16 viewers, and 16 viewers
-// with one that connects and never reads.
+// with one that connects and never reads; and how long Stop took (in the
+// last case with the stalled viewer still connected).
 //
 // usage: bench_http_latency [PICTURES [BYTES [GAP_MS]]]
 //        default 200 pictures of 100000 bytes, one every 20 ms
@@ -218,7 +219,10 @@ void RunCase(const char* name, int viewers, bool stalled, int pictures, std::siz
     }
     const double cpu = CpuSeconds() - cpuBefore;
     ::waitpid(child, nullptr, 0);
+    const auto stopping = Clock::now();
     view.Stop();
+    const double stopMs =
+        std::chrono::duration<double, std::milli>(Clock::now() - stopping).count();
     if (stalledSocket >= 0) {
         ::close(stalledSocket);
     }
@@ -250,9 +254,9 @@ void RunCase(const char* name, int viewers, bool stalled, int pictures, std::siz
                    : latencies[std::min(latencies.size() - 1,
                                         static_cast<std::size_t>(p * latencies.size()))];
     };
-    std::printf("| %s | %d | %.3f | %.3f | %.3f | %d | %.1f | %.2f |\n", name, viewers,
+    std::printf("| %s | %d | %.3f | %.3f | %.3f | %d | %.1f | %.2f | %.1f |\n", name, viewers,
                 percentile(0.5), percentile(0.99), latencies.empty() ? 0.0 : latencies.back(),
-                missed, cpu / pictures / viewers * 1e6, longestEvent);
+                missed, cpu / pictures / viewers * 1e6, longestEvent, stopMs);
 }
 
 } // namespace
@@ -262,8 +266,9 @@ int main(int argc, char** argv) {
     const std::size_t bytes = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 100000;
     const int gapMs = argc > 3 ? std::atoi(argv[3]) : 20;
     std::printf("%d pictures of %zu bytes, one every %d ms\n\n", pictures, bytes, gapMs);
-    std::printf("| case | readers | median ms | p99 ms | max ms | skipped | CPU us per picture "
-                "per reader | longest OnRunEvent ms |\n|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| case | readers | median ms | p99 ms | max ms | skipped | CPU us per picture "
+        "per reader | longest OnRunEvent ms | Stop ms |\n|---|---|---|---|---|---|---|---|---|\n");
     RunCase("1 reader", 1, false, pictures, bytes, gapMs);
     RunCase("16 readers", 16, false, pictures, bytes, gapMs);
     RunCase("16 readers + 1 stalled", 16, true, pictures, bytes, gapMs);
