@@ -70,6 +70,12 @@ bool IsCheckableHash(const std::string& hash) {
 bool Users::Admit(std::string_view name, std::string_view password) const {
     const auto entry = hashes.find(name);
     if (entry == hashes.end()) {
+        // A hash is computed all the same, so that an unknown name takes as
+        // long to refuse as a wrong password and names cannot be guessed by
+        // the time an answer takes.
+        if (!hashes.empty()) {
+            Hash(std::string(password), hashes.begin()->second);
+        }
         return false;
     }
     const std::string hashed = Hash(std::string(password), entry->second);

@@ -26,6 +26,7 @@ std::string WebView::Start() {
 }
 
 void WebView::Stop() {
+    stopped = true;
     // Streaming bodies end first, so that their threads can be joined.
     state.pictures.Close();
     state.changes.Close();
@@ -34,6 +35,9 @@ void WebView::Stop() {
 }
 
 void WebView::OnRunEvent(const transfer::RunEvent& event) {
+    if (stopped) {
+        return;
+    }
     state.tally.OnRunEvent(event);
     if (const auto* stored = std::get_if<transfer::PictureStored>(&event)) {
         TakePicture(*stored);

@@ -9,6 +9,7 @@
 
 #include "transfer/RunListener.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -46,6 +47,7 @@ private:
     void TakePicture(const transfer::PictureStored& stored);
     void Publish(SharedPicture picture);
 
+    std::atomic<bool> stopped{false};
     std::mutex publishing;
     std::uint64_t published = 0; // the number of the newest picture posted
     ViewState state;
