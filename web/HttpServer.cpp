@@ -2,7 +2,8 @@
 
 #include "ListeningSocket.h"
 
-#include <unistd.h>
+#include <cstdint>
+#include <vector>
 
 namespace web {
 
@@ -33,16 +34,35 @@ std::string HttpServer::Start(const WebOptions& options, Site& site) {
     if (options.listen.ipv6) {
         flags |= MHD_USE_IPv6;
     }
-    daemon = MHD_start_daemon(
-        flags, 0, nullptr, nullptr, &HttpServer::Dispatch, &site, MHD_OPTION_LISTEN_SOCKET,
-        socket.descriptor, MHD_OPTION_CONNECTION_LIMIT, options.maxConnections,
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT, options.maxConnectionsPerAddress,
-        MHD_OPTION_CONNECTION_TIMEOUT, options.idleTimeoutSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, options.requestMemoryBytes,
-        MHD_OPTION_UNESCAPE_CALLBACK, &DecodeKeepingLength, nullptr, MHD_OPTION_END);
+    const bool tls = !options.tls.Empty();
+    if (tls) {
+        flags |= MHD_USE_TLS;
+    }
+    std::vector<MHD_OptionItem> settings = {
+        {MHD_OPTION_LISTEN_SOCKET, socket.descriptor, nullptr},
+        {MHD_OPTION_CONNECTION_LIMIT, options.maxConnections, nullptr},
+        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, options.maxConnectionsPerAddress, nullptr},
+        {MHD_OPTION_CONNECTION_TIMEOUT, options.idleTimeoutSeconds, nullptr},
+        {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options.requestMemoryBytes),
+         nullptr},
+        {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&DecodeKeepingLength), nullptr},
+    };
+    if (tls) {
+        settings.push_back(
+            {MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char*>(options.tls.keyPem.c_str())});
+        settings.push_back(
+            {MHD_OPTION_HTTPS_MEM_CERT, 0, const_cast<char*>(options.tls.certificatePem.c_str())});
+    }
+    settings.push_back({MHD_OPTION_END, 0, nullptr});
+    daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &HttpServer::Dispatch, &site,
+                              MHD_OPTION_ARRAY, settings.data(), MHD_OPTION_END);
     if (daemon == nullptr) {
-        ::close(socket.descriptor);
-        return DescribeListenAddress(options.listen) + ": the HTTP server did not start";
+        // libmicrohttpd owns the socket from the call on and has closed it;
+        // closing it here again could close another thread's descriptor.
+        return DescribeListenAddress(options.listen) +
+               (tls ? ": the HTTPS server did not start (do the certificate and key belong "
+                      "together?)"
+                    : ": the HTTP server did not start");
     }
     port = socket.port;
     return {};

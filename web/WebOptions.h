@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListenAddress.h"
+#include "TlsFiles.h"
 #include "Users.h"
 
 #include <cstddef>
@@ -30,6 +31,8 @@ struct WebOptions {
     int jpegQuality = 90;
     // Empty: everyone who reaches the address may watch.
     Users users;
+    // Empty: plain HTTP (a reverse proxy in front may add TLS).
+    TlsCredentials tls;
 };
 
 } // namespace web
