@@ -1,0 +1,121 @@
+// What a /stream reader gets: every picture once, whole and in order, the
+// newest at once, and grey pictures as upright JPEG.
+#include "HttpClient.h"
+#include "TestPictures.h"
+#include "ViewFixture.h"
+#include "tests/support/TempDir.h"
+
+#include "tests/support/PatternBytes.h"
+#include "web/MultipartStream.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace webtest {
+namespace {
+
+std::string PatternPicture(std::size_t size, std::uint32_t seed) {
+    const auto bytes = testsupport::PatternBytes(size, seed);
+    return {bytes.begin(), bytes.end()};
+}
+
+TEST(StreamTest, ReaderGetsEveryPictureOnceInOrderByteForByte) {
+    ViewFixture fixture;
+    ASSERT_EQ(fixture.startError, "");
+    StreamReader reader(fixture.Port());
+    ASSERT_TRUE(reader.Started());
+    EXPECT_EQ(reader.ContentType(), web::MultipartStream::ContentType());
+    for (std::uint64_t number = 0; number < 8; ++number) {
+        // Sizes on both sides of the server's 64 KiB blocks.
+        const std::string picture = number % 2 == 0 ? MakeJpeg(320, 240, static_cast<int>(number))
+                                                    : PatternPicture(150'000 + number, number);
+        fixture.StorePicture(number, picture);
+        const auto received = reader.NextPicture();
+        ASSERT_TRUE(received.has_value()) << "picture " << number;
+        EXPECT_EQ(*received, picture) << "picture " << number;
+    }
+    // Nothing more than was stored: no picture twice.
+    EXPECT_FALSE(reader.NextPicture(300ms).has_value());
+}
+
+TEST(StreamTest, NewestPictureGoesOutAtOnceOnConnect) {
+    ViewFixture fixture;
+    fixture.StorePicture(1, MakeJpeg(160, 120, 1));
+    const std::string newest = MakeJpeg(160, 120, 2);
+    fixture.StorePicture(2, newest);
+    StreamReader reader(fixture.Port());
+    const auto received = reader.NextPicture();
+    ASSERT_TRUE(received.has_value());
+    EXPECT_EQ(*received, newest);
+    // The header block of the part after it came with it, stamped now.
+    const double stamp = std::stod(reader.LastTimestamp());
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    EXPECT_NEAR(stamp, now, 60.0);
+}
+
+// The stored BMP keeps its rows bottom-up; the stream must show the camera's
+// picture the right way up, in both modes (live mode takes the bytes before
+// the display file is overwritten).
+class GreyStreamTest : public testing::TestWithParam<web::RunMode> {};
+
+TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
+    const bool live = GetParam() == web::RunMode::Live;
+    ViewFixture fixture(GetParam());
+    StreamReader reader(fixture.Port());
+    // A width that is no multiple of 4 pads every BMP row.
+    const GreyPixels camera = MakeGreyPixels(162, 120);
+    const std::string path = fixture.PicturePath(3);
+    ASSERT_TRUE(WriteGreyBmp(path, camera));
+    const std::string bmp = testsupport::ReadFile(path);
+    transfer::PictureStored stored;
+    stored.number = 3;
+    stored.file = path;
+    stored.kind = transfer::PictureKind::UncompressedPixels;
+    stored.width = camera.width;
+    stored.height = camera.height;
+    fixture.View().OnRunEvent(stored);
+    if (live) {
+        // The next picture overwrites the display file as soon as the
+        // listener has returned.
+        testsupport::WriteFile(path, "the next picture");
+    }
+
+    const auto received = reader.NextPicture();
+    ASSERT_TRUE(received.has_value());
+    // The same picture by every way a viewer can ask for it.
+    for (const std::string& jpeg : {*received, Request(fixture.Port(), "GET", "/snapshot").body,
+                                    Request(fixture.Port(), "GET", "/pictures/3").body}) {
+        const GreyPixels decoded = DecodeGrey(jpeg);
+        ASSERT_EQ(decoded.width, camera.width);
+        ASSERT_EQ(decoded.height, camera.height);
+        EXPECT_LT(MeanDifference(decoded, camera), 3.0);
+    }
+    if (!live) {
+        // The stored file is never changed by being shown.
+        EXPECT_EQ(testsupport::ReadFile(path), bmp);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, GreyStreamTest,
+                         testing::Values(web::RunMode::Capture, web::RunMode::Live));
+
+// Waiting for the camera is not the viewer being idle: a stream must outlive
+// the idle timeout while no picture comes, and then still get the next one.
+TEST(StreamTest, QuietCameraDoesNotTimeTheViewerOut) {
+    web::WebOptions options;
+    options.idleTimeoutSeconds = 1;
+    ViewFixture fixture(web::RunMode::Capture, options);
+    StreamReader reader(fixture.Port());
+    ASSERT_TRUE(reader.Started());
+    std::this_thread::sleep_for(3500ms);
+    const std::string picture = MakeJpeg(160, 120, 5);
+    fixture.StorePicture(5, picture);
+    const auto received = reader.NextPicture(5s);
+    ASSERT_TRUE(received.has_value());
+    EXPECT_EQ(*received, picture);
+}
+
+} // namespace
+} // namespace webtest

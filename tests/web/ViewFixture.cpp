@@ -1,0 +1,47 @@
+#include "ViewFixture.h"
+
+#include <filesystem>
+
+namespace webtest {
+
+ViewFixture::ViewFixture(web::RunMode mode, web::WebOptions options) : mode(mode) {
+    options.listen = {"127.0.0.1", false, 0};
+    view = std::make_unique<web::WebView>(
+        std::move(options), web::RunDescription{"COM1 (/dev/ttyUSB0)", 115200, mode, "2.0.0"});
+    startError = view->Start();
+}
+
+std::string ViewFixture::PicturePath(std::uint64_t number) const {
+    if (mode == web::RunMode::Live) {
+        return folder / "temp.jpg";
+    }
+    const std::string digits = std::to_string(number);
+    return folder / ("shot" + std::string(8 - std::min<std::size_t>(8, digits.size()), '0') +
+                     digits + ".jpg");
+}
+
+transfer::PictureStored ViewFixture::StorePicture(std::uint64_t number, const std::string& bytes,
+                                                  transfer::PictureKind kind) {
+    transfer::PictureStored stored;
+    stored.number = number;
+    stored.file = PicturePath(number);
+    stored.kind = kind;
+    stored.bytes = static_cast<std::uint32_t>(bytes.size());
+    stored.displayed = true;
+    stored.figures = {static_cast<std::uint32_t>(bytes.size()), std::chrono::milliseconds(100)};
+    testsupport::WriteFile(stored.file, bytes);
+    view->OnRunEvent(stored);
+    return stored;
+}
+
+int OpenDescriptors() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator()));
+}
+
+int Threads() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                          std::filesystem::directory_iterator()));
+}
+
+} // namespace webtest

@@ -1,0 +1,23 @@
+#include "FileBytes.h"
+
+#include "platform/File.h"
+
+namespace web {
+
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, std::size_t limit) {
+    platform::File file;
+    if (!file.OpenForReading(path)) {
+        return std::nullopt;
+    }
+    const auto length = file.RemainingLength();
+    if (!length || *length > limit) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*length));
+    if (file.Read(bytes.data(), bytes.size()) != bytes.size() || file.Failed()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+} // namespace web

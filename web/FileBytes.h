@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace web {
+
+// The whole of a regular file, or nothing when it cannot be read, is gone or
+// is larger than limit (a picture file never is, so a larger one is not
+// worth the memory).
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, std::size_t limit);
+
+} // namespace web

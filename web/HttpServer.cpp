@@ -1,0 +1,87 @@
+#include "HttpServer.h"
+
+#include "ListeningSocket.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace web {
+
+namespace {
+
+// libmicrohttpd decodes the path before it reaches us as a C string, so a
+// "%00" would cut it short there ("/pictures/5%00" read as "/pictures/5").
+// A decoded NUL becomes a byte that no address holds instead.
+std::size_t DecodeKeepingLength(void*, MHD_Connection*, char* text) {
+    const std::size_t length = MHD_http_unescape(text);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == '\0') {
+            text[i] = '\x7f';
+        }
+    }
+    return length;
+}
+
+} // namespace
+
+std::string HttpServer::Start(const WebOptions& options, Site& site) {
+    constexpr int kBacklog = 64;
+    const BoundSocket socket = Listen(options.listen, kBacklog);
+    if (socket.descriptor < 0) {
+        return socket.error;
+    }
+    unsigned flags = MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_POLL;
+    if (options.listen.ipv6) {
+        flags |= MHD_USE_IPv6;
+    }
+    const bool tls = !options.tls.Empty();
+    if (tls) {
+        flags |= MHD_USE_TLS;
+    }
+    std::vector<MHD_OptionItem> settings = {
+        {MHD_OPTION_LISTEN_SOCKET, socket.descriptor, nullptr},
+        {MHD_OPTION_CONNECTION_LIMIT, options.maxConnections, nullptr},
+        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, options.maxConnectionsPerAddress, nullptr},
+        {MHD_OPTION_CONNECTION_TIMEOUT, options.idleTimeoutSeconds, nullptr},
+        {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options.requestMemoryBytes),
+         nullptr},
+        {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&DecodeKeepingLength), nullptr},
+    };
+    if (tls) {
+        settings.push_back(
+            {MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char*>(options.tls.keyPem.c_str())});
+        settings.push_back(
+            {MHD_OPTION_HTTPS_MEM_CERT, 0, const_cast<char*>(options.tls.certificatePem.c_str())});
+    }
+    settings.push_back({MHD_OPTION_END, 0, nullptr});
+    daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &HttpServer::Dispatch, &site,
+                              MHD_OPTION_ARRAY, settings.data(), MHD_OPTION_END);
+    if (daemon == nullptr) {
+        // libmicrohttpd owns the socket from the call on and has closed it;
+        // closing it here again could close another thread's descriptor.
+        return DescribeListenAddress(options.listen) +
+               (tls ? ": the HTTPS server did not start (do the certificate and key belong "
+                      "together?)"
+                    : ": the HTTP server did not start");
+    }
+    port = socket.port;
+    return {};
+}
+
+void HttpServer::Stop() {
+    if (daemon != nullptr) {
+        MHD_stop_daemon(daemon);
+        daemon = nullptr;
+    }
+}
+
+MHD_Result HttpServer::Dispatch(void* site, MHD_Connection* connection, const char* url,
+                                const char* method, const char*, const char*, std::size_t*,
+                                void**) {
+    // Called once the request's headers are in; a request body, which no
+    // address here takes, is never read, and the connection closes after
+    // the answer.
+    return static_cast<Site*>(site)->Answer(connection, url, method);
+}
+
+} // namespace web

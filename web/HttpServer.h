@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Site.h"
+#include "WebOptions.h"
+
+#include <cstdint>
+#include <microhttpd.h>
+#include <string>
+
+namespace web {
+
+// libmicrohttpd with a thread for each connection, so that each viewer's
+// socket paces only that viewer, and the limits of the options.
+class HttpServer {
+public:
+    HttpServer() = default;
+    ~HttpServer() { Stop(); }
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Binds and starts serving; the error names the address and the reason.
+    std::string Start(const WebOptions& options, Site& site);
+    // Closes every connection and joins every thread. Streaming bodies must
+    // have been told to end first, as a thread waiting in one is not joined.
+    void Stop();
+
+    std::uint16_t Port() const { return port; }
+
+private:
+    static MHD_Result Dispatch(void* site, MHD_Connection* connection, const char* url,
+                               const char* method, const char* version, const char* upload,
+                               std::size_t* uploadSize, void** requestContext);
+
+    MHD_Daemon* daemon = nullptr;
+    std::uint16_t port = 0;
+};
+
+} // namespace web

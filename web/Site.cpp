@@ -1,0 +1,173 @@
+#include "Site.h"
+
+#include "EventStream.h"
+#include "FileBytes.h"
+#include "GreyJpeg.h"
+#include "MultipartStream.h"
+#include "PicturesPage.h"
+#include "Responses.h"
+#include "web/page/IndexPage.h"
+
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <optional>
+
+namespace web {
+
+namespace {
+
+constexpr std::size_t kPicturesOnPage = 50;
+// No picture file of the camera comes near this; a larger file is not one.
+constexpr std::size_t kLargestPictureFile = 256u * 1024 * 1024;
+constexpr const char* kTextType = "text/plain; charset=utf-8";
+constexpr const char* kHtmlType = "text/html; charset=utf-8";
+
+// The page's own script and style are inline, and it loads nothing from
+// elsewhere.
+const Headers kPageHeaders = {
+    {"Content-Security-Policy",
+     "default-src 'none'; img-src 'self'; connect-src 'self'; style-src 'unsafe-inline'; "
+     "script-src 'unsafe-inline'; frame-ancestors 'none'"},
+    {"Referrer-Policy", "no-referrer"},
+};
+
+// Plain decimal digits only: no sign, no blanks, nothing after them, and a
+// value that fits.
+std::optional<std::uint64_t> PictureNumber(std::string_view text) {
+    if (text.empty() || text.size() > 20 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    std::uint64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+Headers NumberHeader(std::uint64_t number) {
+    return {{"X-Picture-Number", std::to_string(number)}};
+}
+
+// A streaming body looks for the end of the view at least this often while
+// it waits; the idle timeout starts again each time.
+std::chrono::steady_clock::duration StreamingWait(unsigned idleTimeoutSeconds) {
+    const auto half = std::chrono::milliseconds(idleTimeoutSeconds * 500);
+    return idleTimeoutSeconds == 0
+               ? std::chrono::milliseconds(5000)
+               : std::min<std::chrono::milliseconds>(half, std::chrono::milliseconds(5000));
+}
+
+} // namespace
+
+bool Site::Authorised(MHD_Connection* connection) const {
+    char* password = nullptr;
+    char* name = MHD_basic_auth_get_username_password(connection, &password);
+    const bool admitted =
+        name != nullptr && password != nullptr && state.options.users.Admit(name, password);
+    MHD_free(name);
+    MHD_free(password);
+    return admitted;
+}
+
+MHD_Result Site::Answer(MHD_Connection* connection, std::string_view url, std::string_view method) {
+    if (!state.options.users.Empty() && !Authorised(connection)) {
+        return QueueUnauthorised(connection, kRealm);
+    }
+    const bool head = method == MHD_HTTP_METHOD_HEAD;
+    if (method != MHD_HTTP_METHOD_GET && !head) {
+        return QueueText(connection, MHD_HTTP_METHOD_NOT_ALLOWED, kTextType,
+                         "Only GET and HEAD are answered here.\n", {{"Allow", "GET, HEAD"}});
+    }
+    if (url == "/") {
+        return QueueText(connection, MHD_HTTP_OK, kHtmlType, IndexPage(), kPageHeaders);
+    }
+    if (url == "/state") {
+        return QueueText(connection, MHD_HTTP_OK, "application/json", state.StateText());
+    }
+    if (url == "/snapshot") {
+        return Snapshot(connection);
+    }
+    if (url == "/stream") {
+        return Stream(connection, head);
+    }
+    if (url == "/events") {
+        return Events(connection, head);
+    }
+    if (url == "/pictures/") {
+        return QueueText(connection, MHD_HTTP_OK, kHtmlType,
+                         PicturesPage(state.archive.Newest(kPicturesOnPage), state.run.device),
+                         kPageHeaders);
+    }
+    constexpr std::string_view kPictures = "/pictures/";
+    if (url.starts_with(kPictures)) {
+        return Picture(connection, url.substr(kPictures.size()));
+    }
+    return NotFound(connection);
+}
+
+MHD_Result Site::NotFound(MHD_Connection* connection) const {
+    return QueueText(connection, MHD_HTTP_NOT_FOUND, kTextType, "Nothing here.\n");
+}
+
+MHD_Result Site::Snapshot(MHD_Connection* connection) const {
+    const SharedPicture newest = state.pictures.Newest().value;
+    if (!newest) {
+        return QueueText(connection, MHD_HTTP_SERVICE_UNAVAILABLE, kTextType,
+                         "No picture has arrived yet.\n", {{"Retry-After", "2"}});
+    }
+    return QueuePicture(connection, newest, NumberHeader(newest->number));
+}
+
+MHD_Result Site::Picture(MHD_Connection* connection, std::string_view numberText) const {
+    const auto number = PictureNumber(numberText);
+    const auto found = number ? state.archive.Find(*number) : std::nullopt;
+    if (!found) {
+        return NotFound(connection);
+    }
+    SharedPicture picture = found->kept;
+    if (!picture) {
+        // Capture: the numbered file, as it is now; one removed since then is
+        // simply gone.
+        auto bytes = ReadFileBytes(found->file, kLargestPictureFile);
+        if (!bytes) {
+            return NotFound(connection);
+        }
+        if (found->kind == transfer::PictureKind::UncompressedPixels) {
+            bytes = EncodeBmpAsJpeg(*bytes, state.options.jpegQuality);
+            if (bytes->empty()) {
+                return NotFound(connection);
+            }
+        }
+        picture = std::make_shared<const ViewPicture>(
+            ViewPicture{found->number, found->storedAt, std::move(*bytes)});
+    }
+    return QueuePicture(connection, picture, NumberHeader(found->number));
+}
+
+MHD_Result Site::Stream(MHD_Connection* connection, bool head) const {
+    if (head) {
+        return QueueText(connection, MHD_HTTP_OK, MultipartStream::ContentType(), "");
+    }
+    return QueueStreaming(
+        connection, MultipartStream::ContentType(),
+        std::make_unique<MultipartStream>(state.pictures, state.streamViewers),
+        {StreamingWait(state.options.idleTimeoutSeconds), state.options.idleTimeoutSeconds});
+}
+
+MHD_Result Site::Events(MHD_Connection* connection, bool head) const {
+    constexpr const char* kEventType = "text/event-stream";
+    if (head) {
+        return QueueText(connection, MHD_HTTP_OK, kEventType, "");
+    }
+    const ViewState& view = state;
+    return QueueStreaming(
+        connection, kEventType,
+        std::make_unique<EventStream>(
+            state.changes, [&view] { return view.StateText(); }, EventStream::Pacing{}),
+        {StreamingWait(state.options.idleTimeoutSeconds), state.options.idleTimeoutSeconds});
+}
+
+} // namespace web

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ViewState.h"
+
+#include <microhttpd.h>
+#include <string_view>
+
+namespace web {
+
+// Answers one request: who may ask, which methods, and what each address
+// gives. Nothing is read from disk by a name taken from the request; a
+// picture is asked for by number and found in the run's own list.
+class Site {
+public:
+    explicit Site(const ViewState& state) : state(state) {}
+
+    MHD_Result Answer(MHD_Connection* connection, std::string_view url, std::string_view method);
+
+    static constexpr const char* kRealm = "Zelnor2";
+
+private:
+    bool Authorised(MHD_Connection* connection) const;
+    MHD_Result Snapshot(MHD_Connection* connection) const;
+    MHD_Result Picture(MHD_Connection* connection, std::string_view numberText) const;
+    MHD_Result Stream(MHD_Connection* connection, bool head) const;
+    MHD_Result Events(MHD_Connection* connection, bool head) const;
+    MHD_Result NotFound(MHD_Connection* connection) const;
+
+    const ViewState& state;
+};
+
+} // namespace web

@@ -1,0 +1,93 @@
+#include "StateJson.h"
+
+#include <nlohmann/json.hpp>
+
+namespace web {
+
+namespace {
+
+const char* StateName(transfer::RunState state) {
+    switch (state) {
+    case transfer::RunState::Starting:
+        return "starting";
+    case transfer::RunState::Waiting:
+        return "waiting";
+    case transfer::RunState::Receiving:
+        return "receiving";
+    case transfer::RunState::LineLost:
+        return "line-lost";
+    case transfer::RunState::Ended:
+        return "ended";
+    }
+    return "starting";
+}
+
+const char* EndName(transfer::EndCause cause) {
+    switch (cause) {
+    case transfer::EndCause::Done:
+        return "done";
+    case transfer::EndCause::Stopped:
+        return "stopped";
+    case transfer::EndCause::PortFailed:
+        return "port-failed";
+    case transfer::EndCause::PathRefused:
+        return "path-refused";
+    case transfer::EndCause::FreeSpaceLimit:
+        return "free-space-limit";
+    case transfer::EndCause::LineLost:
+        return "line-lost";
+    }
+    return "stopped";
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+double SecondsSinceEpoch(std::chrono::system_clock::time_point when) {
+    return std::chrono::duration<double>(when.time_since_epoch()).count();
+}
+
+} // namespace
+
+std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescription& run,
+                      std::chrono::steady_clock::duration uptime, int viewers) {
+    using nlohmann::json;
+    json state;
+    state["state"] = StateName(snapshot.state);
+    state["reason"] = snapshot.reason;
+    state["end"] = snapshot.end ? json(EndName(*snapshot.end)) : json(nullptr);
+    if (snapshot.state == transfer::RunState::Receiving) {
+        state["transfer"] = {{"width", snapshot.progress.width},
+                             {"height", snapshot.progress.height},
+                             {"stored", snapshot.progress.stored},
+                             {"expected", snapshot.progress.expected}};
+    } else {
+        state["transfer"] = nullptr;
+    }
+    const double efficiency = transfer::LineEfficiencyPercent(snapshot.totals, run.speed);
+    state["totals"] = {{"good", snapshot.totals.goodPictures},
+                       {"failed", snapshot.totals.failedPictures},
+                       {"bytes", snapshot.totals.goodPictureBytes},
+                       {"lineEfficiency", efficiency < 0 ? json(nullptr) : json(efficiency)}};
+    state["device"] = run.device;
+    state["speed"] = run.speed;
+    state["mode"] = run.mode == RunMode::Capture ? "capture" : "live";
+    state["version"] = run.version;
+    state["viewers"] = viewers;
+    state["uptime"] = std::chrono::duration<double>(uptime).count();
+    if (snapshot.newest) {
+        state["newest"] = {{"number", snapshot.newest->number},
+                           {"file", BaseName(snapshot.newest->file)},
+                           {"bytes", snapshot.newest->bytes},
+                           {"time", SecondsSinceEpoch(snapshot.newest->storedAt)}};
+    } else {
+        state["newest"] = nullptr;
+    }
+    // Device names and reasons come from the system and may hold any bytes;
+    // replacing what is not UTF-8 keeps the JSON valid instead of throwing.
+    return state.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+} // namespace web

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Bulletin.h"
+#include "PictureArchive.h"
+#include "RunDescription.h"
+#include "ViewPicture.h"
+#include "WebOptions.h"
+
+#include "transfer/RunTally.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace web {
+
+// What the run's listener and the viewers' connections share. The listener
+// writes, on the worker's thread; connections read, each on its own thread.
+// Every member guards itself.
+struct ViewState {
+    ViewState(WebOptions options, RunDescription run)
+        : options(std::move(options)), run(std::move(run)),
+          archive(this->options.keptPictures,
+                  this->run.mode == RunMode::Live ? this->options.livePictureMemoryBytes : 0) {}
+
+    std::string StateText() const;
+
+    const WebOptions options;
+    const RunDescription run;
+    const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    transfer::RunTally tally;
+    // The newest good picture as JPEG; every stream connection waits here.
+    Bulletin<SharedPicture> pictures;
+    // Counts the run's events, for the state events to know that something
+    // changed.
+    Bulletin<std::uint64_t> changes;
+    PictureArchive archive;
+    // Streams of the picture open now.
+    mutable std::atomic<int> streamViewers{0};
+};
+
+} // namespace web

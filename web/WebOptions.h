@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ListenAddress.h"
+#include "TlsFiles.h"
+#include "Users.h"
+
+#include <cstddef>
+
+namespace web {
+
+// How the browser view listens and what it allows; every limit has a default
+// that suits a small box with a handful of viewers.
+struct WebOptions {
+    ListenAddress listen;
+    // Connections at once, all viewers together; each holds a thread.
+    unsigned maxConnections = 64;
+    // Per client address; 0 is no limit, as behind a reverse proxy every
+    // viewer comes from the proxy's address.
+    unsigned maxConnectionsPerAddress = 0;
+    // A connection that neither sends a request nor reads what it is sent for
+    // this long is closed. Waiting for the next picture does not count.
+    unsigned idleTimeoutSeconds = 30;
+    // Memory for one connection's request line and headers; a longer request
+    // is refused.
+    std::size_t requestMemoryBytes = 32 * 1024;
+    // In live mode the display file is overwritten, so /pictures/N serves the
+    // run's pictures from memory, the oldest dropped beyond this total.
+    std::size_t livePictureMemoryBytes = 32 * 1024 * 1024;
+    // Pictures of the run that /pictures/N can still serve.
+    std::size_t keptPictures = 1000;
+    int jpegQuality = 90;
+    // Empty: everyone who reaches the address may watch.
+    Users users;
+    // Empty: plain HTTP (a reverse proxy in front may add TLS).
+    TlsCredentials tls;
+};
+
+} // namespace web

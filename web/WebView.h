@@ -1,0 +1,59 @@
+#pragma once
+
+#include "HttpServer.h"
+#include "PictureEncoder.h"
+#include "RunDescription.h"
+#include "Site.h"
+#include "ViewState.h"
+#include "WebOptions.h"
+
+#include "transfer/RunListener.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace web {
+
+// The browser view of a run: one more listener of the run's events, and an
+// HTTP server that shows the newest picture, the run's state and its recent
+// pictures to any number of viewers. The worker's events are taken in without
+// ever waiting for a viewer: a picture file is read into memory and handed
+// over; grey pictures are made JPEG on a thread of the view's own.
+//
+// Start it before the run, add it to the run's listeners, and Stop it (or let
+// it go) after the run has ended; it may also outlive the run, showing its
+// end.
+class WebView final : public transfer::RunListener {
+public:
+    WebView(WebOptions options, RunDescription run);
+    ~WebView() override;
+    WebView(const WebView&) = delete;
+    WebView& operator=(const WebView&) = delete;
+
+    // Binds the address and starts serving. An error text ("127.0.0.1:8080:
+    // Address already in use") when it could not; empty on success.
+    std::string Start();
+    // Ends every connection and thread; the run's events are ignored after.
+    void Stop();
+
+    // The port listened on, also when the options let the system choose.
+    std::uint16_t Port() const { return server.Port(); }
+
+    void OnRunEvent(const transfer::RunEvent& event) override;
+
+private:
+    void TakePicture(const transfer::PictureStored& stored);
+    void Publish(SharedPicture picture);
+
+    std::atomic<bool> stopped{false};
+    std::mutex publishing;
+    std::uint64_t published = 0; // the number of the newest picture posted
+    ViewState state;
+    Site site{state};
+    PictureEncoder encoder;
+    HttpServer server;
+};
+
+} // namespace web
