@@ -1,5 +1,7 @@
 #include "HeadlessOptions.h"
 
+#include "web/ListenAddress.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -36,8 +38,8 @@ bool ParseSeconds(const std::string& text, double& value) {
 }
 
 // Each option that takes a value stores it; false when the value is not one
-// the option takes.
-using TakeValue = bool (*)(HeadlessOptions& options, const std::string& value);
+// the option takes, with why where there is more to say than that.
+using TakeValue = bool (*)(HeadlessOptions& options, const std::string& value, std::string& why);
 
 bool TakePictureMode(HeadlessOptions& options, Mode mode, const std::string& value) {
     options.mode = mode;
@@ -55,33 +57,51 @@ bool TakeOptionalWhole(const std::string& value, Number low, std::optional<Numbe
     return true;
 }
 
+template <typename Number>
+bool TakeWhole(const std::string& value, Number low, Number high, Number& field) {
+    return ParseWhole<Number>(value, low, high, field);
+}
+
+bool TakePath(const std::string& value, std::string& field) {
+    field = value;
+    return !value.empty();
+}
+
+bool TakeListenAddress(HeadlessOptions& options, const std::string& value, std::string& why) {
+    const web::ParsedListenAddress parsed = web::ParseListenAddress(value);
+    why = parsed.error;
+    options.serveHttp = parsed.error.empty();
+    options.http.view.listen = parsed.address;
+    return options.serveHttp;
+}
+
 struct ValueOption {
     const char* name;
     TakeValue take;
+    // The browser view's own options, which mean something only with --http.
+    bool ofTheView = false;
 };
 
 const ValueOption kValueOptions[] = {
-    {"--capture",
-     [](HeadlessOptions& o, const std::string& v) { return TakePictureMode(o, Mode::Capture, v); }},
-    {"--live",
-     [](HeadlessOptions& o, const std::string& v) { return TakePictureMode(o, Mode::Live, v); }},
-    {"--port", [](HeadlessOptions& o,
-                  const std::string& v) { return ParseWhole<std::int32_t>(v, 1, 9, o.port); }},
+    {"--capture", [](HeadlessOptions& o, const std::string& v,
+                     std::string&) { return TakePictureMode(o, Mode::Capture, v); }},
+    {"--live", [](HeadlessOptions& o, const std::string& v,
+                  std::string&) { return TakePictureMode(o, Mode::Live, v); }},
+    {"--port", [](HeadlessOptions& o, const std::string& v,
+                  std::string&) { return ParseWhole<std::int32_t>(v, 1, 9, o.port); }},
     {"--device",
-     [](HeadlessOptions& o, const std::string& v) {
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
          o.device = v;
          return !v.empty();
      }},
     {"--speed",
-     [](HeadlessOptions& o, const std::string& v) {
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
          return ParseWhole<std::int32_t>(v, 1, std::numeric_limits<std::int32_t>::max(), o.speed);
      }},
-    {"--count",
-     [](HeadlessOptions& o, const std::string& v) {
-         return TakeOptionalWhole<std::uint64_t>(v, 1, o.count);
-     }},
+    {"--count", [](HeadlessOptions& o, const std::string& v,
+                   std::string&) { return TakeOptionalWhole<std::uint64_t>(v, 1, o.count); }},
     {"--seconds",
-     [](HeadlessOptions& o, const std::string& v) {
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
          double seconds = 0;
          if (!ParseSeconds(v, seconds)) {
              return false;
@@ -90,9 +110,45 @@ const ValueOption kValueOptions[] = {
          return true;
      }},
     {"--free-space-limit",
-     [](HeadlessOptions& o, const std::string& v) {
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakeOptionalWhole<std::uint32_t>(v, 0, o.freeSpaceLimit);
      }},
+    {"--http", TakeListenAddress},
+    {"--http-users",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.http.usersFile);
+     },
+     true},
+    {"--http-cert",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.http.certificateFile);
+     },
+     true},
+    {"--http-key",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.http.keyFile);
+     },
+     true},
+    {"--http-max-connections",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeWhole<unsigned>(v, 1, 10000, o.http.view.maxConnections);
+     },
+     true},
+    {"--http-max-per-address",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeWhole<unsigned>(v, 0, 10000, o.http.view.maxConnectionsPerAddress);
+     },
+     true},
+    {"--http-idle-timeout",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeWhole<unsigned>(v, 1, 86400, o.http.view.idleTimeoutSeconds);
+     },
+     true},
+    {"--http-max-request",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);
+     },
+     true},
 };
 
 const ValueOption* FindValueOption(const std::string& name) {
@@ -164,6 +220,9 @@ std::string CheckCombination(const HeadlessOptions& options) {
     if (options.mode == Mode::Live && (options.deleteCorrupted || options.freeSpaceLimit)) {
         return "--delete-corrupted and --free-space-limit belong to --capture";
     }
+    if (options.http.certificateFile.empty() != options.http.keyFile.empty()) {
+        return "--http-cert and --http-key go together";
+    }
     return "";
 }
 
@@ -185,6 +244,7 @@ bool TakesValue(const std::string& option) {
 ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
     ParseResult result;
     HeadlessOptions& options = result.options;
+    bool viewDetails = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
         if (const auto mode = CommandMode(option)) {
@@ -214,13 +274,18 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
             return result;
         }
         const std::string& value = arguments[++i];
-        if (!known->take(options, value)) {
-            result.error = "bad value for " + option + ": '" + value + "'";
+        std::string why;
+        if (!known->take(options, value, why)) {
+            result.error = why.empty() ? "bad value for " + option + ": '" + value + "'" : why;
             return result;
         }
+        viewDetails = viewDetails || known->ofTheView;
     }
     if (options.mode != Mode::Dialog) {
         result.error = CheckCombination(options);
+        if (result.error.empty() && viewDetails && !options.serveHttp) {
+            result.error = "the --http-... options belong to --http";
+        }
     }
     return result;
 }
@@ -230,10 +295,11 @@ std::string UsageText(const std::string& programName) {
     return "usage: " + programName +
            " --capture PATH (--port N | --device PATH) --speed BPS [--count K]\n" + indent +
            "[--seconds T] [--delete-corrupted] [--free-space-limit BYTES]\n" + indent +
-           "[--no-reconnect] [--quiet]\n"
+           "[--no-reconnect] [--quiet] [--http [ADDR:]PORT [--http-...]]\n"
            "       " +
            programName + " --live FILE (--port N | --device PATH) --speed BPS [--count K]\n" +
-           indent + "[--seconds T] [--no-reconnect] [--quiet]\n" + "       " + programName +
+           indent + "[--seconds T] [--no-reconnect] [--quiet] [--http [ADDR:]PORT [--http-...]]\n" +
+           "       " + programName +
            " --list-ports\n"
            "       " +
            programName + " --map-port N DEVICE\n" + "       " + programName +
@@ -253,6 +319,16 @@ std::string UsageText(const std::string& programName) {
            "  --no-reconnect   end when the line is lost (an adapter unplugged) instead of\n"
            "                   opening the port again every half second until it returns\n"
            "  -q, --quiet      no progress lines; warnings and the summary remain\n"
+           "  --http [ADDR:]PORT  show the camera to browsers: the live picture, the state,\n"
+           "                   the newest and the recent pictures; on 127.0.0.1 unless an\n"
+           "                   address is given (0.0.0.0, [::], [::1] or another one)\n"
+           "  --http-users FILE    an htpasswd file (bcrypt, SHA-512 or yescrypt): only\n"
+           "                   those users may watch\n"
+           "  --http-cert FILE --http-key FILE  serve HTTPS with this certificate and key\n"
+           "  --http-max-connections N     viewers' connections at once (default 64)\n"
+           "  --http-max-per-address N     connections from one address (default 0: any)\n"
+           "  --http-idle-timeout S        close a connection idle this long (default 30)\n"
+           "  --http-max-request BYTES     the largest request taken (default 32768)\n"
            "  --list-ports     show what COM1 to COM9 lead to, whether each is there, usable\n"
            "                   and free, and the serial devices no COM name leads to\n"
            "  --map-port N DEVICE  make COMN stand for DEVICE (a link in the ports folder);\n"
@@ -260,8 +336,9 @@ std::string UsageText(const std::string& programName) {
            "Each good picture is named on standard output; progress, warnings and, at the\n"
            "end, a summary line go to standard error. Stops also on Ctrl+C or SIGTERM.\n"
            "Exit status: 0 done (also when the free-space limit was reached), 1 failed\n"
-           "(e.g. the pictures' folder cannot be written), 2 port unusable or line lost\n"
-           "with --no-reconnect, 64 bad command line.\n";
+           "(e.g. the pictures' folder cannot be written, the --http address cannot be\n"
+           "used), 2 port unusable or line lost with --no-reconnect, 64 bad command line\n"
+           "(also a users or certificate file that cannot be used).\n";
 }
 
 } // namespace headless

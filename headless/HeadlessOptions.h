@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/WebOptions.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,6 +10,15 @@
 namespace headless {
 
 enum class Mode { Dialog, Capture, Live, Help, Version, ListPorts, MapPort };
+
+// The browser view of a run: where it listens and its limits from the
+// command line, and the files it reads at the start.
+struct HttpOptions {
+    web::WebOptions view;
+    std::string usersFile;       // --http-users: an htpasswd file
+    std::string certificateFile; // --http-cert and --http-key: HTTPS
+    std::string keyFile;
+};
 
 // What the command line asks for when the program runs without a window.
 struct HeadlessOptions {
@@ -22,6 +33,8 @@ struct HeadlessOptions {
     bool reconnect = true; // open a lost line again until it returns
     bool quiet = false;    // no progress lines, only warnings and the summary
     std::optional<std::uint32_t> freeSpaceLimit;
+    bool serveHttp = false; // --http: the browser view
+    HttpOptions http;
 };
 
 struct ParseResult {

@@ -1,5 +1,6 @@
 #include "HeadlessRun.h"
 
+#include "BrowserView.h"
 #include "EndNotice.h"
 #include "Journal.h"
 #include "PictureAnnouncer.h"
@@ -102,6 +103,10 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (const auto refused = setup.Describe()) {
         return *refused;
     }
+    std::unique_ptr<web::WebView> view;
+    if (const auto refused = StartBrowserView(options, program, view)) {
+        return *refused;
+    }
     if (const auto refused = CheckPort(context, program)) {
         return *refused;
     }
@@ -116,7 +121,12 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     Journal journal(reporter, options, program);
     ServiceNotices service;
     EndNotice end;
-    transfer::RunListeners listeners{&tally, &announcer, &journal, &service, &end};
+    transfer::RunListeners listeners{&tally, &announcer, &journal, &service};
+    if (view) {
+        listeners.Add(*view);
+    }
+    // Last: the main thread goes on once the end is told everywhere.
+    listeners.Add(end);
     const auto start = Clock::now();
     if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker, context,
                       listeners)) {
@@ -125,6 +135,9 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     }
     WaitForEnd(worker, end, signals, options, start);
     worker.Join();
+    if (view) {
+        view->Stop();
+    }
     reporter.Finish();
 
     const transfer::RunSnapshot result = tally.Snapshot();

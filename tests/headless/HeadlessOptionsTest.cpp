@@ -80,6 +80,56 @@ TEST(HeadlessOptions, ADevicePathStandsInForThePort) {
     EXPECT_TRUE(headless::TakesValue("--device")) << "the dialog skips its value too";
 }
 
+// The browser view's options: where it listens and its limits; its files
+// are only named here and read when the run starts.
+TEST(HeadlessOptions, TheBrowserViewTakesAnAddressAndItsLimits) {
+    const auto base = Args({"--live", "now.jpg", "--port", "1", "--speed", "9600"});
+    const auto with = [&base](std::initializer_list<const char*> more) {
+        auto args = base;
+        args.insert(args.end(), more.begin(), more.end());
+        return ParseHeadlessOptions(args);
+    };
+    const auto plain = with({"--http", "8080"});
+    ASSERT_EQ(plain.error, "");
+    EXPECT_TRUE(plain.options.serveHttp);
+    EXPECT_EQ(plain.options.http.view.listen.host, "127.0.0.1") << "loopback unless told";
+    EXPECT_EQ(plain.options.http.view.listen.port, 8080);
+    EXPECT_FALSE(ParseHeadlessOptions(base).options.serveHttp);
+
+    const auto full =
+        with({"--http-users", "/etc/zelnor2/users", "--http", "[::]:8443", "--http-cert", "c.pem",
+              "--http-key", "k.pem", "--http-max-connections", "17", "--http-max-per-address", "4",
+              "--http-idle-timeout", "5", "--http-max-request", "65536"});
+    ASSERT_EQ(full.error, "");
+    const headless::HttpOptions& http = full.options.http;
+    EXPECT_TRUE(http.view.listen.ipv6);
+    EXPECT_EQ(http.view.listen.port, 8443);
+    EXPECT_EQ(http.usersFile, "/etc/zelnor2/users");
+    EXPECT_EQ(http.certificateFile, "c.pem");
+    EXPECT_EQ(http.keyFile, "k.pem");
+    EXPECT_EQ(http.view.maxConnections, 17u);
+    EXPECT_EQ(http.view.maxConnectionsPerAddress, 4u);
+    EXPECT_EQ(http.view.idleTimeoutSeconds, 5u);
+    EXPECT_EQ(http.view.requestMemoryBytes, 65536u);
+
+    const struct {
+        std::initializer_list<const char*> more;
+        std::string error;
+    } refused[] = {
+        {{"--http", "localhost:8080"}, "--http localhost:8080: "},
+        {{"--http", "99999"}, "--http 99999: "},
+        {{"--http-users", "users"}, "the --http-... options belong to --http"},
+        {{"--http-idle-timeout", "5"}, "the --http-... options belong to --http"},
+        {{"--http", "8080", "--http-cert", "c.pem"}, "--http-cert and --http-key go together"},
+        {{"--http", "8080", "--http-max-connections", "0"}, "bad value for"},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(*(row.more.end() - 1));
+        const std::string error = with(row.more).error;
+        EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
+    }
+}
+
 TEST(HeadlessOptions, HelpAndVersionWinAndNoOptionsMeansTheDialog) {
     EXPECT_EQ(ParseHeadlessOptions(Args({"--port", "1", "--help"})).options.mode, Mode::Help);
     EXPECT_EQ(ParseHeadlessOptions(Args({"--version"})).options.mode, Mode::Version);

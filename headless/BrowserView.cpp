@@ -1,0 +1,69 @@
+#include "BrowserView.h"
+
+#include "serial/PortNames.h"
+#include "version/Version.h"
+#include "web/ListenAddress.h"
+#include "web/TlsFiles.h"
+#include "web/Users.h"
+
+#include <cstdio>
+
+namespace headless {
+
+namespace {
+
+// The port as people know it, before it is opened: "COM1 (/dev/ttyUSB0)".
+std::string DeviceLabel(const HeadlessOptions& options) {
+    return options.device.empty() ? serial::ResolvePort(options.port).Label()
+                                  : serial::NamedDevice(options.device).Label();
+}
+
+} // namespace
+
+std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* program,
+                                    std::unique_ptr<web::WebView>& view) {
+    if (!options.serveHttp) {
+        return std::nullopt;
+    }
+    web::WebOptions settings = options.http.view;
+    if (!options.http.usersFile.empty()) {
+        web::LoadedUsers loaded = web::LoadUsersFile(options.http.usersFile);
+        if (!loaded.error.empty()) {
+            std::fprintf(stderr, "%s: %s\n", program, loaded.error.c_str());
+            return kExitUsage;
+        }
+        settings.users = std::move(loaded.users);
+    }
+    if (!options.http.certificateFile.empty()) {
+        web::LoadedTls loaded =
+            web::LoadTlsFiles(options.http.certificateFile, options.http.keyFile);
+        if (!loaded.error.empty()) {
+            std::fprintf(stderr, "%s: %s\n", program, loaded.error.c_str());
+            return kExitUsage;
+        }
+        settings.tls = std::move(loaded.credentials);
+    }
+    const bool open = settings.users.Empty() && !web::IsLoopback(settings.listen);
+    const bool secure = !settings.tls.Empty();
+    const std::string address = web::DescribeListenAddress(settings.listen);
+    const web::RunDescription run{
+        DeviceLabel(options), options.speed,
+        options.mode == Mode::Live ? web::RunMode::Live : web::RunMode::Capture, kVersion};
+    view = std::make_unique<web::WebView>(std::move(settings), run);
+    if (const std::string error = view->Start(); !error.empty()) {
+        std::fprintf(stderr, "%s: cannot serve the browser view: %s\n", program, error.c_str());
+        view.reset();
+        return kExitFailure;
+    }
+    if (open) {
+        std::fprintf(stderr,
+                     "%s: warning: anyone who reaches %s can watch the camera; give "
+                     "--http-users to ask for a password\n",
+                     program, address.c_str());
+    }
+    std::fprintf(stderr, "%s: the browser view is at %s://%s/\n", program,
+                 secure ? "https" : "http", address.c_str());
+    return std::nullopt;
+}
+
+} // namespace headless
