@@ -62,7 +62,7 @@ figcaption { font-size: 0.85em; }
 </style>
 </head>
 <body>
-<p><a href="/">Live view</a></p>
+<p><a href="../">Live view</a></p>
 <h1>Pictures of )" + EscapeHtml(device) +
                        "</h1>\n";
     if (pictures.empty()) {
@@ -71,7 +71,7 @@ figcaption { font-size: 0.85em; }
     page += "<div class=\"pictures\">\n";
     for (const auto& picture : pictures) {
         const std::string number = std::to_string(picture.number);
-        page += "<figure><a href=\"/pictures/" + number + "\"><img src=\"/pictures/" + number +
+        page += "<figure><a href=\"" + number + "\"><img src=\"" + number +
                 "\" loading=\"lazy\" alt=\"Picture " + number + "\"></a><figcaption>" + number +
                 " &middot; " + UtcTime(picture.storedAt) + "</figcaption></figure>\n";
     }
