@@ -30,7 +30,10 @@ std::string HttpServer::Start(const WebOptions& options, Site& site) {
     if (socket.descriptor < 0) {
         return socket.error;
     }
-    unsigned flags = MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_POLL;
+    // With a wake-up channel, a connection whose thread has ended is closed
+    // at once; without it, only when the next connection comes in.
+    unsigned flags = MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD |
+                     MHD_USE_POLL | MHD_USE_ITC;
     if (options.listen.ipv6) {
         flags |= MHD_USE_IPv6;
     }

@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
+#include "tests/support/ProcessFigures.h"
 #include "tests/support/ServiceManagerSocket.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
@@ -35,39 +36,6 @@ constexpr int kEarlySample = 10;
 // Room for the allocator's own ups and downs; a leak of even a few hundred
 // bytes a picture exceeds it over the run.
 constexpr long kRssSlackKiB = 2048;
-
-// What the process holds at one moment.
-struct Figures {
-    long rssKiB = -1;
-    int descriptors = -1;
-    int threads = -1;
-};
-
-Figures FiguresOf(pid_t pid) {
-    Figures figures;
-    const std::string folder = "/proc/" + std::to_string(pid);
-    std::ifstream status(folder + "/status");
-    for (std::string line; std::getline(status, line);) {
-        std::istringstream fields(line);
-        std::string key;
-        fields >> key;
-        if (key == "VmRSS:") {
-            fields >> figures.rssKiB;
-        } else if (key == "Threads:") {
-            fields >> figures.threads;
-        }
-    }
-    std::error_code error;
-    figures.descriptors = 0;
-    for (std::filesystem::directory_iterator entry(folder + "/fd", error), end;
-         !error && entry != end; entry.increment(error)) {
-        ++figures.descriptors;
-    }
-    if (error) {
-        figures.descriptors = -1;
-    }
-    return figures;
-}
 
 // Good picture i, in one of four kinds of exchange that all wait for
 // acknowledgements, so that the unpaced camera never runs ahead of the
@@ -140,8 +108,8 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
     std::vector<std::string> expectedLines;
     std::uint64_t number = 0;
     int damaged = 0;
-    Figures early;
-    Figures late;
+    testsupport::ProcessFigures early;
+    testsupport::ProcessFigures late;
     const auto started = std::chrono::steady_clock::now();
     for (int i = 0; i < kGoodPictures; ++i) {
         const camsim::SendResult sent = camera.Send(GoodPicture(i));
@@ -154,9 +122,9 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
             ASSERT_TRUE(program.WaitForOutput(file + "\n", 20s)) << file;
             std::this_thread::sleep_for(50ms);
             if (done == kEarlySample) {
-                early = FiguresOf(program.Pid());
+                early = testsupport::FiguresOf(program.Pid());
             } else if (done == kGoodPictures) {
-                late = FiguresOf(program.Pid());
+                late = testsupport::FiguresOf(program.Pid());
             }
         }
         if (done % 100 == 50) {

@@ -23,30 +23,6 @@ std::string ReadWhole(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Block means over a coarse grid: a browser's scaling and a screenshot's
-// JPEG change single pixels, not the picture.
-GreyPixels Coarse(const GreyPixels& picture, int columns, int rows) {
-    GreyPixels coarse{columns, rows, std::vector<std::uint8_t>(std::size_t(columns) * rows)};
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column) {
-            const int x0 = column * picture.width / columns;
-            const int x1 = (column + 1) * picture.width / columns;
-            const int y0 = row * picture.height / rows;
-            const int y1 = (row + 1) * picture.height / rows;
-            long sum = 0;
-            for (int y = y0; y < y1; ++y) {
-                for (int x = x0; x < x1; ++x) {
-                    sum += picture.values[std::size_t(y) * picture.width + x];
-                }
-            }
-            const long count = std::max(1L, long(x1 - x0) * (y1 - y0));
-            coarse.values[std::size_t(row) * columns + column] =
-                static_cast<std::uint8_t>(sum / count);
-        }
-    }
-    return coarse;
-}
-
 TEST(BrowserTest, PageShowsAPictureThatNoOtherFollows) {
     if (!HeadlessBrowser::Installed()) {
         GTEST_SKIP() << HeadlessBrowser::kProgram << " is not installed";

@@ -1,5 +1,7 @@
 #include "TestPictures.h"
 
+#include <algorithm>
+
 #include "picture/CameraPixels.h"
 #include "picture/Dib.h"
 #include "platform/File.h"
@@ -93,6 +95,28 @@ double MeanDifference(const GreyPixels& a, const GreyPixels& b) {
         sum += std::abs(int{a.values[i]} - int{b.values[i]});
     }
     return sum / static_cast<double>(a.values.size());
+}
+
+GreyPixels Coarse(const GreyPixels& picture, int columns, int rows) {
+    GreyPixels coarse{columns, rows, std::vector<std::uint8_t>(std::size_t(columns) * rows)};
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const int x0 = column * picture.width / columns;
+            const int x1 = (column + 1) * picture.width / columns;
+            const int y0 = row * picture.height / rows;
+            const int y1 = (row + 1) * picture.height / rows;
+            long sum = 0;
+            for (int y = y0; y < y1; ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    sum += picture.values[std::size_t(y) * picture.width + x];
+                }
+            }
+            const long count = std::max(1L, long(x1 - x0) * (y1 - y0));
+            coarse.values[std::size_t(row) * columns + column] =
+                static_cast<std::uint8_t>(sum / count);
+        }
+    }
+    return coarse;
 }
 
 } // namespace webtest

@@ -33,4 +33,8 @@ GreyPixels DecodeGrey(const std::string& jpeg);
 // sizes differ.
 double MeanDifference(const GreyPixels& a, const GreyPixels& b);
 
+// Block means over a coarse grid of columns x rows: a browser's scaling and a
+// screenshot's JPEG change single pixels, not the picture.
+GreyPixels Coarse(const GreyPixels& picture, int columns, int rows);
+
 } // namespace webtest

@@ -1,5 +1,9 @@
 #include "ViewFixture.h"
 
+#include "tests/support/ProcessFigures.h"
+
+#include <unistd.h>
+
 #include <filesystem>
 
 namespace webtest {
@@ -35,13 +39,11 @@ transfer::PictureStored ViewFixture::StorePicture(std::uint64_t number, const st
 }
 
 int OpenDescriptors() {
-    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                          std::filesystem::directory_iterator()));
+    return testsupport::FiguresOf(::getpid()).descriptors;
 }
 
 int Threads() {
-    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
-                                          std::filesystem::directory_iterator()));
+    return testsupport::FiguresOf(::getpid()).threads;
 }
 
 } // namespace webtest
