@@ -144,6 +144,11 @@ const ValueOption kValueOptions[] = {
          return TakeWhole<unsigned>(v, 1, 86400, o.http.view.idleTimeoutSeconds);
      },
      true},
+    {"--http-max-rate",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeWhole<unsigned>(v, 0, 1000, o.http.view.maxPicturesPerSecond);
+     },
+     true},
     {"--http-max-request",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakeWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);
@@ -329,6 +334,8 @@ std::string UsageText(const std::string& programName) {
            "  --http-max-per-address N     connections from one address (default 0: any)\n"
            "  --http-idle-timeout S        close a connection idle this long (default 30)\n"
            "  --http-max-request BYTES     the largest request taken (default 32768)\n"
+           "  --http-max-rate N   pictures a second one stream viewer gets at most\n"
+           "                   (default 30; 0: every picture)\n"
            "  --list-ports     show what COM1 to COM9 lead to, whether each is there, usable\n"
            "                   and free, and the serial devices no COM name leads to\n"
            "  --map-port N DEVICE  make COMN stand for DEVICE (a link in the ports folder);\n"

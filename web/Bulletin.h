@@ -47,9 +47,10 @@ public:
     }
 
     // Waits for the limit to pass; false when the bulletin closed meanwhile.
+    // A post does not end the pause (nor wake the paused reader at all).
     bool PauseUnlessClosed(std::chrono::steady_clock::duration limit) const {
         std::unique_lock guard(lock);
-        return !changed.wait_for(guard, limit, [&] { return closed; });
+        return !closing.wait_for(guard, limit, [&] { return closed; });
     }
 
     void Close() {
@@ -58,6 +59,7 @@ public:
             closed = true;
         }
         changed.notify_all();
+        closing.notify_all();
     }
 
     bool Closed() const {
@@ -68,6 +70,7 @@ public:
 private:
     mutable std::mutex lock;
     mutable std::condition_variable changed;
+    mutable std::condition_variable closing;
     Value newest{};
     std::uint64_t serial = 0;
     bool closed = false;

@@ -9,6 +9,10 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, 
     if (!file.OpenForReading(path)) {
         return std::nullopt;
     }
+    return ReadFileBytes(file, limit);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(platform::File& file, std::size_t limit) {
     const auto length = file.RemainingLength();
     if (!length || *length > limit) {
         return std::nullopt;

@@ -6,11 +6,17 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class File;
+}
+
 namespace web {
 
 // The whole of a regular file, or nothing when it cannot be read, is gone or
 // is larger than limit (a picture file never is, so a larger one is not
 // worth the memory).
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, std::size_t limit);
+// The same for a file opened already, from its position to its end.
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(platform::File& file, std::size_t limit);
 
 } // namespace web

@@ -3,11 +3,16 @@
 #include "ListeningSocket.h"
 
 #include <cstdint>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace web {
 
 namespace {
+
+// How much a viewer's thread yields to the others (as nice(1) counts).
+constexpr int kViewerNiceness = 10;
 
 // libmicrohttpd decodes the path before it reaches us as a C string, so a
 // "%00" would cut it short there ("/pictures/5%00" read as "/pictures/5").
@@ -20,6 +25,16 @@ std::size_t DecodeKeepingLength(void*, MHD_Connection*, char* text) {
         }
     }
     return length;
+}
+
+// Each connection has a thread of its own; under a load of viewers it yields
+// to the threads that take the camera's pictures, so that the camera goes
+// on at its pace however many watch.
+void LowerThePriorityOfConnectionThreads(void*, MHD_Connection*, void**,
+                                         MHD_ConnectionNotificationCode code) {
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kViewerNiceness);
+    }
 }
 
 } // namespace
@@ -49,6 +64,8 @@ std::string HttpServer::Start(const WebOptions& options, Site& site) {
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options.requestMemoryBytes),
          nullptr},
         {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&DecodeKeepingLength), nullptr},
+        {MHD_OPTION_NOTIFY_CONNECTION,
+         reinterpret_cast<intptr_t>(&LowerThePriorityOfConnectionThreads), nullptr},
     };
     if (tls) {
         settings.push_back(

@@ -55,11 +55,17 @@ std::ptrdiff_t MultipartStream::Fill(std::span<char> buffer,
     if (filled > 0) {
         return static_cast<std::ptrdiff_t>(filled);
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (seen != 0 && now < lastTaken + minimumGap) {
+        const auto pause = std::min(limit, lastTaken + minimumGap - now);
+        return pictures.PauseUnlessClosed(pause) ? 0 : std::ptrdiff_t{kClosed};
+    }
     const auto taken = pictures.WaitNewer(seen, limit);
     if (taken.serial == 0) {
         return pictures.Closed() ? std::ptrdiff_t{kClosed} : 0;
     }
     seen = taken.serial;
+    lastTaken = std::chrono::steady_clock::now();
     sending = taken.value;
     sent = 0;
     if (!headersAhead) {

@@ -23,6 +23,9 @@ namespace web {
 //
 // The viewer holds only the picture it is sending and the serial of the last
 // one it took: when it reads slowly, pictures that came meanwhile are skipped.
+// It also takes a picture no sooner than minimumGap after the one before, so
+// that a fast camera (hundreds of pictures a second over USB) costs the box
+// no more per viewer than a browser can show; the newest always goes out.
 class MultipartStream final : public StreamingBody {
 public:
     static constexpr std::string_view kBoundary = "zelnor2-next-picture-6f3c91d24be87a05c1d9e2f4";
@@ -30,8 +33,9 @@ public:
     static std::string ContentType();
 
     // viewers counts the streams open at once, for the state to show.
-    MultipartStream(const Bulletin<SharedPicture>& pictures, std::atomic<int>& viewers)
-        : pictures(pictures), viewers(viewers) {
+    MultipartStream(const Bulletin<SharedPicture>& pictures, std::atomic<int>& viewers,
+                    std::chrono::steady_clock::duration minimumGap)
+        : pictures(pictures), viewers(viewers), minimumGap(minimumGap) {
         ++viewers;
     }
     ~MultipartStream() override { --viewers; }
@@ -50,6 +54,8 @@ private:
 
     const Bulletin<SharedPicture>& pictures;
     std::atomic<int>& viewers;
+    const std::chrono::steady_clock::duration minimumGap;
+    std::chrono::steady_clock::time_point lastTaken;
     std::uint64_t seen = 0;
     SharedPicture sending;
     std::size_t sent = 0;

@@ -18,6 +18,14 @@ namespace web {
 namespace {
 
 constexpr std::size_t kPicturesOnPage = 50;
+
+std::chrono::steady_clock::duration MinimumGap(unsigned picturesPerSecond) {
+    if (picturesPerSecond == 0) {
+        return {};
+    }
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(1.0 / picturesPerSecond));
+}
 // No picture file of the camera comes near this; a larger file is not one.
 constexpr std::size_t kLargestPictureFile = 256u * 1024 * 1024;
 constexpr const char* kTextType = "text/plain; charset=utf-8";
@@ -153,7 +161,8 @@ MHD_Result Site::Stream(MHD_Connection* connection, bool head) const {
     }
     return QueueStreaming(
         connection, MultipartStream::ContentType(),
-        std::make_unique<MultipartStream>(state.pictures, state.streamViewers),
+        std::make_unique<MultipartStream>(state.pictures, state.streamViewers,
+                                          MinimumGap(state.options.maxPicturesPerSecond)),
         {StreamingWait(state.options.idleTimeoutSeconds), state.options.idleTimeoutSeconds});
 }
 

@@ -29,6 +29,11 @@ struct WebOptions {
     // Pictures of the run that /pictures/N can still serve.
     std::size_t keptPictures = 1000;
     int jpegQuality = 90;
+    // Pictures a second that one stream viewer gets at most; 0 for every
+    // picture. A camera over a serial line sends a few a second at best, one
+    // behind USB hundreds: more than a browser shows, and each costs the box
+    // a copy per viewer.
+    unsigned maxPicturesPerSecond = 30;
     // Empty: everyone who reaches the address may watch.
     Users users;
     // Empty: plain HTTP (a reverse proxy in front may add TLS).

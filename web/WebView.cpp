@@ -1,21 +1,12 @@
 #include "WebView.h"
 
-#include "FileBytes.h"
-
 #include <variant>
 
 namespace web {
 
-namespace {
-
-// Beyond the 64 MiB the transfer allows an uncompressed picture's pixels.
-constexpr std::size_t kLargestPictureFile = 80u * 1024 * 1024;
-
-} // namespace
-
 WebView::WebView(WebOptions options, RunDescription run)
     : state(std::move(options), std::move(run)),
-      encoder(state.options.jpegQuality, [this](SharedPicture picture) { Publish(picture); }) {}
+      taker(state.options.jpegQuality, [this](SharedPicture picture) { Publish(picture); }) {}
 
 WebView::~WebView() {
     Stop();
@@ -31,11 +22,11 @@ void WebView::Stop() {
     state.pictures.Close();
     state.changes.Close();
     server.Stop();
-    encoder.Stop();
+    taker.Stop();
 }
 
 void WebView::OnRunEvent(const transfer::RunEvent& event) {
-    if (stopped) {
+    if (stopped || !WorthShowing(event)) {
         return;
     }
     state.tally.OnRunEvent(event);
@@ -45,34 +36,47 @@ void WebView::OnRunEvent(const transfer::RunEvent& event) {
     state.changes.Post(state.changes.Newest().value + 1);
 }
 
+bool WebView::WorthShowing(const transfer::RunEvent& event) {
+    const auto* progress = std::get_if<transfer::Progress>(&event);
+    if (progress == nullptr) {
+        return true;
+    }
+    // A picture's first progress is its start, a change of state.
+    const auto now = std::chrono::steady_clock::now();
+    if (progress->stored != 0 && now - progressShown < kProgressPeriod) {
+        return false;
+    }
+    progressShown = now;
+    return true;
+}
+
 void WebView::TakePicture(const transfer::PictureStored& stored) {
     const auto storedAt = std::chrono::system_clock::now();
     const bool live = state.run.mode == RunMode::Live;
     if (!live) {
         state.archive.Add({stored.number, storedAt, stored.file, stored.kind, nullptr});
     }
-    // The file holds this picture only until we return (live mode writes the
-    // next one over it), so its bytes are taken now.
-    auto bytes = ReadFileBytes(stored.file, kLargestPictureFile);
-    if (!bytes || bytes->empty()) {
+    // The file holds this picture only until we return (live mode puts the
+    // next one in its place), so it is opened now; the open file keeps the
+    // picture for the taker's thread, which reads it while the worker goes on.
+    auto file = std::make_unique<platform::File>();
+    if (!file->OpenForReading(stored.file)) {
         return;
     }
-    if (stored.kind == transfer::PictureKind::UncompressedPixels) {
-        encoder.Submit({stored.number, storedAt, std::move(*bytes)});
-        return;
+    taker.Submit({stored.number, storedAt, stored.kind, std::move(file)});
+}
+
+std::optional<std::uint64_t> WebView::NewestShown() const {
+    const auto newest = state.pictures.Newest();
+    if (newest.serial == 0 || !newest.value) {
+        return std::nullopt;
     }
-    Publish(std::make_shared<const ViewPicture>(
-        ViewPicture{stored.number, storedAt, std::move(*bytes)}));
+    return newest.value->number;
 }
 
 void WebView::Publish(SharedPicture picture) {
-    std::lock_guard guard(publishing);
-    // A grey picture comes from the encoder after a newer JPEG picture may
-    // have gone out already; viewers never step back to an older one.
-    if (picture->number < published) {
-        return;
-    }
-    published = picture->number;
+    // The taker's thread publishes one picture after another, in the run's
+    // order.
     if (state.run.mode == RunMode::Live) {
         state.archive.Add(
             {picture->number, picture->storedAt, {}, transfer::PictureKind::Jpeg, picture});

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "HttpServer.h"
-#include "PictureEncoder.h"
+#include "PictureTaker.h"
 #include "RunDescription.h"
 #include "Site.h"
 #include "ViewState.h"
@@ -10,8 +10,9 @@
 #include "transfer/RunListener.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
-#include <mutex>
+#include <optional>
 #include <string>
 
 namespace web {
@@ -19,8 +20,8 @@ namespace web {
 // The browser view of a run: one more listener of the run's events, and an
 // HTTP server that shows the newest picture, the run's state and its recent
 // pictures to any number of viewers. The worker's events are taken in without
-// ever waiting for a viewer: a picture file is read into memory and handed
-// over; grey pictures are made JPEG on a thread of the view's own.
+// ever waiting for a viewer: a picture file is only opened on the worker's
+// thread, and read (grey pictures made JPEG) on a thread of the view's own.
 //
 // Start it before the run, add it to the run's listeners, and Stop it (or let
 // it go) after the run has ended; it may also outlive the run, showing its
@@ -41,18 +42,27 @@ public:
     // The port listened on, also when the options let the system choose.
     std::uint16_t Port() const { return server.Port(); }
 
+    // The number of the picture viewers get now, once there is one: the
+    // pictures a run tells of are shown a moment later, by the view's own
+    // thread.
+    std::optional<std::uint64_t> NewestShown() const;
+
     void OnRunEvent(const transfer::RunEvent& event) override;
 
 private:
+    // The progress comes before every block, hundreds of thousands of times
+    // a second from a fast camera; viewers see it at most ten times a
+    // second, so the view takes it in twenty times a second.
+    static constexpr auto kProgressPeriod = std::chrono::milliseconds(50);
+    bool WorthShowing(const transfer::RunEvent& event);
     void TakePicture(const transfer::PictureStored& stored);
     void Publish(SharedPicture picture);
 
     std::atomic<bool> stopped{false};
-    std::mutex publishing;
-    std::uint64_t published = 0; // the number of the newest picture posted
+    std::chrono::steady_clock::time_point progressShown; // the worker's thread's
     ViewState state;
     Site site{state};
-    PictureEncoder encoder;
+    PictureTaker taker;
     HttpServer server;
 };
 

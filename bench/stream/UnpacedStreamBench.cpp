@@ -4,15 +4,20 @@
 // does. Prints, per run and as medians: megabytes a second from the first
 // picture to the program's end, the program's CPU seconds (user + system) per
 // megabyte, its peak resident memory, and the bytes lost (every stored file
-// is compared with what was sent).
+// is compared with what was sent). With VIEWERS, the program also serves its
+// browser view, and that many viewers read its stream while one more asks
+// for it and never reads: the camera must not notice them.
 //
-// usage: bench_unpaced_stream [RUNS [PICTURES [SIZE [BLOCKSIZE]]]]
-//        defaults 5 runs of 40 pictures of 118 KiB, block size 0 (streaming)
+// usage: bench_unpaced_stream [RUNS [PICTURES [SIZE [BLOCKSIZE [VIEWERS]]]]]
+//        defaults 5 runs of 40 pictures of 118 KiB, block size 0 (streaming),
+//        no viewers
+#include "tests/e2e/BrowserView.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/PatternBytes.h"
 #include "tests/support/ServiceManagerSocket.h"
 #include "tests/support/TempDir.h"
+#include "tests/web/HttpClient.h"
 #include "tools/camsim/Camera.h"
 
 #include <algorithm>
@@ -21,7 +26,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -55,17 +65,69 @@ std::uint64_t BytesLost(const std::string& file, const std::vector<std::uint8_t>
 
 // One run in a child of its own, so that its resource figures are the
 // program's alone.
-Figures Run(int pictures, std::size_t size, std::uint16_t blockSize) {
+// A viewer that reads the stream as fast as it comes and throws it away, so
+// that what it costs is the program's sending, not a client's parsing.
+void ReadStreamToTheEnd(std::uint16_t port) {
+    // Viewers sit on other machines; here they must not take the program's
+    // processors away from it.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const char request[] = "GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n";
+    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(socket, request, sizeof request - 1, MSG_NOSIGNAL) > 0) {
+        std::vector<char> buffer(256 * 1024);
+        while (::recv(socket, buffer.data(), buffer.size(), 0) > 0) {
+        }
+    }
+    ::close(socket);
+}
+
+// Viewers of the browser view for the length of a run: readers that take
+// the stream as it comes, and one that asks for it and never reads.
+class Viewers {
+public:
+    Viewers(std::uint16_t port, int readers) : stalled(port) {
+        stalled.Send("GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n");
+        for (int r = 0; r < readers; ++r) {
+            threads.emplace_back(ReadStreamToTheEnd, port);
+        }
+    }
+    ~Viewers() {
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+    }
+
+private:
+    webtest::Connection stalled;
+    std::vector<std::thread> threads;
+};
+
+Figures Run(int pictures, std::size_t size, std::uint16_t blockSize, int viewers) {
     testsupport::ServiceManagerSocket manager;
     testsupport::LinkedPort line{1};
     testsupport::TempDir folder;
-    testsupport::ChildProcess program({"/usr/bin/env", "-C", folder.Path(), ZELNOR2_PROGRAM,
-                                       "--capture", folder / "shot.jpg", "--port", "1", "--speed",
-                                       "115200", "--count", std::to_string(pictures)});
+    const std::uint16_t port = e2e::FreePort();
+    std::vector<std::string> args{"/usr/bin/env",  "-C",        folder.Path(),
+                                  ZELNOR2_PROGRAM, "--capture", folder / "shot.jpg",
+                                  "--port",        "1",         "--speed",
+                                  "115200",        "--count",   std::to_string(pictures)};
+    if (viewers > 0) {
+        args.insert(args.end(), {"--http", std::to_string(port)});
+    }
+    testsupport::ChildProcess program(args);
     Figures figures;
     if (!manager.WaitFor(program.Pid(), "READY=1", 20s)) {
         std::fprintf(stderr, "the program did not start: %s\n", program.Errors().c_str());
         return figures;
+    }
+    std::unique_ptr<Viewers> watching;
+    if (viewers > 0) {
+        watching = std::make_unique<Viewers>(port, viewers);
     }
     camsim::OutgoingPicture picture;
     picture.data = testsupport::PatternBytes(size, 7);
@@ -114,15 +176,20 @@ int main(int argc, char** argv) {
     const int pictures = argc > 2 ? std::atoi(argv[2]) : 40;
     const std::size_t size = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 118 * 1024;
     const auto blockSize = static_cast<std::uint16_t>(argc > 4 ? std::atoi(argv[4]) : 0);
+    const int viewers = argc > 5 ? std::atoi(argv[5]) : 0;
     std::printf("%d runs of %d pictures of %zu bytes, block size %u, unpaced on a bare pty\n", runs,
                 pictures, size, blockSize);
+    if (viewers > 0) {
+        std::printf("with the browser view: %d stream readers and one viewer that never reads\n",
+                    viewers);
+    }
     std::printf("%6s %10s %12s %14s %10s %7s\n", "run", "MB/s", "CPU-s/MB", "peak RSS KiB", "lost",
                 "status");
     std::vector<double> rates, cpu;
     long peak = 0;
     std::uint64_t lost = 0;
     for (int run = 1; run <= runs; ++run) {
-        const Figures figures = Run(pictures, size, blockSize);
+        const Figures figures = Run(pictures, size, blockSize, viewers);
         std::printf("%6d %10.2f %12.4f %14ld %10llu %7d\n", run, figures.megabytesPerSecond,
                     figures.cpuSecondsPerMegabyte, figures.peakResidentKib,
                     static_cast<unsigned long long>(figures.bytesLost), figures.status);

@@ -99,7 +99,7 @@ TEST(HeadlessOptions, TheBrowserViewTakesAnAddressAndItsLimits) {
     const auto full =
         with({"--http-users", "/etc/zelnor2/users", "--http", "[::]:8443", "--http-cert", "c.pem",
               "--http-key", "k.pem", "--http-max-connections", "17", "--http-max-per-address", "4",
-              "--http-idle-timeout", "5", "--http-max-request", "65536"});
+              "--http-idle-timeout", "5", "--http-max-request", "65536", "--http-max-rate", "0"});
     ASSERT_EQ(full.error, "");
     const headless::HttpOptions& http = full.options.http;
     EXPECT_TRUE(http.view.listen.ipv6);
@@ -111,6 +111,7 @@ TEST(HeadlessOptions, TheBrowserViewTakesAnAddressAndItsLimits) {
     EXPECT_EQ(http.view.maxConnectionsPerAddress, 4u);
     EXPECT_EQ(http.view.idleTimeoutSeconds, 5u);
     EXPECT_EQ(http.view.requestMemoryBytes, 65536u);
+    EXPECT_EQ(http.view.maxPicturesPerSecond, 0u) << "every picture";
 
     const struct {
         std::initializer_list<const char*> more;

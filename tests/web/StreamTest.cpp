@@ -8,9 +8,11 @@
 #include "tests/support/PatternBytes.h"
 #include "web/MultipartStream.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 namespace webtest {
 namespace {
@@ -36,6 +38,27 @@ TEST(StreamTest, ReaderGetsEveryPictureOnceInOrderByteForByte) {
         EXPECT_EQ(*received, picture) << "picture " << number;
     }
     // Nothing more than was stored: no picture twice.
+    EXPECT_FALSE(reader.NextPicture(300ms).has_value());
+}
+
+// A camera faster than a viewer's rate: the viewer takes the newest picture
+// once its gap has passed and skips those that came meanwhile; it never falls
+// behind the camera.
+TEST(StreamTest, AViewerTakesTheNewestPictureNoOftenerThanItsRate) {
+    web::WebOptions options;
+    options.maxPicturesPerSecond = 1;
+    ViewFixture fixture(web::RunMode::Capture, options);
+    StreamReader reader(fixture.Port());
+    ASSERT_TRUE(reader.Started());
+    std::vector<std::string> stored;
+    for (std::uint64_t number = 0; number < 4; ++number) {
+        stored.push_back(MakeJpeg(160, 120, static_cast<int>(number)));
+        fixture.StorePicture(number, stored.back());
+        if (number == 0) {
+            ASSERT_EQ(reader.NextPicture(), stored[0]);
+        }
+    }
+    EXPECT_EQ(reader.NextPicture(), stored[3]) << "the newest, after the gap";
     EXPECT_FALSE(reader.NextPicture(300ms).has_value());
 }
 
@@ -77,9 +100,10 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
     stored.height = camera.height;
     fixture.View().OnRunEvent(stored);
     if (live) {
-        // The next picture overwrites the display file as soon as the
-        // listener has returned.
-        testsupport::WriteFile(path, "the next picture");
+        // The next picture takes the display file's place as soon as the
+        // listener has returned, renamed over it whole as the worker does.
+        testsupport::WriteFile(path + ".next", "the next picture");
+        std::filesystem::rename(path + ".next", path);
     }
 
     const auto received = reader.NextPicture();

@@ -1,6 +1,7 @@
 #include "ViewFixture.h"
 
 #include "tests/support/ProcessFigures.h"
+#include "tests/support/WaitUntil.h"
 
 #include <unistd.h>
 
@@ -33,8 +34,15 @@ transfer::PictureStored ViewFixture::StorePicture(std::uint64_t number, const st
     stored.bytes = static_cast<std::uint32_t>(bytes.size());
     stored.displayed = true;
     stored.figures = {static_cast<std::uint32_t>(bytes.size()), std::chrono::milliseconds(100)};
-    testsupport::WriteFile(stored.file, bytes);
+    // Whole or not at all, as the workers write it: renamed into place.
+    testsupport::WriteFile(stored.file + ".incoming", bytes);
+    std::filesystem::rename(stored.file + ".incoming", stored.file);
     view->OnRunEvent(stored);
+    // Shown by the view's own thread a moment later.
+    testsupport::WaitUntil([&] {
+        const auto shown = view->NewestShown();
+        return shown && *shown >= number;
+    });
     return stored;
 }
 
