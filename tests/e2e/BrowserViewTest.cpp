@@ -130,10 +130,7 @@ TEST_F(HeadlessProgramTest, AStalledViewerAndSixteenReadersDoNotSlowTheCamera) {
     ASSERT_TRUE(stalled.Send("GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n"));
     std::vector<camsim::OutgoingPicture> sent;
     for (int i = 0; i < kPictures; ++i) {
-        auto picture = Picture(118 * 1024, 300 + i);
-        picture.blockSize = 0;
-        picture.checkFlag = 0;
-        picture.ackFlag = 0;
+        auto picture = StreamedPicture(118 * 1024, 300 + i);
         sent.push_back(std::move(picture));
     }
     const std::string last = AsText(sent.back());

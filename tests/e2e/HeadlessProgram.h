@@ -23,6 +23,16 @@ inline camsim::OutgoingPicture Picture(std::size_t size, std::uint32_t seed) {
     return picture;
 }
 
+// A picture as a camera behind USB streams it: data only, without check
+// bytes or acknowledgements, for an unpaced camera to write at once.
+inline camsim::OutgoingPicture StreamedPicture(std::size_t size, std::uint32_t seed) {
+    camsim::OutgoingPicture picture = Picture(size, seed);
+    picture.blockSize = 0;
+    picture.checkFlag = 0;
+    picture.ackFlag = 0;
+    return picture;
+}
+
 inline std::string AsText(const camsim::OutgoingPicture& picture) {
     return std::string(picture.data.begin(), picture.data.end());
 }

@@ -140,10 +140,7 @@ TEST_F(HeadlessProgramTest, UnpacedStreamIsStoredWholeAndCounted) {
     camsim::Camera camera(line.Master(), Unpaced());
     std::vector<camsim::OutgoingPicture> sent;
     for (int i = 0; i < kPictures; ++i) {
-        auto picture = Picture(118 * 1024, 100 + i);
-        picture.blockSize = 0;
-        picture.checkFlag = 0;
-        picture.ackFlag = 0;
+        auto picture = StreamedPicture(118 * 1024, 100 + i);
         camera.Send(picture);
         sent.push_back(std::move(picture));
     }

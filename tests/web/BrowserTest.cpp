@@ -13,7 +13,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <thread>
 
 namespace webtest {
 namespace {
@@ -45,30 +44,10 @@ TEST(BrowserTest, PageShowsAPictureThatNoOtherFollows) {
 
     fixture.StorePicture(1, photograph);
     const auto stored = std::chrono::steady_clock::now();
-    // About a second after the event, and again while it does not show yet:
-    // a stream that waits for the next picture never shows it at all.
-    std::this_thread::sleep_for(1s);
-    double difference = 1e9;
-    double shownAfter = 0;
-    while (std::chrono::steady_clock::now() - stored < 20s) {
-        const auto box = browser.Evaluate(
-            "(() => { const r = document.getElementById('live').getBoundingClientRect();"
-            " return [r.x, r.y, r.width, r.height]; })()");
-        ASSERT_TRUE(box.is_array() && box.size() == 4) << box.dump();
-        const std::string screenshot = browser.Screenshot(box[0], box[1], box[2], box[3]);
-        const GreyPixels seen = DecodeGrey(screenshot);
-        ASSERT_GT(seen.width, 0);
-        difference = MeanDifference(Coarse(seen, 32, 24), expected);
-        shownAfter =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - stored).count();
-        if (difference < 12) {
-            break;
-        }
-        std::this_thread::sleep_for(500ms);
-    }
+    const PictureOnPage look = LookForThePicture(browser, expected, 12, stored);
     std::printf("picture compared %.2f s after its event, mean difference %.1f grey levels\n",
-                shownAfter, difference);
-    EXPECT_LT(difference, 12);
+                look.secondsAfter, look.difference);
+    EXPECT_LT(look.difference, 12);
 }
 
 } // namespace

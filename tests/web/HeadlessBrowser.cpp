@@ -1,5 +1,7 @@
 #include "HeadlessBrowser.h"
 
+#include "TestPictures.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -7,6 +9,7 @@
 #include <filesystem>
 #include <poll.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -197,6 +200,32 @@ std::string HeadlessBrowser::Screenshot(double x, double y, double width, double
               {"quality", 95},
               {"clip", {{"x", x}, {"y", y}, {"width", width}, {"height", height}, {"scale", 1}}}});
     return result.is_null() ? std::string() : DecodeBase64(result.value("data", ""));
+}
+
+PictureOnPage LookForThePicture(HeadlessBrowser& browser, const GreyPixels& expected,
+                                double tolerance, std::chrono::steady_clock::time_point since,
+                                std::chrono::milliseconds limit) {
+    std::this_thread::sleep_until(since + 1s);
+    PictureOnPage look;
+    while (std::chrono::steady_clock::now() - since < limit) {
+        const auto box = browser.Evaluate(
+            "(() => { const r = document.getElementById('live').getBoundingClientRect();"
+            " return [r.x, r.y, r.width, r.height]; })()");
+        if (!box.is_array() || box.size() != 4) {
+            return look;
+        }
+        const GreyPixels seen = DecodeGrey(browser.Screenshot(box[0], box[1], box[2], box[3]));
+        look.secondsAfter =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+        if (seen.width > 0) {
+            look.difference = MeanDifference(Coarse(seen, 32, 24), expected);
+        }
+        if (look.difference < tolerance) {
+            break;
+        }
+        std::this_thread::sleep_for(500ms);
+    }
+    return look;
 }
 
 } // namespace webtest

@@ -45,4 +45,21 @@ private:
     std::string buffered;
 };
 
+struct GreyPixels;
+
+// How the live picture of the page compared with a picture: the mean
+// difference of their coarse grids, and how long after since it was looked at.
+struct PictureOnPage {
+    double difference = 1e9;
+    double secondsAfter = 0;
+};
+
+// Looks at the page's live picture a second after since, and again every
+// half second while it does not match expected (a coarse 32 x 24 grid) within
+// tolerance, for up to limit: a stream that waits for the next picture would
+// never show it. The last look.
+PictureOnPage LookForThePicture(HeadlessBrowser& browser, const GreyPixels& expected,
+                                double tolerance, std::chrono::steady_clock::time_point since,
+                                std::chrono::milliseconds limit = 20s);
+
 } // namespace webtest
