@@ -19,13 +19,6 @@ namespace {
 
 constexpr std::size_t kPicturesOnPage = 50;
 
-std::chrono::steady_clock::duration MinimumGap(unsigned picturesPerSecond) {
-    if (picturesPerSecond == 0) {
-        return {};
-    }
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(1.0 / picturesPerSecond));
-}
 // No picture file of the camera comes near this; a larger file is not one.
 constexpr std::size_t kLargestPictureFile = 256u * 1024 * 1024;
 constexpr const char* kTextType = "text/plain; charset=utf-8";
@@ -66,6 +59,15 @@ std::chrono::steady_clock::duration StreamingWait(unsigned idleTimeoutSeconds) {
     return idleTimeoutSeconds == 0
                ? std::chrono::milliseconds(5000)
                : std::min<std::chrono::milliseconds>(half, std::chrono::milliseconds(5000));
+}
+
+// The least time between two pictures of one stream viewer.
+std::chrono::steady_clock::duration MinimumGap(unsigned picturesPerSecond) {
+    if (picturesPerSecond == 0) {
+        return {};
+    }
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(1.0 / picturesPerSecond));
 }
 
 } // namespace
