@@ -12,6 +12,7 @@
 #include <atomic>
 #include <crypt.h>
 #include <csignal>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <thread>
@@ -173,8 +174,12 @@ TEST_F(HeadlessProgramTest, AStalledViewerAndSixteenReadersDoNotSlowTheCamera) {
     for (int r = 0; r < kReaders; ++r) {
         watching.push_back(std::make_unique<webtest::StreamReader>(port));
     }
+    const auto signalled = std::chrono::steady_clock::now();
     program->Signal(SIGTERM);
     EXPECT_EQ(program->Wait(20s), 0) << program->Errors();
+    std::printf("ended %.3f s after SIGTERM with %d viewers connected\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count(),
+                kReaders + 1);
 }
 
 // Requests that are not what they should be leave the run capturing and the
