@@ -15,9 +15,9 @@
 
 namespace web {
 
-// Takes the run's pictures off the worker's hands: the worker only opens a
-// picture's file and goes on; a thread of the view reads it (and makes an
-// uncompressed picture a JPEG) and publishes it. The open file keeps the
+// Takes the run's uncompressed pictures off the worker's hands: the worker
+// only opens a picture's file and goes on; a thread of the view reads it,
+// makes it a JPEG and publishes it. The open file keeps the
 // picture's bytes even when live mode puts the next picture in its place. It
 // holds one picture waiting at most: a newer one replaces it, as viewers want
 // the newest and not a backlog. Its thread yields to the camera's threads.

@@ -1,8 +1,18 @@
 #include "WebView.h"
 
+#include "FileBytes.h"
+
 #include <variant>
 
 namespace web {
+
+namespace {
+
+// Beyond what the camera's header can announce for a JPEG worth showing; a
+// larger file is not read into memory.
+constexpr std::size_t kLargestPictureFile = 80u * 1024 * 1024;
+
+} // namespace
 
 WebView::WebView(WebOptions options, RunDescription run)
     : state(std::move(options), std::move(run)),
@@ -57,13 +67,23 @@ void WebView::TakePicture(const transfer::PictureStored& stored) {
         state.archive.Add({stored.number, storedAt, stored.file, stored.kind, nullptr});
     }
     // The file holds this picture only until we return (live mode puts the
-    // next one in its place), so it is opened now; the open file keeps the
-    // picture for the taker's thread, which reads it while the worker goes on.
+    // next one in its place), so it is opened now. A JPEG is read at once:
+    // a file of the page cache, well under a millisecond. An uncompressed
+    // picture (up to 64 MiB of pixels) is read and made JPEG by the taker's
+    // thread from the open file, which keeps the picture while the worker
+    // goes on.
     auto file = std::make_unique<platform::File>();
     if (!file->OpenForReading(stored.file)) {
         return;
     }
-    taker.Submit({stored.number, storedAt, stored.kind, std::move(file)});
+    if (stored.kind == transfer::PictureKind::UncompressedPixels) {
+        taker.Submit({stored.number, storedAt, stored.kind, std::move(file)});
+        return;
+    }
+    if (auto bytes = ReadFileBytes(*file, kLargestPictureFile); bytes && !bytes->empty()) {
+        Publish(std::make_shared<const ViewPicture>(
+            ViewPicture{stored.number, storedAt, std::move(*bytes)}));
+    }
 }
 
 std::optional<std::uint64_t> WebView::NewestShown() const {
@@ -75,8 +95,13 @@ std::optional<std::uint64_t> WebView::NewestShown() const {
 }
 
 void WebView::Publish(SharedPicture picture) {
-    // The taker's thread publishes one picture after another, in the run's
-    // order.
+    std::lock_guard guard(publishing);
+    // A grey picture comes from the taker after a newer JPEG picture may
+    // have gone out already; viewers never step back to an older one.
+    if (picture->number < published) {
+        return;
+    }
+    published = picture->number;
     if (state.run.mode == RunMode::Live) {
         state.archive.Add(
             {picture->number, picture->storedAt, {}, transfer::PictureKind::Jpeg, picture});

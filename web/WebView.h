@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -20,8 +21,9 @@ namespace web {
 // The browser view of a run: one more listener of the run's events, and an
 // HTTP server that shows the newest picture, the run's state and its recent
 // pictures to any number of viewers. The worker's events are taken in without
-// ever waiting for a viewer: a picture file is only opened on the worker's
-// thread, and read (grey pictures made JPEG) on a thread of the view's own.
+// ever waiting for a viewer: a JPEG file is read into memory and handed
+// over; an uncompressed picture's file is only opened, and read and made
+// JPEG on a thread of the view's own.
 //
 // Start it before the run, add it to the run's listeners, and Stop it (or let
 // it go) after the run has ended; it may also outlive the run, showing its
@@ -59,6 +61,8 @@ private:
     void Publish(SharedPicture picture);
 
     std::atomic<bool> stopped{false};
+    std::mutex publishing;
+    std::uint64_t published = 0;                         // the number of the newest picture posted
     std::chrono::steady_clock::time_point progressShown; // the worker's thread's
     ViewState state;
     Site site{state};
