@@ -52,8 +52,8 @@ TEST_F(HeadlessProgramTest, ThePageShowsThePictureOfACameraThatThenFallsSilent) 
     const auto acknowledged = std::chrono::steady_clock::now();
     ASSERT_EQ(sent.outcome, camsim::Outcome::Completed);
 
-    // A second after the final acknowledgement, and again while it does not
-    // show: a stream that waited for the next picture would never show it.
+    // Half a second after the final acknowledgement, and again while it does
+    // not show: a stream that waited for the next picture would never show it.
     const webtest::PictureOnPage look =
         webtest::LookForThePicture(browser, expected, 12, acknowledged);
     std::printf("compared %.2f s after the final acknowledgement: mean difference %.1f\n",

@@ -205,7 +205,7 @@ std::string HeadlessBrowser::Screenshot(double x, double y, double width, double
 PictureOnPage LookForThePicture(HeadlessBrowser& browser, const GreyPixels& expected,
                                 double tolerance, std::chrono::steady_clock::time_point since,
                                 std::chrono::milliseconds limit) {
-    std::this_thread::sleep_until(since + 1s);
+    std::this_thread::sleep_until(since + 500ms);
     PictureOnPage look;
     while (std::chrono::steady_clock::now() - since < limit) {
         const auto box = browser.Evaluate(
@@ -223,7 +223,7 @@ PictureOnPage LookForThePicture(HeadlessBrowser& browser, const GreyPixels& expe
         if (look.difference < tolerance) {
             break;
         }
-        std::this_thread::sleep_for(500ms);
+        std::this_thread::sleep_for(250ms);
     }
     return look;
 }

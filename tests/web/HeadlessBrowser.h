@@ -54,10 +54,10 @@ struct PictureOnPage {
     double secondsAfter = 0;
 };
 
-// Looks at the page's live picture a second after since, and again every
-// half second while it does not match expected (a coarse 32 x 24 grid) within
-// tolerance, for up to limit: a stream that waits for the next picture would
-// never show it. The last look.
+// Looks at the page's live picture half a second after since, and again every
+// quarter of a second while it does not match expected (a coarse 32 x 24
+// grid) within tolerance, for up to limit: a stream that waits for the next
+// picture would never show it. The last look.
 PictureOnPage LookForThePicture(HeadlessBrowser& browser, const GreyPixels& expected,
                                 double tolerance, std::chrono::steady_clock::time_point since,
                                 std::chrono::milliseconds limit = 20s);
