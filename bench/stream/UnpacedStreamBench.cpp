@@ -27,9 +27,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -71,19 +69,10 @@ void ReadStreamToTheEnd(std::uint16_t port) {
     // Viewers sit on other machines; here they must not take the program's
     // processors away from it.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const char request[] = "GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n";
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(socket, request, sizeof request - 1, MSG_NOSIGNAL) > 0) {
-        std::vector<char> buffer(256 * 1024);
-        while (::recv(socket, buffer.data(), buffer.size(), 0) > 0) {
-        }
+    webtest::Connection viewer(port);
+    if (viewer.Send("GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n")) {
+        viewer.DiscardToEnd();
     }
-    ::close(socket);
 }
 
 // Viewers of the browser view for the length of a run: readers that take

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace webtest {
 
@@ -114,6 +115,13 @@ bool Connection::ReceiveToEnd(std::chrono::milliseconds limit) {
         ReceiveSome(left);
     }
     return true;
+}
+
+void Connection::DiscardToEnd() {
+    std::vector<char> buffer(256 * 1024);
+    while (descriptor >= 0 && ::recv(descriptor, buffer.data(), buffer.size(), 0) > 0) {
+    }
+    closed = true;
 }
 
 std::string HttpResponse::Header(const std::string& lowerCaseName) const {

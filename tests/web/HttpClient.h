@@ -28,6 +28,9 @@ public:
     bool ReceiveUntil(std::string_view text, std::chrono::milliseconds limit = 20s);
     // Reads until the peer closes; false when the limit passed first.
     bool ReceiveToEnd(std::chrono::milliseconds limit = 20s);
+    // Reads and throws away what comes until the peer closes, as fast as it
+    // comes: a viewer that costs nothing but the reading.
+    void DiscardToEnd();
     bool PeerClosed() const { return closed; }
     // One read of what is there, waiting at most limit; false on close,
     // error or nothing within the limit.
