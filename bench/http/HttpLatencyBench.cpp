@@ -21,6 +21,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -32,7 +33,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int ConnectTo(std::uint16_t port) {
+// A connection to the view that has sent request.
+int Ask(std::uint16_t port, std::string_view request) {
     const int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -42,12 +44,16 @@ int ConnectTo(std::uint16_t port) {
         std::perror("connect");
         std::exit(1);
     }
-    const char request[] = "GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-    if (::send(descriptor, request, sizeof request - 1, 0) < 0) {
+    if (::send(descriptor, request.data(), request.size(), 0) < 0) {
         std::perror("send");
         std::exit(1);
     }
     return descriptor;
+}
+
+// A viewer of the stream.
+int ConnectTo(std::uint16_t port) {
+    return Ask(port, "GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
 // One viewer: reads the stream and notes, for each picture, its number (the
@@ -105,14 +111,7 @@ double CpuSeconds() {
 
 // The stream viewers the view counts now, from its state.
 int ViewersNow(std::uint16_t port) {
-    const int descriptor = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    const char request[] = "GET /state HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
-    ::send(descriptor, request, sizeof request - 1, 0);
+    const int descriptor = Ask(port, "GET /state HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     std::string answer;
     char chunk[4096];
     ssize_t count = 0;
