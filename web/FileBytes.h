@@ -12,6 +12,10 @@ class File;
 
 namespace web {
 
+// No picture file of the camera comes near this (an uncompressed picture has
+// at most 64 MiB of pixels); a larger file is not one, and not read.
+inline constexpr std::size_t kLargestPictureFile = 80u * 1024 * 1024;
+
 // The whole of a regular file, or nothing when it cannot be read, is gone or
 // is larger than limit (a picture file never is, so a larger one is not
 // worth the memory).

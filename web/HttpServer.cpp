@@ -1,18 +1,14 @@
 #include "HttpServer.h"
 
 #include "ListeningSocket.h"
+#include "YieldToTheCamera.h"
 
 #include <cstdint>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 namespace web {
 
 namespace {
-
-// How much a viewer's thread yields to the others (as nice(1) counts).
-constexpr int kViewerNiceness = 10;
 
 // libmicrohttpd decodes the path before it reaches us as a C string, so a
 // "%00" would cut it short there ("/pictures/5%00" read as "/pictures/5").
@@ -33,7 +29,7 @@ std::size_t DecodeKeepingLength(void*, MHD_Connection*, char* text) {
 void LowerThePriorityOfConnectionThreads(void*, MHD_Connection*, void**,
                                          MHD_ConnectionNotificationCode code) {
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kViewerNiceness);
+        YieldToTheCamera();
     }
 }
 

@@ -2,20 +2,9 @@
 
 #include "FileBytes.h"
 #include "GreyJpeg.h"
-
-#include <sys/resource.h>
-#include <unistd.h>
+#include "YieldToTheCamera.h"
 
 namespace web {
-
-namespace {
-
-// Beyond the 64 MiB the transfer allows an uncompressed picture's pixels.
-constexpr std::size_t kLargestPictureFile = 80u * 1024 * 1024;
-// How much the thread yields to the camera's (as nice(1) counts).
-constexpr int kNiceness = 10;
-
-} // namespace
 
 PictureTaker::PictureTaker(int quality, Done done)
     : quality(quality), done(std::move(done)), thread([this] { Run(); }) {}
@@ -44,7 +33,7 @@ void PictureTaker::Stop() {
 }
 
 void PictureTaker::Run() {
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kNiceness);
+    YieldToTheCamera();
     for (;;) {
         Opened opened;
         {
@@ -56,19 +45,16 @@ void PictureTaker::Run() {
             opened = std::move(*waiting);
             waiting.reset();
         }
-        auto bytes = ReadFileBytes(*opened.file, kLargestPictureFile);
+        const auto bmp = ReadFileBytes(*opened.file, kLargestPictureFile);
         opened.file.reset();
-        if (!bytes || bytes->empty()) {
+        if (!bmp || bmp->empty()) {
             continue;
         }
-        if (opened.kind == transfer::PictureKind::UncompressedPixels) {
-            *bytes = EncodeBmpAsJpeg(*bytes, quality);
-            if (bytes->empty()) {
-                continue;
-            }
+        auto jpeg = EncodeBmpAsJpeg(*bmp, quality);
+        if (!jpeg.empty()) {
+            done(std::make_shared<const ViewPicture>(
+                ViewPicture{opened.number, opened.storedAt, std::move(jpeg)}));
         }
-        done(std::make_shared<const ViewPicture>(
-            ViewPicture{opened.number, opened.storedAt, std::move(*bytes)}));
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "ViewPicture.h"
 #include "platform/File.h"
-#include "transfer/PictureKind.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -26,12 +25,12 @@ public:
     struct Opened {
         std::uint64_t number = 0;
         std::chrono::system_clock::time_point storedAt;
-        transfer::PictureKind kind = transfer::PictureKind::Jpeg;
-        std::unique_ptr<platform::File> file;
+        std::unique_ptr<platform::File> file; // a BMP file
     };
     using Done = std::function<void(SharedPicture)>;
 
-    // done runs on the taker's thread for each picture that could be read.
+    // done runs on the taker's thread for each picture that could be read
+    // and made JPEG.
     PictureTaker(int quality, Done done);
     ~PictureTaker();
     PictureTaker(const PictureTaker&) = delete;

@@ -19,8 +19,6 @@ namespace {
 
 constexpr std::size_t kPicturesOnPage = 50;
 
-// No picture file of the camera comes near this; a larger file is not one.
-constexpr std::size_t kLargestPictureFile = 256u * 1024 * 1024;
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
 

@@ -6,14 +6,6 @@
 
 namespace web {
 
-namespace {
-
-// Beyond what the camera's header can announce for a JPEG worth showing; a
-// larger file is not read into memory.
-constexpr std::size_t kLargestPictureFile = 80u * 1024 * 1024;
-
-} // namespace
-
 WebView::WebView(WebOptions options, RunDescription run)
     : state(std::move(options), std::move(run)),
       taker(state.options.jpegQuality, [this](SharedPicture picture) { Publish(picture); }) {}
@@ -77,7 +69,7 @@ void WebView::TakePicture(const transfer::PictureStored& stored) {
         return;
     }
     if (stored.kind == transfer::PictureKind::UncompressedPixels) {
-        taker.Submit({stored.number, storedAt, stored.kind, std::move(file)});
+        taker.Submit({stored.number, storedAt, std::move(file)});
         return;
     }
     if (auto bytes = ReadFileBytes(*file, kLargestPictureFile); bytes && !bytes->empty()) {
