@@ -28,7 +28,7 @@ void WebView::Stop() {
 }
 
 void WebView::OnRunEvent(const transfer::RunEvent& event) {
-    if (stopped || !WorthShowing(event)) {
+    if (stopped) {
         return;
     }
     state.tally.OnRunEvent(event);
@@ -36,20 +36,6 @@ void WebView::OnRunEvent(const transfer::RunEvent& event) {
         TakePicture(*stored);
     }
     state.changes.Post(state.changes.Newest().value + 1);
-}
-
-bool WebView::WorthShowing(const transfer::RunEvent& event) {
-    const auto* progress = std::get_if<transfer::Progress>(&event);
-    if (progress == nullptr) {
-        return true;
-    }
-    // A picture's first progress is its start, a change of state.
-    const auto now = std::chrono::steady_clock::now();
-    if (progress->stored != 0 && now - progressShown < kProgressPeriod) {
-        return false;
-    }
-    progressShown = now;
-    return true;
 }
 
 void WebView::TakePicture(const transfer::PictureStored& stored) {

@@ -52,18 +52,12 @@ public:
     void OnRunEvent(const transfer::RunEvent& event) override;
 
 private:
-    // The progress comes before every block, hundreds of thousands of times
-    // a second from a fast camera; viewers see it at most ten times a
-    // second, so the view takes it in twenty times a second.
-    static constexpr auto kProgressPeriod = std::chrono::milliseconds(50);
-    bool WorthShowing(const transfer::RunEvent& event);
     void TakePicture(const transfer::PictureStored& stored);
     void Publish(SharedPicture picture);
 
     std::atomic<bool> stopped{false};
     std::mutex publishing;
-    std::uint64_t published = 0;                         // the number of the newest picture posted
-    std::chrono::steady_clock::time_point progressShown; // the worker's thread's
+    std::uint64_t published = 0; // the number of the newest picture posted
     ViewState state;
     Site site{state};
     PictureTaker taker;
