@@ -52,10 +52,14 @@ private:
     // A wait that ended without its bytes: why it ended.
     FailureCause WhyWaitEnded() const;
     void ShowProgress(std::uint32_t stored);
-    // Reads n bytes (or characters) of a block with the three-empty-reads rule.
-    std::uint32_t ReadBlock(std::uint32_t n);
-    // Reads a check byte with a single read; false when none arrived whole.
-    bool ReadSingleCheckByte(std::uint8_t& value);
+    // Reads n bytes (or characters) into `into` with the three-empty-reads
+    // rule: a camera is silent for good only after three empty reads in a
+    // row. Data bytes and check bytes wait alike, so that a check byte held
+    // up behind a loaded machine's scheduler or a USB adapter's latency is
+    // not taken for a missing one (and then for the start of the next block).
+    std::uint32_t ReadPatiently(std::uint8_t* into, std::uint32_t n);
+    // Reads the final check byte; false when none arrived whole.
+    bool ReadFinalCheckByte(std::uint8_t& value);
     // Takes the blocks until the picture is whole or cannot become whole.
     void ReceiveData(transfer::PictureStore& store);
     // Everything after a valid header: the answer to it, the blocks, the
@@ -162,12 +166,11 @@ void Receiver::ShowProgress(std::uint32_t storedSoFar) {
     run.Tell(transfer::Progress{header.width, header.height, storedSoFar, header.dataSize});
 }
 
-std::uint32_t Receiver::ReadBlock(std::uint32_t n) {
+std::uint32_t Receiver::ReadPatiently(std::uint8_t* into, std::uint32_t n) {
     std::uint32_t got = 0;
     int emptyReads = 0;
     while (got < n && KeepWaiting()) {
-        const std::uint32_t delivered =
-            port.Read(block.data() + got, n - got, true, kDataReadTimeoutMs);
+        const std::uint32_t delivered = port.Read(into + got, n - got, true, kDataReadTimeoutMs);
         if (delivered > 0) {
             got += delivered;
             emptyReads = 0;
@@ -178,10 +181,10 @@ std::uint32_t Receiver::ReadBlock(std::uint32_t n) {
     return got;
 }
 
-bool Receiver::ReadSingleCheckByte(std::uint8_t& value) {
+bool Receiver::ReadFinalCheckByte(std::uint8_t& value) {
     std::array<std::uint8_t, 2> text{};
     const std::uint32_t wanted = encoding == Encoding::HexText ? 2 : 1;
-    if (port.Read(text.data(), wanted, true, kDataReadTimeoutMs) < wanted) {
+    if (ReadPatiently(text.data(), wanted) < wanted) {
         return false;
     }
     value = encoding == Encoding::HexText
@@ -208,7 +211,7 @@ void Receiver::ReceiveData(transfer::PictureStore& store) {
         if (hex) {
             n *= 2;
         }
-        std::uint32_t got = ReadBlock(n);
+        std::uint32_t got = ReadPatiently(block.data(), n);
         if (StopRequested() || got < n) {
             Fail(WhyWaitEnded());
             return;
@@ -216,8 +219,7 @@ void Receiver::ReceiveData(transfer::PictureStore& store) {
         bool checkArrived = false;
         if (perBlockChecks) {
             const std::uint32_t wanted = hex ? 2 : 1;
-            const std::uint32_t checkGot =
-                port.Read(block.data() + got, wanted, true, kDataReadTimeoutMs);
+            const std::uint32_t checkGot = ReadPatiently(block.data() + got, wanted);
             got += checkGot;
             checkArrived = checkGot == wanted;
         }
@@ -308,7 +310,7 @@ bool Receiver::ReceivePicture(const std::string& fileName,
     bool complete = !writeFailed && stored == header.dataSize;
     if (stored == header.dataSize && header.blockSize == 0 && header.checkFlag != 0) {
         std::uint8_t finalCheck = 0;
-        const bool arrived = ReadSingleCheckByte(finalCheck);
+        const bool arrived = ReadFinalCheckByte(finalCheck);
         if (!arrived) {
             Fail(WhyWaitEnded());
         } else if (finalCheck != pictureValue) {

@@ -149,9 +149,9 @@ void PlaceStall(Random& random, FaultCase& pictureCase, std::chrono::millisecond
 }
 
 // The check byte of a block, or the final check byte, held back well beyond
-// the 100 ms the receiver waits for it: it rejects the block, reads for the
-// block sent again, gives up, and takes the late check byte for bytes
-// between pictures.
+// the three empty reads of 100 ms the receiver waits for it: it rejects the
+// block, reads for the block sent again, gives up, and takes the late check
+// byte for bytes between pictures.
 void PlaceLateCheck(Random& random, FaultCase& pictureCase) {
     const auto blocks = Blocks(pictureCase.picture);
     const auto last = static_cast<std::uint32_t>(blocks.size() - 1);
