@@ -94,6 +94,8 @@ private:
     bool ChangeLine(int line, bool raise);
     bool IsLineOn(int line);
     void SetOpenError(std::string text);
+    // Bytes that arrived at the device and wait there for the reader.
+    std::uint32_t BytesInTheDevice() const;
 
     // The reader thread and the request for it to end, which is also
     // signalled on wakeup (an eventfd, -1 if none could be had) so that an
