@@ -36,6 +36,11 @@ constexpr int kEarlySample = 10;
 // Room for the allocator's own ups and downs; a leak of even a few hundred
 // bytes a picture exceeds it over the run.
 constexpr long kRssSlackKiB = 2048;
+// How long the camera waits for an answer it is owed. An answer comes at
+// once, or after the receiver's three empty reads; on a loaded machine the
+// receiver's process may not run for a second, and a camera that gave up
+// then would fail the soak for the machine's sake, not the program's.
+constexpr std::chrono::milliseconds kAnswerPatience{5000};
 
 // Good picture i, in one of four kinds of exchange that all wait for
 // acknowledgements, so that the unpaced camera never runs ahead of the
@@ -74,7 +79,7 @@ camsim::OutgoingPicture DamagedPicture(int k, camsim::CameraOptions& options) {
         // The receiver answers its final acknowledgement after its three
         // empty reads; the camera hears it and then the line fall quiet.
         picture.faults.cutShortAfter = 1500;
-        options.ackTimeout = 1000ms;
+        options.ackTimeout = kAnswerPatience;
         break;
     case 1:
         picture.faults.wrongHeaderSum = true;
@@ -103,7 +108,7 @@ TEST(SoakTest, AThousandPicturesThenAStopSignalInTheMiddleOfOne) {
 
     camsim::CameraOptions unpaced;
     unpaced.bitsPerSecond = 0;
-    unpaced.ackTimeout = 1000ms;
+    unpaced.ackTimeout = kAnswerPatience;
     camsim::Camera camera(line.Master(), unpaced);
     std::vector<std::string> expectedLines;
     std::uint64_t number = 0;
