@@ -53,8 +53,8 @@ bool IsNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '.' || c == '_';
 }
 
-// A Host value taken apart: an address (as AddressText spells it) or a name
-// in lower case.
+// A Host value taken apart: its name in lower case without the port, and
+// the address it is a literal of (as AddressText spells it), if it is one.
 struct HostName {
     bool valid = false;
     std::string address;
@@ -90,10 +90,8 @@ HostName ParseHost(std::string_view value) {
     }
     host.valid = true;
     host.address = LiteralText(std::string(value), false);
-    if (host.address.empty()) {
-        std::transform(value.begin(), value.end(), std::back_inserter(host.name),
-                       [](char c) { return static_cast<char>(std::tolower(c)); });
-    }
+    std::transform(value.begin(), value.end(), std::back_inserter(host.name),
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
     return host;
 }
 
@@ -125,14 +123,10 @@ HostVerdict HostCheck::Judge(const std::vector<std::string_view>& hosts, bool re
     if (!host.valid) {
         return HostVerdict::Malformed;
     }
-    if (!host.name.empty()) {
-        return std::find(names.begin(), names.end(), host.name) != names.end()
-                   ? HostVerdict::Answer
-                   : HostVerdict::Misdirected;
-    }
-    return host.address == listening || host.address == LocalAddressText(socket)
-               ? HostVerdict::Answer
-               : HostVerdict::Misdirected;
+    const bool named = std::find(names.begin(), names.end(), host.name) != names.end();
+    const bool ours = !host.address.empty() &&
+                      (host.address == listening || host.address == LocalAddressText(socket));
+    return named || ours ? HostVerdict::Answer : HostVerdict::Misdirected;
 }
 
 } // namespace web

@@ -282,7 +282,7 @@ TEST_F(HeadlessProgramTest, OnlyTheUsersOfTheUsersFileMayWatch) {
 // belong together, end the run before the serial port is touched, naming
 // what and why; port 0 is served on the port the system chose, and that one
 // is announced; an address open to the network without users is served with
-// a warning.
+// a warning, and answers to the machine's own addresses only.
 TEST_F(HeadlessProgramTest, TheViewsAddressIsCheckedBeforeThePort) {
     const Listener taken;
     OpenWatch watch(line.SlavePath());
@@ -331,7 +331,12 @@ TEST_F(HeadlessProgramTest, TheViewsAddressIsCheckedBeforeThePort) {
     EXPECT_TRUE(open->WaitForErrors(
         "warning: anyone who reaches 0.0.0.0:" + std::to_string(port) + " can watch", 10s))
         << open->Errors();
-    EXPECT_EQ(Request(port, "GET", "/state").status, 200);
+    EXPECT_EQ(Request(port, "GET", "/state").status, 200) << "an address the request came to";
+    webtest::Connection elsewhere(port);
+    elsewhere.Send("GET /state HTTP/1.1\r\nHost: 192.0.2.1\r\nConnection: close\r\n\r\n");
+    ASSERT_TRUE(elsewhere.ReceiveToEnd(20s));
+    EXPECT_EQ(webtest::ParseResponse(elsewhere.received).status, 421)
+        << "an address of another machine";
     open->Signal(SIGTERM);
     EXPECT_EQ(open->Wait(20s), 0) << open->Errors();
 }

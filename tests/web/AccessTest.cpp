@@ -170,7 +170,7 @@ TEST_P(RequestFaultTest, AnswersWithItsStatus) {
     ASSERT_EQ(loaded.error, "");
     web::WebOptions options;
     options.users = loaded.users;
-    options.hostNames = {"camera.example"};
+    options.hostNames = {"camera.example", "192.0.2.7"};
     ViewFixture fixture(web::RunMode::Capture, options);
     fixture.StorePicture(1, "the first picture");
     Connection connection(fixture.Port());
@@ -197,6 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                     200},
         RequestCase{"GivenName", "GET /state HTTP/1.1\r\nHost: Camera.Example:443\r\n" + kAnna,
                     200},
+        RequestCase{"GivenAddress", "GET /state HTTP/1.1\r\nHost: 192.0.2.7:80\r\n" + kAnna, 200},
         RequestCase{"OldHttpWithoutHost", "GET /state HTTP/1.0\r\n" + kAnna, 200},
         RequestCase{"AnotherName", "GET /pictures/1 HTTP/1.1\r\nHost: evil.example\r\n" + kAnna,
                     421},
