@@ -149,6 +149,12 @@ const ValueOption kValueOptions[] = {
          return TakePath(v, o.http.keyFile);
      },
      true},
+    {"--http-host", TakeHostName, true},
+    {"--http-request-deadline",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeWhole<unsigned>(v, 1, 3600, o.http.view.requestDeadlineSeconds);
+     },
+     true},
     {"--http-max-connections",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakeWhole<unsigned>(v, 1, 10000, o.http.view.maxConnections);
@@ -172,12 +178,6 @@ const ValueOption kValueOptions[] = {
     {"--http-max-request",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakeWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);
-     },
-     true},
-    {"--http-host", TakeHostName, true},
-    {"--http-request-deadline",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakeWhole<unsigned>(v, 1, 3600, o.http.view.requestDeadlineSeconds);
      },
      true},
 };
@@ -356,10 +356,11 @@ std::string UsageText(const std::string& programName) {
            "  --http-users FILE    an htpasswd file (bcrypt, SHA-512 or yescrypt): only\n"
            "                   those users may watch\n"
            "  --http-cert FILE --http-key FILE  serve HTTPS with this certificate and key\n"
-           "  --http-max-connections N     viewers' connections at once (default 64)\n"
            "  --http-host NAME    a name the view answers to besides its address and\n"
            "                   localhost (repeatable); other names get 421\n"
-           "  --http-max-per-address N     connections from one address (default 16; 0: any)\n"
+           "  --http-max-connections N     viewers' connections at once (default 64)\n"
+           "  --http-max-per-address N     connections from one address (default 16;\n"
+           "                   0: any, as behind a reverse proxy)\n"
            "  --http-idle-timeout S        close a connection that neither asks nor takes a\n"
            "                   byte this long (default 30)\n"
            "  --http-request-deadline S    a request must be whole within S seconds\n"
