@@ -44,7 +44,8 @@ int SocketOf(MHD_Connection* connection) {
     return info != nullptr ? info->connect_fd : -1;
 }
 
-// TLS 1.0 and 1.1 are broken; every browser of the last years speaks 1.2.
+// TLS 1.0 and 1.1 are retired (RFC 8996); every browser of the last years
+// speaks 1.2.
 constexpr const char* kTlsPriorities = "NORMAL:-VERS-ALL:+VERS-TLS1.3:+VERS-TLS1.2";
 
 } // namespace

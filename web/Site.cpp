@@ -92,7 +92,8 @@ HostVerdict Site::JudgeHost(MHD_Connection* connection, const Request& request) 
             return MHD_YES;
         },
         &values);
-    return hosts.Judge(values, request.version == MHD_HTTP_VERSION_1_1, request.socket);
+    // HTTP/1.1 and whatever came after it must name the host; 1.0 need not.
+    return hosts.Judge(values, request.version != MHD_HTTP_VERSION_1_0, request.socket);
 }
 
 MHD_Result Site::Answer(MHD_Connection* connection, const Request& request) {
