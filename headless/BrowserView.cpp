@@ -45,7 +45,7 @@ std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* 
     }
     const bool open = settings.users.Empty() && !web::IsLoopback(settings.listen);
     const bool secure = !settings.tls.Empty();
-    const std::string address = web::DescribeListenAddress(settings.listen);
+    web::ListenAddress listen = settings.listen;
     const web::RunDescription run{
         DeviceLabel(options), options.speed,
         options.mode == Mode::Live ? web::RunMode::Live : web::RunMode::Capture, kVersion};
@@ -55,6 +55,9 @@ std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* 
         view.reset();
         return kExitFailure;
     }
+    // With port 0 the system chose one; people need the one it chose.
+    listen.port = view->Port();
+    const std::string address = web::DescribeListenAddress(listen);
     if (open) {
         std::fprintf(stderr,
                      "%s: warning: anyone who reaches %s can watch the camera; give "

@@ -2,9 +2,12 @@
 
 #include "web/ListenAddress.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <optional>
 
@@ -75,6 +78,23 @@ bool TakeListenAddress(HeadlessOptions& options, const std::string& value, std::
     return options.serveHttp;
 }
 
+// A name the view answers to besides its address: letters, digits, '-' and
+// '.', as a browser sends it in Host (in any case).
+bool TakeHostName(HeadlessOptions& options, const std::string& value, std::string& why) {
+    const bool good = !value.empty() && std::all_of(value.begin(), value.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '.';
+    });
+    if (!good) {
+        why = "--http-host " + value + ": a host name without a port, e.g. camera.example.org";
+        return false;
+    }
+    std::string lower;
+    std::transform(value.begin(), value.end(), std::back_inserter(lower),
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
+    options.http.view.hostNames.push_back(std::move(lower));
+    return true;
+}
+
 struct ValueOption {
     const char* name;
     TakeValue take;
@@ -127,6 +147,12 @@ const ValueOption kValueOptions[] = {
     {"--http-key",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakePath(v, o.http.keyFile);
+     },
+     true},
+    {"--http-host", TakeHostName, true},
+    {"--http-request-deadline",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeWhole<unsigned>(v, 1, 3600, o.http.view.requestDeadlineSeconds);
      },
      true},
     {"--http-max-connections",
@@ -330,9 +356,15 @@ std::string UsageText(const std::string& programName) {
            "  --http-users FILE    an htpasswd file (bcrypt, SHA-512 or yescrypt): only\n"
            "                   those users may watch\n"
            "  --http-cert FILE --http-key FILE  serve HTTPS with this certificate and key\n"
+           "  --http-host NAME    a name the view answers to besides its address and\n"
+           "                   localhost (repeatable); other names get 421\n"
            "  --http-max-connections N     viewers' connections at once (default 64)\n"
-           "  --http-max-per-address N     connections from one address (default 0: any)\n"
-           "  --http-idle-timeout S        close a connection idle this long (default 30)\n"
+           "  --http-max-per-address N     connections from one address (default 16;\n"
+           "                   0: any, as behind a reverse proxy)\n"
+           "  --http-idle-timeout S        close a connection that neither asks nor takes a\n"
+           "                   byte this long (default 30)\n"
+           "  --http-request-deadline S    a request must be whole within S seconds\n"
+           "                   (default 10)\n"
            "  --http-max-request BYTES     the largest request taken (default 32768)\n"
            "  --http-max-rate N   pictures a second one stream viewer gets at most\n"
            "                   (default 30; 0: every picture)\n"

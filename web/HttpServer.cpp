@@ -4,6 +4,7 @@
 #include "YieldToTheCamera.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace web {
@@ -23,15 +24,29 @@ std::size_t DecodeKeepingLength(void*, MHD_Connection*, char* text) {
     return length;
 }
 
-// Each connection has a thread of its own; under a load of viewers it yields
-// to the threads that take the camera's pictures, so that the camera goes
-// on at its pace however many watch.
-void LowerThePriorityOfConnectionThreads(void*, MHD_Connection*, void**,
-                                         MHD_ConnectionNotificationCode code) {
-    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-        YieldToTheCamera();
-    }
+// The request target as it came, before it is decoded and cut at its '?':
+// its end is kept as the request's context, for Dispatch to see whether the
+// target went on past a raw NUL.
+void* KeepTheEndOfTheTarget(void*, const char* target, MHD_Connection*) {
+    return const_cast<char*>(target + std::strlen(target));
 }
+
+// libmicrohttpd ends the target with a NUL in place of the blank before the
+// version, so the version follows the target's end unless a NUL of the
+// request's own cut the target short.
+bool TargetIsWhole(void* const* requestContext, const char* version) {
+    return *requestContext != nullptr && static_cast<const char*>(*requestContext) + 1 == version;
+}
+
+int SocketOf(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    return info != nullptr ? info->connect_fd : -1;
+}
+
+// TLS 1.0 and 1.1 are retired (RFC 8996); every browser of the last years
+// speaks 1.2.
+constexpr const char* kTlsPriorities = "NORMAL:-VERS-ALL:+VERS-TLS1.3:+VERS-TLS1.2";
 
 } // namespace
 
@@ -60,19 +75,25 @@ std::string HttpServer::Start(const WebOptions& options, Site& site) {
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options.requestMemoryBytes),
          nullptr},
         {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&DecodeKeepingLength), nullptr},
-        {MHD_OPTION_NOTIFY_CONNECTION,
-         reinterpret_cast<intptr_t>(&LowerThePriorityOfConnectionThreads), nullptr},
+        {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&HttpServer::Notice), this},
+        {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&HttpServer::Completed), this},
+        {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&KeepTheEndOfTheTarget), nullptr},
     };
     if (tls) {
+        settings.push_back({MHD_OPTION_HTTPS_PRIORITIES, 0, const_cast<char*>(kTlsPriorities)});
         settings.push_back(
             {MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char*>(options.tls.keyPem.c_str())});
         settings.push_back(
             {MHD_OPTION_HTTPS_MEM_CERT, 0, const_cast<char*>(options.tls.certificatePem.c_str())});
     }
     settings.push_back({MHD_OPTION_END, 0, nullptr});
-    daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &HttpServer::Dispatch, &site,
+    this->site = &site;
+    watch = std::make_unique<ConnectionWatch>(std::chrono::seconds(options.requestDeadlineSeconds),
+                                              std::chrono::seconds(options.idleTimeoutSeconds));
+    daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &HttpServer::Dispatch, this,
                               MHD_OPTION_ARRAY, settings.data(), MHD_OPTION_END);
     if (daemon == nullptr) {
+        watch.reset();
         // libmicrohttpd owns the socket from the call on and has closed it;
         // closing it here again could close another thread's descriptor.
         return DescribeListenAddress(options.listen) +
@@ -89,15 +110,40 @@ void HttpServer::Stop() {
         MHD_stop_daemon(daemon);
         daemon = nullptr;
     }
+    watch.reset();
 }
 
-MHD_Result HttpServer::Dispatch(void* site, MHD_Connection* connection, const char* url,
-                                const char* method, const char*, const char*, std::size_t*,
-                                void**) {
+MHD_Result HttpServer::Dispatch(void* server, MHD_Connection* connection, const char* url,
+                                const char* method, const char* version, const char*, std::size_t*,
+                                void** requestContext) {
     // Called once the request's headers are in; a request body, which no
     // address here takes, is never read, and the connection closes after
     // the answer.
-    return static_cast<Site*>(site)->Answer(connection, url, method);
+    auto* self = static_cast<HttpServer*>(server);
+    self->watch->RequestWhole(connection);
+    return self->site->Answer(
+        connection,
+        {url, method, version, TargetIsWhole(requestContext, version), SocketOf(connection)});
+}
+
+void HttpServer::Notice(void* server, MHD_Connection* connection, void**,
+                        MHD_ConnectionNotificationCode code) {
+    auto* self = static_cast<HttpServer*>(server);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        // Each connection has a thread of its own; under a load of viewers
+        // it yields to the threads that take the camera's pictures, so that
+        // the camera goes on at its pace however many watch.
+        YieldToTheCamera();
+        self->watch->Opened(connection, SocketOf(connection));
+    } else {
+        // Told before libmicrohttpd closes the socket.
+        self->watch->Closed(connection);
+    }
+}
+
+void HttpServer::Completed(void* server, MHD_Connection* connection, void**,
+                           MHD_RequestTerminationCode) {
+    static_cast<HttpServer*>(server)->watch->AnswerEnded(connection);
 }
 
 } // namespace web

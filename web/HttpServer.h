@@ -1,9 +1,11 @@
 #pragma once
 
+#include "ConnectionWatch.h"
 #include "Site.h"
 #include "WebOptions.h"
 
 #include <cstdint>
+#include <memory>
 #include <microhttpd.h>
 #include <string>
 
@@ -27,11 +29,17 @@ public:
     std::uint16_t Port() const { return port; }
 
 private:
-    static MHD_Result Dispatch(void* site, MHD_Connection* connection, const char* url,
+    static MHD_Result Dispatch(void* server, MHD_Connection* connection, const char* url,
                                const char* method, const char* version, const char* upload,
                                std::size_t* uploadSize, void** requestContext);
+    static void Notice(void* server, MHD_Connection* connection, void** socketContext,
+                       MHD_ConnectionNotificationCode code);
+    static void Completed(void* server, MHD_Connection* connection, void** requestContext,
+                          MHD_RequestTerminationCode why);
 
     MHD_Daemon* daemon = nullptr;
+    Site* site = nullptr;
+    std::unique_ptr<ConnectionWatch> watch;
     std::uint16_t port = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "Site.h"
 
+#include "BasicCredentials.h"
 #include "EventStream.h"
 #include "FileBytes.h"
 #include "GreyJpeg.h"
@@ -12,6 +13,8 @@
 #include <charconv>
 #include <memory>
 #include <optional>
+#include <strings.h>
+#include <vector>
 
 namespace web {
 
@@ -71,19 +74,42 @@ std::chrono::steady_clock::duration MinimumGap(unsigned picturesPerSecond) {
 } // namespace
 
 bool Site::Authorised(MHD_Connection* connection) const {
-    char* password = nullptr;
-    char* name = MHD_basic_auth_get_username_password(connection, &password);
-    const bool admitted =
-        name != nullptr && password != nullptr && state.options.users.Admit(name, password);
-    MHD_free(name);
-    MHD_free(password);
-    return admitted;
+    const char* authorization =
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_AUTHORIZATION);
+    const auto credentials =
+        authorization != nullptr ? ParseBasicCredentials(authorization) : std::nullopt;
+    return credentials && state.options.users.Admit(credentials->name, credentials->password);
 }
 
-MHD_Result Site::Answer(MHD_Connection* connection, std::string_view url, std::string_view method) {
+HostVerdict Site::JudgeHost(MHD_Connection* connection, const Request& request) const {
+    std::vector<std::string_view> values;
+    MHD_get_connection_values(
+        connection, MHD_HEADER_KIND,
+        [](void* found, MHD_ValueKind, const char* name, const char* value) {
+            if (strcasecmp(name, MHD_HTTP_HEADER_HOST) == 0) {
+                static_cast<std::vector<std::string_view>*>(found)->push_back(value);
+            }
+            return MHD_YES;
+        },
+        &values);
+    // HTTP/1.1 and whatever came after it must name the host; 1.0 need not.
+    return hosts.Judge(values, request.version != MHD_HTTP_VERSION_1_0, request.socket);
+}
+
+MHD_Result Site::Answer(MHD_Connection* connection, const Request& request) {
+    const HostVerdict host = JudgeHost(connection, request);
+    if (host == HostVerdict::Misdirected) {
+        return QueueText(connection, MHD_HTTP_MISDIRECTED_REQUEST, kTextType,
+                         "This view does not answer to that host name.\n");
+    }
+    if (host == HostVerdict::Malformed || !request.targetWhole) {
+        return QueueText(connection, MHD_HTTP_BAD_REQUEST, kTextType, "Bad request.\n");
+    }
     if (!state.options.users.Empty() && !Authorised(connection)) {
         return QueueUnauthorised(connection, kRealm);
     }
+    const std::string_view url = request.url;
+    const std::string_view method = request.method;
     const bool head = method == MHD_HTTP_METHOD_HEAD;
     if (method != MHD_HTTP_METHOD_GET && !head) {
         return QueueText(connection, MHD_HTTP_METHOD_NOT_ALLOWED, kTextType,

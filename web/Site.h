@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostCheck.h"
 #include "ViewState.h"
 
 #include <microhttpd.h>
@@ -12,14 +13,24 @@ namespace web {
 // picture is asked for by number and found in the run's own list.
 class Site {
 public:
-    explicit Site(const ViewState& state) : state(state) {}
+    explicit Site(const ViewState& state)
+        : state(state), hosts(state.options.listen, state.options.hostNames) {}
 
-    MHD_Result Answer(MHD_Connection* connection, std::string_view url, std::string_view method);
+    // A request whose headers are in.
+    struct Request {
+        std::string_view url; // decoded
+        std::string_view method;
+        std::string_view version;
+        bool targetWhole = true; // false: a raw NUL cut the target short
+        int socket = -1;
+    };
+    MHD_Result Answer(MHD_Connection* connection, const Request& request);
 
     static constexpr const char* kRealm = "Zelnor2";
 
 private:
     bool Authorised(MHD_Connection* connection) const;
+    HostVerdict JudgeHost(MHD_Connection* connection, const Request& request) const;
     MHD_Result Snapshot(MHD_Connection* connection) const;
     MHD_Result Picture(MHD_Connection* connection, std::string_view numberText) const;
     MHD_Result Stream(MHD_Connection* connection, bool head) const;
@@ -27,6 +38,7 @@ private:
     MHD_Result NotFound(MHD_Connection* connection) const;
 
     const ViewState& state;
+    const HostCheck hosts;
 };
 
 } // namespace web

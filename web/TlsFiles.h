@@ -15,12 +15,12 @@ struct TlsCredentials {
 
 struct LoadedTls {
     TlsCredentials credentials;
-    std::string error; // empty when both files were read
+    std::string error; // empty when both files were read and belong together
 };
 
 // Reads --http-cert and --http-key once at start. A missing or unreadable
-// file, or one that holds no PEM block, is an error naming it; whether the
-// two belong together is known only when the server starts with them.
+// file, one that holds no PEM block, and a certificate and key that cannot be
+// used or do not belong together are errors naming the files.
 LoadedTls LoadTlsFiles(const std::string& certificatePath, const std::string& keyPath);
 
 } // namespace web

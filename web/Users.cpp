@@ -65,16 +65,51 @@ bool IsCheckableHash(const std::string& hash) {
     return false;
 }
 
+// The method and its cost settings, without the salt and the hash:
+// "$2b$12$" of bcrypt (salt and hash in its last field), "$6$rounds=N$" or
+// "$6$" of SHA-512, "$y$j9T$" of yescrypt. Hashes of one class cost alike.
+std::string CostClass(const std::string& hash) {
+    const auto last = hash.rfind('$');
+    if (hash.starts_with("$2")) {
+        return hash.substr(0, last + 1);
+    }
+    const auto salt = last == 0 ? std::string::npos : hash.rfind('$', last - 1);
+    return salt == std::string::npos ? hash : hash.substr(0, salt + 1);
+}
+
+// The least of a few checks, so that a moment of a busy machine does not make
+// a cheap method look dear.
+std::chrono::steady_clock::duration CheckCost(const std::string& hash) {
+    constexpr int kTimings = 3;
+    auto least = std::chrono::steady_clock::duration::max();
+    for (int i = 0; i < kTimings; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        Hash("a password of nobody", hash);
+        least = std::min(least, std::chrono::steady_clock::now() - start);
+    }
+    return least;
+}
+
 } // namespace
+
+void Users::Add(std::string name, std::string hash) {
+    const std::string costClass = CostClass(hash);
+    auto cost = costs.find(costClass);
+    if (cost == costs.end()) {
+        cost = costs.emplace(costClass, CheckCost(hash)).first;
+    }
+    if (standIn.empty() || cost->second > standInCost) {
+        standIn = hash;
+        standInCost = cost->second;
+    }
+    hashes[std::move(name)] = std::move(hash);
+}
 
 bool Users::Admit(std::string_view name, std::string_view password) const {
     const auto entry = hashes.find(name);
     if (entry == hashes.end()) {
-        // A hash is computed all the same, so that an unknown name takes as
-        // long to refuse as a wrong password and names cannot be guessed by
-        // the time an answer takes.
-        if (!hashes.empty()) {
-            Hash(std::string(password), hashes.begin()->second);
+        if (!standIn.empty()) {
+            Hash(std::string(password), standIn);
         }
         return false;
     }

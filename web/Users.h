@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,10 +17,22 @@ public:
     bool Admit(std::string_view name, std::string_view password) const;
 
     bool Empty() const { return hashes.empty(); }
-    void Add(std::string name, std::string hash) { hashes[std::move(name)] = std::move(hash); }
+    // Adds a user; a hash of a method and cost not seen before is timed once,
+    // so that Add is for the start, not for a request.
+    void Add(std::string name, std::string hash);
+
+    // The hash an unknown name's password is checked against: the one of
+    // the users whose check costs most, so that an unknown name takes as
+    // long to refuse as the dearest user's wrong password and names cannot
+    // be told by the time an answer takes.
+    const std::string& StandIn() const { return standIn; }
 
 private:
     std::map<std::string, std::string, std::less<>> hashes;
+    // What one check costs, by method and cost setting ("$2b$12$").
+    std::map<std::string, std::chrono::steady_clock::duration> costs;
+    std::string standIn;
+    std::chrono::steady_clock::duration standInCost{};
 };
 
 struct LoadedUsers {

@@ -5,6 +5,8 @@
 #include "Users.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace web {
 
@@ -14,12 +16,23 @@ struct WebOptions {
     ListenAddress listen;
     // Connections at once, all viewers together; each holds a thread.
     unsigned maxConnections = 64;
-    // Per client address; 0 is no limit, as behind a reverse proxy every
-    // viewer comes from the proxy's address.
-    unsigned maxConnectionsPerAddress = 0;
-    // A connection that neither sends a request nor reads what it is sent for
-    // this long is closed. Waiting for the next picture does not count.
+    // Per client address, so that one address cannot take every connection;
+    // 0 is no limit. Behind a reverse proxy every viewer comes from the
+    // proxy's address, so it is raised there.
+    unsigned maxConnectionsPerAddress = 16;
+    // A connection that neither sends a request nor takes a byte of what it
+    // is sent for this long is closed. Waiting for the next picture does not
+    // count.
     unsigned idleTimeoutSeconds = 30;
+    // A request must be whole this long after the connection opened or its
+    // previous answer ended, however slowly its bytes keep coming; 0 is no
+    // limit.
+    unsigned requestDeadlineSeconds = 10;
+    // Names besides the listening address and "localhost" that requests may
+    // give as their Host (a name the view is reached by, or a reverse
+    // proxy's), in lower case. Any other name is refused, so that a web page
+    // whose own name was pointed at this machine cannot read the view.
+    std::vector<std::string> hostNames;
     // Memory for one connection's request line and headers; a longer request
     // is refused.
     std::size_t requestMemoryBytes = 32 * 1024;

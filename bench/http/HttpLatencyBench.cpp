@@ -111,7 +111,8 @@ double CpuSeconds() {
 
 // The stream viewers the view counts now, from its state.
 int ViewersNow(std::uint16_t port) {
-    const int descriptor = Ask(port, "GET /state HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    const int descriptor =
+        Ask(port, "GET /state HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
     std::string answer;
     char chunk[4096];
     ssize_t count = 0;
@@ -162,6 +163,8 @@ void RunCase(const char* name, int viewers, bool stalled, int pictures, std::siz
 
     web::WebOptions options;
     options.listen = {"127.0.0.1", false, 0};
+    // Every viewer of the bench comes from 127.0.0.1.
+    options.maxConnectionsPerAddress = 0;
     // Every picture to every reader: the path's time is measured, not the
     // viewers' rate.
     options.maxPicturesPerSecond = 0;

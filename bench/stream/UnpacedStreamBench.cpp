@@ -70,7 +70,7 @@ void ReadStreamToTheEnd(std::uint16_t port) {
     // processors away from it.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
     webtest::Connection viewer(port);
-    if (viewer.Send("GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n")) {
+    if (viewer.Send("GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")) {
         viewer.DiscardToEnd();
     }
 }
@@ -80,7 +80,7 @@ void ReadStreamToTheEnd(std::uint16_t port) {
 class Viewers {
 public:
     Viewers(std::uint16_t port, int readers) : stalled(port) {
-        stalled.Send("GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n");
+        stalled.Send("GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
         for (int r = 0; r < readers; ++r) {
             threads.emplace_back(ReadStreamToTheEnd, port);
         }
@@ -106,7 +106,8 @@ Figures Run(int pictures, std::size_t size, std::uint16_t blockSize, int viewers
                                   "--port",        "1",         "--speed",
                                   "115200",        "--count",   std::to_string(pictures)};
     if (viewers > 0) {
-        args.insert(args.end(), {"--http", std::to_string(port)});
+        // Every viewer of the bench comes from 127.0.0.1.
+        args.insert(args.end(), {"--http", std::to_string(port), "--http-max-per-address", "0"});
     }
     testsupport::ChildProcess program(args);
     Figures figures;

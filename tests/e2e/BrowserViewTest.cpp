@@ -7,6 +7,7 @@
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/web/HttpClient.h"
+#include "tests/web/TestCertificate.h"
 #include "tests/web/TestPictures.h"
 
 #include <atomic>
@@ -123,12 +124,14 @@ TEST_F(HeadlessProgramTest, AStalledViewerAndSixteenReadersDoNotSlowTheCamera) {
     constexpr int kPictures = 50;
     constexpr int kReaders = 16;
     const std::uint16_t port = FreePort();
-    auto program = Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
-                          "--http", std::to_string(port), "--quiet"});
+    // Every viewer here comes from 127.0.0.1.
+    auto program =
+        Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200", "--http",
+               std::to_string(port), "--http-max-per-address", "0", "--quiet"});
     ASSERT_TRUE(Listening(*program)) << program->Errors();
 
     webtest::Connection stalled(port);
-    ASSERT_TRUE(stalled.Send("GET /stream HTTP/1.1\r\nHost: camera\r\n\r\n"));
+    ASSERT_TRUE(stalled.Send("GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
     std::vector<camsim::OutgoingPicture> sent;
     for (int i = 0; i < kPictures; ++i) {
         auto picture = StreamedPicture(118 * 1024, 300 + i);
@@ -275,9 +278,11 @@ TEST_F(HeadlessProgramTest, OnlyTheUsersOfTheUsersFileMayWatch) {
     EXPECT_EQ(program->Wait(20s), 0) << program->Errors();
 }
 
-// An address that cannot be used ends the run before the serial port is
-// touched, naming the address and the reason; one open to the network
-// without users is served with a warning.
+// An address that cannot be used, or a certificate and a key that do not
+// belong together, end the run before the serial port is touched, naming
+// what and why; port 0 is served on the port the system chose, and that one
+// is announced; an address open to the network without users is served with
+// a warning, and answers to the machine's own addresses only.
 TEST_F(HeadlessProgramTest, TheViewsAddressIsCheckedBeforeThePort) {
     const Listener taken;
     OpenWatch watch(line.SlavePath());
@@ -292,6 +297,33 @@ TEST_F(HeadlessProgramTest, TheViewsAddressIsCheckedBeforeThePort) {
     watch.Take(0ms);
     EXPECT_EQ(watch.Opens(), 0) << "the port was touched";
 
+    ASSERT_TRUE(webtest::MakeCertificate(work / "cert.pem", work / "key.pem"));
+    ASSERT_TRUE(webtest::MakeCertificate(work / "other-cert.pem", work / "other-key.pem"));
+    auto mismatched =
+        Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200", "--http",
+               "0", "--http-cert", work / "cert.pem", "--http-key", work / "other-key.pem"});
+    EXPECT_EQ(mismatched->Wait(10s), 64) << mismatched->Errors();
+    EXPECT_NE(mismatched->Errors().find("the key does not belong to the certificate"),
+              std::string::npos)
+        << mismatched->Errors();
+    watch.Take(0ms);
+    EXPECT_EQ(watch.Opens(), 0) << "the port was touched";
+
+    // Port 0: the system's choice is the port announced, and served.
+    auto chosen = Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
+                         "--http", "127.0.0.1:0"});
+    ASSERT_TRUE(Listening(*chosen)) << chosen->Errors();
+    const std::regex announced("the browser view is at http://127\\.0\\.0\\.1:([0-9]+)/");
+    std::smatch found;
+    ASSERT_TRUE(chosen->WaitForErrors("the browser view is at", 10s)) << chosen->Errors();
+    const std::string errors = chosen->Errors();
+    ASSERT_TRUE(std::regex_search(errors, found, announced)) << errors;
+    EXPECT_NE(found[1], "0");
+    EXPECT_EQ(Request(static_cast<std::uint16_t>(std::stoi(found[1])), "GET", "/state").status,
+              200);
+    chosen->Signal(SIGTERM);
+    EXPECT_EQ(chosen->Wait(20s), 0) << chosen->Errors();
+
     const std::uint16_t port = FreePort();
     auto open = Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
                        "--http", "0.0.0.0:" + std::to_string(port)});
@@ -299,7 +331,98 @@ TEST_F(HeadlessProgramTest, TheViewsAddressIsCheckedBeforeThePort) {
     EXPECT_TRUE(open->WaitForErrors(
         "warning: anyone who reaches 0.0.0.0:" + std::to_string(port) + " can watch", 10s))
         << open->Errors();
-    EXPECT_EQ(Request(port, "GET", "/state").status, 200);
+    EXPECT_EQ(Request(port, "GET", "/state").status, 200) << "an address the request came to";
+    webtest::Connection elsewhere(port);
+    elsewhere.Send("GET /state HTTP/1.1\r\nHost: 192.0.2.1\r\nConnection: close\r\n\r\n");
+    ASSERT_TRUE(elsewhere.ReceiveToEnd(20s));
+    EXPECT_EQ(webtest::ParseResponse(elsewhere.received).status, 421)
+        << "an address of another machine";
     open->Signal(SIGTERM);
     EXPECT_EQ(open->Wait(20s), 0) << open->Errors();
+}
+
+namespace {
+
+// One request from the given loopback address, to its end.
+webtest::HttpResponse RequestFrom(std::uint16_t port, const std::string& address,
+                                  const std::string& path) {
+    webtest::Connection connection(port, {address});
+    connection.Send("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    connection.ReceiveToEnd(20s);
+    return webtest::ParseResponse(connection.received);
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+// Clients that hold connections without ever finishing a request, or without
+// taking what they asked for, lose them, and hold no viewer out meanwhile:
+// - 64 connections from one address that trickle header lines in take no
+//   more than that address's share, and each is cut at the request deadline
+//   though bytes keep coming; a viewer from another address is served;
+// - an /events viewer that stops reading is cut after the idle timeout,
+//   though its small stream would never fill the server's send buffer.
+TEST_F(HeadlessProgramTest, SlowRequestsAndStalledViewersLoseTheirConnections) {
+    const std::uint16_t port = FreePort();
+    auto program = Start({"--capture", pictures / "shot.jpg", "--port", "1", "--speed", "115200",
+                          "--http", std::to_string(port), "--http-request-deadline", "2",
+                          "--http-idle-timeout", "2", "--quiet"});
+    ASSERT_TRUE(Listening(*program)) << program->Errors();
+    camsim::Camera camera(line.Master(), Unpaced());
+    camera.Send(Picture(4000, 71));
+    ASSERT_TRUE(program->WaitForOutput(pictures / "shot00000000.jpg", 10s)) << program->Errors();
+
+    std::vector<std::unique_ptr<webtest::Connection>> slow;
+    for (int i = 0; i < 64; ++i) {
+        slow.push_back(std::make_unique<webtest::Connection>(port));
+        slow.back()->Send("GET /snapshot HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    }
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(RequestFrom(port, "127.0.0.2", "/snapshot").status, 200)
+        << "a viewer from another address is held out";
+    std::printf("viewer from 127.0.0.2 during the slow requests: answered in %.3f s\n",
+                SecondsSince(asked));
+    // The slow clients go on as an attacker would, a header line every half
+    // second, until the server has cut every one of them.
+    const auto trickling = std::chrono::steady_clock::now();
+    bool allCut = false;
+    while (!allCut && SecondsSince(trickling) < 30) {
+        allCut = true;
+        for (auto& connection : slow) {
+            if (!connection->Ended() && connection->Send("X-Slow: 1\r\n")) {
+                allCut = false;
+            }
+        }
+        std::this_thread::sleep_for(500ms);
+    }
+    EXPECT_TRUE(allCut) << "slow requests still connected after " << SecondsSince(trickling)
+                        << " s";
+    std::printf("every slow request cut %.1f s after the first byte\n", SecondsSince(asked));
+
+    // A camera that goes on sending, so that the run's state keeps changing.
+    std::atomic<bool> sending{true};
+    std::thread cameraThread([&] {
+        for (std::uint32_t seed = 72; sending && !camera.StopRequested(); ++seed) {
+            camera.Send(Picture(4000, seed));
+        }
+    });
+    webtest::Connection stalled(port, {"127.0.0.3", 4096});
+    ASSERT_TRUE(stalled.Send("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+    const auto stalledSince = std::chrono::steady_clock::now();
+    const webtest::HttpResponse meanwhile = RequestFrom(port, "127.0.0.2", "/snapshot");
+    EXPECT_EQ(meanwhile.status, 200);
+    std::printf("viewer from 127.0.0.2 during the stalled viewer: status %d in %.3f s\n",
+                meanwhile.status, SecondsSince(stalledSince));
+    const bool cut = testsupport::WaitUntil([&] { return stalled.Ended(); }, 30s);
+    sending = false;
+    camera.RequestStop();
+    cameraThread.join();
+    EXPECT_TRUE(cut) << "a viewer that takes nothing is still connected";
+    std::printf("the stalled /events viewer was cut %.1f s after its request\n",
+                SecondsSince(stalledSince));
+    program->Signal(SIGTERM);
+    EXPECT_EQ(program->Wait(20s), 0) << program->Errors();
 }

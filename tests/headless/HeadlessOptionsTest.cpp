@@ -131,6 +131,33 @@ TEST(HeadlessOptions, TheBrowserViewTakesAnAddressAndItsLimits) {
     }
 }
 
+TEST(HeadlessOptions, TheBrowserViewTakesHostNamesAndARequestDeadline) {
+    const auto base = Args({"--live", "now.jpg", "--port", "1", "--speed", "9600", "--http", "80"});
+    const auto with = [&base](std::initializer_list<const char*> more) {
+        auto args = base;
+        args.insert(args.end(), more.begin(), more.end());
+        return ParseHeadlessOptions(args);
+    };
+    const auto plain = ParseHeadlessOptions(base);
+    EXPECT_TRUE(plain.options.http.view.hostNames.empty());
+    EXPECT_EQ(plain.options.http.view.requestDeadlineSeconds, 10u);
+    EXPECT_EQ(plain.options.http.view.maxConnectionsPerAddress, 16u);
+
+    const auto given = with({"--http-host", "Camera.Example.org", "--http-request-deadline", "3",
+                             "--http-host", "192.168.1.5"});
+    ASSERT_EQ(given.error, "");
+    EXPECT_EQ(given.options.http.view.hostNames,
+              (std::vector<std::string>{"camera.example.org", "192.168.1.5"}));
+    EXPECT_EQ(given.options.http.view.requestDeadlineSeconds, 3u);
+
+    for (const char* name : {"camera.example.org:80", "", "[::1]", "a b"}) {
+        SCOPED_TRACE(name);
+        const std::string error = with({"--http-host", name}).error;
+        EXPECT_EQ(error.rfind("--http-host " + std::string(name) + ": ", 0), 0u) << error;
+    }
+    EXPECT_EQ(with({"--http-request-deadline", "0"}).error.rfind("bad value for", 0), 0u);
+}
+
 TEST(HeadlessOptions, HelpAndVersionWinAndNoOptionsMeansTheDialog) {
     EXPECT_EQ(ParseHeadlessOptions(Args({"--port", "1", "--help"})).options.mode, Mode::Help);
     EXPECT_EQ(ParseHeadlessOptions(Args({"--version"})).options.mode, Mode::Version);

@@ -139,6 +139,107 @@ TEST(UsersFileTest, ReadsTheFormsHtpasswdWrites) {
     EXPECT_FALSE(loaded.users.Admit("anna", "pw "));
 }
 
+// An unknown name is checked against the hash that costs most, wherever its
+// user stands in the file: refusing it takes as long as refusing that user.
+TEST(UsersFileTest, UnknownNamesAreCheckedAgainstTheDearestHash) {
+    const std::string dearest = HashOf("z", "$2b$", 10);
+    testsupport::TempDir folder;
+    testsupport::WriteFile(folder / "users", "alice:" + HashOf("a", "$6$", 1000) +
+                                                 "\nzoe:" + dearest +
+                                                 "\nyann:" + HashOf("y", "$y$", 1) + "\n");
+    const auto loaded = web::LoadUsersFile(folder / "users");
+    ASSERT_EQ(loaded.error, "");
+    EXPECT_EQ(loaded.users.StandIn(), dearest);
+    EXPECT_FALSE(loaded.users.Admit("mallory", "z"));
+}
+
+// Requests a browser never sends, or sends only when a page of another site
+// asks: each gets its status, and only a sound one is answered.
+struct RequestCase {
+    const char* name;
+    std::string request; // "Connection: close" and the end of the head follow
+    int status;
+};
+
+class RequestFaultTest : public testing::TestWithParam<RequestCase> {};
+
+TEST_P(RequestFaultTest, AnswersWithItsStatus) {
+    testsupport::TempDir folder;
+    testsupport::WriteFile(folder / "users", "anna:" + HashOf("open sesame", "$6$", 1000) + "\n");
+    auto loaded = web::LoadUsersFile(folder / "users");
+    ASSERT_EQ(loaded.error, "");
+    web::WebOptions options;
+    options.users = loaded.users;
+    options.hostNames = {"camera.example", "192.0.2.7"};
+    ViewFixture fixture(web::RunMode::Capture, options);
+    fixture.StorePicture(1, "the first picture");
+    Connection connection(fixture.Port());
+    ASSERT_TRUE(connection.Send(GetParam().request + "Connection: close\r\n\r\n"));
+    ASSERT_TRUE(connection.ReceiveToEnd());
+    const HttpResponse answer = ParseResponse(connection.received);
+    EXPECT_EQ(answer.status, GetParam().status) << connection.received;
+    if (GetParam().status != 200) {
+        EXPECT_EQ(answer.body.find("the first picture"), std::string::npos);
+    }
+}
+
+using namespace std::string_literals;
+const std::string kAnna = Credentials("anna", "open sesame");
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, RequestFaultTest,
+    testing::Values(
+        RequestCase{"LoopbackAddress", "GET /state HTTP/1.1\r\nHost: 127.0.0.1\r\n" + kAnna, 200},
+        RequestCase{"LoopbackAddressAndPort",
+                    "GET /state HTTP/1.1\r\nHost: 127.0.0.1:8080\r\n" + kAnna, 200},
+        RequestCase{"Localhost", "GET /state HTTP/1.1\r\nHost: localhost:8080\r\n" + kAnna, 200},
+        RequestCase{"LocalhostInCapitals", "GET /state HTTP/1.1\r\nHost: LocalHost\r\n" + kAnna,
+                    200},
+        RequestCase{"GivenName", "GET /state HTTP/1.1\r\nHost: Camera.Example:443\r\n" + kAnna,
+                    200},
+        RequestCase{"GivenAddress", "GET /state HTTP/1.1\r\nHost: 192.0.2.7:80\r\n" + kAnna, 200},
+        RequestCase{"OldHttpWithoutHost", "GET /state HTTP/1.0\r\n" + kAnna, 200},
+        RequestCase{"AnotherName", "GET /pictures/1 HTTP/1.1\r\nHost: evil.example\r\n" + kAnna,
+                    421},
+        RequestCase{"AnotherNameWithPort",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: evil.example:8080\r\n" + kAnna, 421},
+        RequestCase{"AGivenNameLonger",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: camera.example.evil\r\n" + kAnna, 421},
+        RequestCase{"AnotherLoopbackAddress",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: 127.0.0.2\r\n" + kAnna, 421},
+        RequestCase{"AnotherNameWithoutPassword",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: evil.example\r\n", 421},
+        RequestCase{"NoHost", "GET /pictures/1 HTTP/1.1\r\n" + kAnna, 400},
+        RequestCase{"TwoHosts",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: 127.0.0.1\r\nHost: 127.0.0.1\r\n" + kAnna,
+                    400},
+        RequestCase{"HostNotAName", "GET /pictures/1 HTTP/1.1\r\nHost: a/b\r\n" + kAnna, 400},
+        RequestCase{"NulInThePath",
+                    "GET /pictures/1\0junk HTTP/1.1\r\nHost: 127.0.0.1\r\n"s + kAnna, 400},
+        RequestCase{"NulEndingThePath",
+                    "GET /pictures/1\0 HTTP/1.1\r\nHost: 127.0.0.1\r\n"s + kAnna, 400},
+        RequestCase{"NulInThePassword",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
+                        Credentials("anna", "open sesame\0junk"s),
+                    401},
+        RequestCase{"NulInTheName",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
+                        Credentials("anna\0x"s, "open sesame"),
+                    401},
+        RequestCase{"SchemeInSmallLetters",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: basic " +
+                        Base64("anna:open sesame") + "\r\n",
+                    200},
+        RequestCase{"SchemeInCapitals",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: BASIC " +
+                        Base64("anna:open sesame") + "\r\n",
+                    200},
+        RequestCase{"AnotherScheme",
+                    "GET /pictures/1 HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer " +
+                        Base64("anna:open sesame") + "\r\n",
+                    401}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct AddressCase {
     const char* text;
     const char* host; // nullptr: refused

@@ -2,6 +2,8 @@
 
 #include "TestPictures.h"
 
+#include "web/Base64.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -14,39 +16,6 @@
 #include <vector>
 
 namespace webtest {
-
-namespace {
-
-std::string DecodeBase64(const std::string& text) {
-    std::string bytes;
-    unsigned value = 0;
-    int bits = 0;
-    for (const char c : text) {
-        int digit = -1;
-        if (c >= 'A' && c <= 'Z') {
-            digit = c - 'A';
-        } else if (c >= 'a' && c <= 'z') {
-            digit = c - 'a' + 26;
-        } else if (c >= '0' && c <= '9') {
-            digit = c - '0' + 52;
-        } else if (c == '+') {
-            digit = 62;
-        } else if (c == '/') {
-            digit = 63;
-        } else {
-            continue;
-        }
-        value = (value << 6) | static_cast<unsigned>(digit);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            bytes += static_cast<char>((value >> bits) & 0xff);
-        }
-    }
-    return bytes;
-}
-
-} // namespace
 
 bool HeadlessBrowser::Installed() {
     return ::access(kProgram, X_OK) == 0;
@@ -199,7 +168,8 @@ std::string HeadlessBrowser::Screenshot(double x, double y, double width, double
              {{"format", "jpeg"},
               {"quality", 95},
               {"clip", {{"x", x}, {"y", y}, {"width", width}, {"height", height}, {"scale", 1}}}});
-    return result.is_null() ? std::string() : DecodeBase64(result.value("data", ""));
+    return result.is_null() ? std::string()
+                            : web::DecodeBase64(result.value("data", "")).value_or("");
 }
 
 PictureOnPage LookForThePicture(HeadlessBrowser& browser, const GreyPixels& expected,

@@ -44,14 +44,23 @@ std::map<std::string, std::string> ParseHeaders(std::string_view lines) {
 
 } // namespace
 
-Connection::Connection(std::uint16_t port) {
+Connection::Connection(std::uint16_t port, const ConnectionFrom& from) {
     descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool prepared =
+        inet_pton(AF_INET, from.address.c_str(), &local.sin_addr) == 1 &&
+        ::bind(descriptor, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+        (from.receiveBufferBytes == 0 ||
+         ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &from.receiveBufferBytes,
+                      sizeof from.receiveBufferBytes) == 0);
     if (descriptor >= 0 &&
-        ::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        (!prepared ||
+         ::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)) {
         ::close(descriptor);
         descriptor = -1;
     }
@@ -72,6 +81,12 @@ bool Connection::Send(std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
     return true;
+}
+
+bool Connection::Ended() const {
+    pollfd watched{descriptor, POLLRDHUP, 0};
+    return descriptor < 0 || closed ||
+           (::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLHUP | POLLERR | POLLRDHUP)));
 }
 
 bool Connection::ReceiveSome(std::chrono::milliseconds limit) {

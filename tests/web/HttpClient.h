@@ -11,12 +11,20 @@ namespace webtest {
 
 using namespace std::chrono_literals;
 
+// Where a connection comes from: another loopback address is another client
+// to the server's limit per address; a small receive buffer, set before
+// connecting, makes a viewer that does not read fill up at once.
+struct ConnectionFrom {
+    std::string address = "127.0.0.1";
+    int receiveBufferBytes = 0; // 0: the system's
+};
+
 // One TCP connection to the view on 127.0.0.1, raw bytes both ways, so that
 // a test can send anything (not only well-formed HTTP) and read exactly what
 // came back.
 class Connection {
 public:
-    explicit Connection(std::uint16_t port);
+    explicit Connection(std::uint16_t port, const ConnectionFrom& from = {});
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -32,6 +40,9 @@ public:
     // comes: a viewer that costs nothing but the reading.
     void DiscardToEnd();
     bool PeerClosed() const { return closed; }
+    // Whether the peer ended the connection (a reset, or a close behind what
+    // is not read yet), looked at without reading anything.
+    bool Ended() const;
     // One read of what is there, waiting at most limit; false on close,
     // error or nothing within the limit.
     bool ReceiveSome(std::chrono::milliseconds limit);

@@ -28,10 +28,17 @@ struct ProcessResources {
     int threads = Threads();
 };
 
+// Every viewer of these tests comes from 127.0.0.1.
+web::WebOptions OneAddressForAll() {
+    web::WebOptions options;
+    options.maxConnectionsPerAddress = 0;
+    return options;
+}
+
 TEST(ResilienceTest, BadRequestsLeaveTheServerServingAndNothingBehind) {
     const ProcessResources before;
     {
-        ViewFixture fixture;
+        ViewFixture fixture(web::RunMode::Capture, OneAddressForAll());
         fixture.StorePicture(1, MakeJpeg(160, 120, 1));
         // A header far beyond the request memory.
         const HttpResponse huge = Request(fixture.Port(), "GET", "/state",
@@ -66,7 +73,7 @@ TEST(ResilienceTest, BadRequestsLeaveTheServerServingAndNothingBehind) {
 }
 
 TEST(ResilienceTest, StalledViewerSlowsNeitherTheCameraNorOtherViewers) {
-    ViewFixture fixture;
+    ViewFixture fixture(web::RunMode::Capture, OneAddressForAll());
     // One viewer that asks for the stream and never reads a byte.
     Connection stalled(fixture.Port());
     ASSERT_TRUE(stalled.Send("GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
@@ -111,14 +118,14 @@ TEST(ResilienceTest, StalledViewerSlowsNeitherTheCameraNorOtherViewers) {
 
 TEST(ResilienceTest, StopEndsSixteenViewersAndLeavesNothingBehind) {
     const ProcessResources before;
-    auto fixture = std::make_unique<ViewFixture>();
+    auto fixture = std::make_unique<ViewFixture>(web::RunMode::Capture, OneAddressForAll());
     fixture->StorePicture(1, MakeJpeg(160, 120, 1));
     std::vector<std::unique_ptr<StreamReader>> viewers;
     std::vector<std::unique_ptr<Connection>> events;
     for (int i = 0; i < 16; ++i) {
         if (i % 4 == 3) {
             events.push_back(std::make_unique<Connection>(fixture->Port()));
-            events.back()->Send("GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+            events.back()->Send("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
             ASSERT_TRUE(events.back()->ReceiveUntil("data: "));
         } else {
             viewers.push_back(std::make_unique<StreamReader>(fixture->Port()));
@@ -127,7 +134,7 @@ TEST(ResilienceTest, StopEndsSixteenViewersAndLeavesNothingBehind) {
     }
     // A viewer still in the middle of a picture it does not read.
     Connection stalled(fixture->Port());
-    stalled.Send("GET /stream HTTP/1.1\r\nHost: x\r\n\r\n");
+    stalled.Send("GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     fixture->StorePicture(2, std::string(2'000'000, 'x'));
 
     std::atomic<bool> stopped{false};
@@ -158,7 +165,7 @@ TEST(ResilienceTest, ConnectionsBeyondTheLimitAreRefused) {
     StreamReader second(fixture.Port());
     ASSERT_TRUE(first.Started() && second.Started());
     Connection third(fixture.Port());
-    third.Send("GET /state HTTP/1.1\r\nHost: x\r\n\r\n");
+    third.Send("GET /state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     EXPECT_TRUE(third.ReceiveToEnd());
     EXPECT_EQ(ParseResponse(third.received).status, 0);
 }

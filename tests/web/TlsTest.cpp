@@ -1,5 +1,6 @@
 // HTTPS served by the view itself, with a certificate made for the test.
 #include "HttpClient.h"
+#include "TestCertificate.h"
 #include "ViewFixture.h"
 
 #include "tests/support/ChildProcess.h"
@@ -12,15 +13,7 @@
 namespace webtest {
 namespace {
 
-constexpr const char* kOpenssl = "/usr/bin/openssl";
 constexpr const char* kPython = "/usr/bin/python3";
-
-bool MakeCertificate(const std::string& certificate, const std::string& key) {
-    testsupport::ChildProcess openssl({kOpenssl, "req", "-x509", "-newkey", "rsa:2048", "-nodes",
-                                       "-keyout", key, "-out", certificate, "-days", "1", "-subj",
-                                       "/CN=127.0.0.1"});
-    return openssl.Wait(60s) == 0;
-}
 
 class TlsTest : public testing::Test {
 protected:
@@ -31,15 +24,20 @@ protected:
         ASSERT_TRUE(MakeCertificate(folder / "cert.pem", folder / "key.pem"));
     }
 
+    // The options of a view with the test's certificate.
+    web::WebOptions Served() const {
+        const auto loaded = web::LoadTlsFiles(folder / "cert.pem", folder / "key.pem");
+        EXPECT_EQ(loaded.error, "");
+        web::WebOptions options;
+        options.tls = loaded.credentials;
+        return options;
+    }
+
     testsupport::TempDir folder;
 };
 
 TEST_F(TlsTest, ServesHttpsAndNoPlainHttp) {
-    const auto loaded = web::LoadTlsFiles(folder / "cert.pem", folder / "key.pem");
-    ASSERT_EQ(loaded.error, "");
-    web::WebOptions options;
-    options.tls = loaded.credentials;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(web::RunMode::Capture, Served());
     ASSERT_EQ(fixture.startError, "");
 
     // Python's own TLS client, certificate checks off: the certificate is
@@ -57,21 +55,52 @@ TEST_F(TlsTest, ServesHttpsAndNoPlainHttp) {
     EXPECT_NE(Request(fixture.Port(), "GET", "/state").status, 200);
 }
 
-TEST_F(TlsTest, KeyOfAnotherCertificateIsAStartError) {
+// Found when the files are read, before anything else is opened.
+TEST_F(TlsTest, KeyOfAnotherCertificateIsAnErrorNamingBothFiles) {
     ASSERT_TRUE(MakeCertificate(folder / "other-cert.pem", folder / "other-key.pem"));
     const auto loaded = web::LoadTlsFiles(folder / "cert.pem", folder / "other-key.pem");
-    ASSERT_EQ(loaded.error, "");
-    web::WebOptions options;
-    options.tls = loaded.credentials;
-    const int descriptors = OpenDescriptors();
-    {
-        ViewFixture fixture(web::RunMode::Capture, options);
-        EXPECT_NE(fixture.startError.find("the HTTPS server did not start"), std::string::npos)
-            << fixture.startError;
-    }
-    // The socket bound for it is closed again, once.
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(loaded.error, folder / "cert.pem" + " and " + folder / "other-key.pem" +
+                                ": the key does not belong to the certificate");
+    EXPECT_TRUE(loaded.credentials.Empty());
 }
+
+struct TlsVersionCase {
+    const char* version; // a name of Python's ssl.TLSVersion
+    bool served;
+};
+
+class TlsVersionTest : public TlsTest, public testing::WithParamInterface<TlsVersionCase> {};
+
+// A client that speaks only the given version, with every cipher its library
+// has (security level 0), so that only the server can refuse it.
+TEST_P(TlsVersionTest, OnlyTls12And13AreSpoken) {
+    ViewFixture fixture(web::RunMode::Capture, Served());
+    ASSERT_EQ(fixture.startError, "");
+    testsupport::ChildProcess client(
+        {kPython, "-c",
+         "import socket, ssl, sys\n"
+         "context = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)\n"
+         "context.check_hostname = False\n"
+         "context.verify_mode = ssl.CERT_NONE\n"
+         "context.set_ciphers('DEFAULT@SECLEVEL=0')\n"
+         "context.minimum_version = context.maximum_version = ssl.TLSVersion[sys.argv[2]]\n"
+         "try:\n"
+         "    with socket.create_connection(('127.0.0.1', int(sys.argv[1])), timeout=20) as s:\n"
+         "        with context.wrap_socket(s) as tls:\n"
+         "            print(tls.version())\n"
+         "except ssl.SSLError as error:\n"
+         "    print('refused', error)\n"
+         "    sys.exit(3)\n",
+         std::to_string(fixture.Port()), GetParam().version});
+    EXPECT_EQ(client.Wait(60s), GetParam().served ? 0 : 3) << client.Output() << client.Errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, TlsVersionTest,
+                         testing::Values(TlsVersionCase{"TLSv1", false},
+                                         TlsVersionCase{"TLSv1_1", false},
+                                         TlsVersionCase{"TLSv1_2", true},
+                                         TlsVersionCase{"TLSv1_3", true}),
+                         [](const auto& info) { return std::string(info.param.version); });
 
 TEST(TlsFilesTest, MissingOrNonPemFileIsAnErrorNamingIt) {
     testsupport::TempDir folder;
