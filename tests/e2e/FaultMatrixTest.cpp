@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -105,6 +106,33 @@ protected:
         return events.empty() ? "none" : std::string(transfer::EventName(events.back()));
     }
 
+    // Why the receiver gave up the picture of this number, in its words, and
+    // how far it got with it.
+    std::string WhyGivenUp(std::uint64_t number) const {
+        std::optional<transfer::Progress> lastProgress;
+        for (const transfer::RunEvent& event : announced.events.Events()) {
+            if (const auto* progress = std::get_if<transfer::Progress>(&event)) {
+                lastProgress = *progress;
+            }
+            const auto* failed = std::get_if<transfer::PictureFailed>(&event);
+            if (failed != nullptr && failed->number == number) {
+                std::string why = transfer::FailureDescription(*failed) + ", " +
+                                  std::to_string(failed->figures.payloadBytes) + " bytes taken";
+                if (lastProgress) {
+                    why += " of " + std::to_string(lastProgress->expected) + " announced for " +
+                           std::to_string(lastProgress->width) + "x" +
+                           std::to_string(lastProgress->height);
+                }
+                return why;
+            }
+            if (std::holds_alternative<transfer::PictureStored>(event) ||
+                std::holds_alternative<transfer::PictureFailed>(event)) {
+                lastProgress.reset();
+            }
+        }
+        return "not told";
+    }
+
     std::string Numbered(std::uint64_t number) const {
         return transfer::NumberedPath(pictures / "shot.jpg", number);
     }
@@ -160,9 +188,12 @@ TEST_F(FaultMatrixTest, EveryPictureIsStoredWholeOrRefused) {
             const std::string file = Numbered(number);
             const bool gaveUp = deletions.WaitFor(std::filesystem::path(file).filename(), 0ms);
             ADD_FAILURE() << Describe(pictureCase) << ": " << file
-                          << (gaveUp ? " was given up" : " was neither announced nor given up")
+                          << (gaveUp ? " was given up (" + WhyGivenUp(number) + ")"
+                                     : " was neither announced nor given up")
                           << "; the receiver's last word: " << LastWord() << "; the camera heard "
-                          << sent.unexpected.size() << " unexpected bytes. The series stops here.";
+                          << sent.unexpected.size() << " unexpected bytes and kept the line quiet "
+                          << sent.longestQuiet.count()
+                          << " ms at the longest. The series stops here.";
             break;
         }
         ++sentCount;

@@ -380,8 +380,10 @@ SendResult Camera::Send(const OutgoingPicture& picture) {
     SendResult result;
     const auto start = std::chrono::steady_clock::now();
     const std::size_t writtenBefore = line.BytesWritten();
+    line.StartQuietWatch();
     Transfer(*this, picture, result).Run();
     result.bytesWritten = line.BytesWritten() - writtenBefore;
+    result.longestQuiet = line.LongestQuiet();
     result.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     return result;

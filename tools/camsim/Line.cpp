@@ -61,9 +61,14 @@ LineStatus Line::Write(std::span<const std::uint8_t> bytes) {
             lastProgress = std::max(lastProgress, Clock::now());
             continue;
         }
+        const Clock::time_point writing = Clock::now();
         const ssize_t written = ::write(fd, bytes.data() + done, allowed);
         if (written > 0) {
             const auto count = static_cast<std::size_t>(written);
+            if (quietSince != Clock::time_point{}) {
+                longestQuiet = std::max(longestQuiet, writing - quietSince);
+            }
+            quietSince = Clock::now();
             pacer.Sent(count);
             done += count;
             bytesWritten += count;
@@ -99,6 +104,7 @@ LineStatus Line::Read(std::size_t count, std::chrono::milliseconds timeout,
         if (received > 0) {
             out.insert(out.end(), buffer, buffer + received);
             got += static_cast<std::size_t>(received);
+            quietSince = Clock::now();
             continue;
         }
         if (received < 0 && errno == EINTR) {
@@ -111,6 +117,15 @@ LineStatus Line::Read(std::size_t count, std::chrono::milliseconds timeout,
         WaitReady(POLLIN, deadline);
     }
     return LineStatus::Done;
+}
+
+void Line::StartQuietWatch() {
+    quietSince = Clock::time_point{};
+    longestQuiet = Clock::duration{0};
+}
+
+std::chrono::milliseconds Line::LongestQuiet() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(longestQuiet);
 }
 
 void Line::Drain(std::vector<std::uint8_t>& out) {

@@ -36,6 +36,11 @@ public:
     LineStatus Pause(std::chrono::milliseconds duration);
 
     std::size_t BytesWritten() const { return bytesWritten; }
+    // The longest time the line stayed quiet between two of the camera's
+    // writes since StartQuietWatch, an answer from the far end restarting
+    // it: planned pauses and, on a loaded machine, the camera's own delays.
+    void StartQuietWatch();
+    std::chrono::milliseconds LongestQuiet() const;
     const std::string& Error() const { return error; }
 
 private:
@@ -49,6 +54,8 @@ private:
     const StopSignal& stop;
     std::size_t bytesWritten = 0;
     std::string error;
+    Pacer::Clock::time_point quietSince{};
+    Pacer::Clock::duration longestQuiet{0};
 };
 
 } // namespace camsim

@@ -66,6 +66,9 @@ struct SendResult {
     // check bytes, resends.
     std::size_t bytesWritten = 0;
     std::chrono::milliseconds elapsed{0};
+    // The longest the camera kept the line quiet while the receiver waited
+    // for bytes (see Line::LongestQuiet).
+    std::chrono::milliseconds longestQuiet{0};
     // Why a write failed.
     std::string error;
 
