@@ -23,7 +23,6 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -109,7 +108,8 @@ protected:
     // Why the receiver gave up the picture of this number, in its words, and
     // how far it got with it.
     std::string WhyGivenUp(std::uint64_t number) const {
-        std::optional<transfer::Progress> lastProgress;
+        // The picture's size as its last progress told it; 0 before any.
+        transfer::Progress lastProgress{};
         for (const transfer::RunEvent& event : announced.events.Events()) {
             if (const auto* progress = std::get_if<transfer::Progress>(&event)) {
                 lastProgress = *progress;
@@ -118,16 +118,14 @@ protected:
             if (failed != nullptr && failed->number == number) {
                 std::string why = transfer::FailureDescription(*failed) + ", " +
                                   std::to_string(failed->figures.payloadBytes) + " bytes taken";
-                if (lastProgress) {
-                    why += " of " + std::to_string(lastProgress->expected) + " announced for " +
-                           std::to_string(lastProgress->width) + "x" +
-                           std::to_string(lastProgress->height);
-                }
+                why += " of " + std::to_string(lastProgress.expected) + " announced for " +
+                       std::to_string(lastProgress.width) + "x" +
+                       std::to_string(lastProgress.height);
                 return why;
             }
             if (std::holds_alternative<transfer::PictureStored>(event) ||
                 std::holds_alternative<transfer::PictureFailed>(event)) {
-                lastProgress.reset();
+                lastProgress = {};
             }
         }
         return "not told";
