@@ -1,0 +1,120 @@
+#include "BrokerClient.h"
+
+#include "Topics.h"
+
+#include <mosquitto.h>
+#include <mutex>
+
+namespace mqtt {
+
+namespace {
+
+// Seconds between the keep-alive messages: a broker that stops answering
+// is given up after one and a half of them.
+constexpr int kKeepAliveSeconds = 15;
+// Reconnecting waits 1, 2, 4, ... seconds, at most this long.
+constexpr unsigned kLongestReconnectDelaySeconds = 30;
+
+const char* OrNull(const std::string& text) {
+    return text.empty() ? nullptr : text.c_str();
+}
+
+} // namespace
+
+BrokerClient::BrokerClient(Handlers handlers) : handlers(std::move(handlers)) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { mosquitto_lib_init(); });
+}
+
+BrokerClient::~BrokerClient() {
+    Stop();
+    if (client != nullptr) {
+        mosquitto_destroy(client);
+    }
+}
+
+std::string BrokerClient::Configure(const MqttOptions& options, const std::string& clientId,
+                                    const std::string& willTopic) {
+    client = mosquitto_new(clientId.c_str(), true, this);
+    if (client == nullptr) {
+        return "cannot make an MQTT client";
+    }
+    mosquitto_connect_callback_set(client, OnConnect);
+    mosquitto_disconnect_callback_set(client, OnDisconnect);
+    mosquitto_publish_callback_set(client, OnPublish);
+    mosquitto_reconnect_delay_set(client, 1, kLongestReconnectDelaySeconds, true);
+    if (options.broker.tls) {
+        // Without a certificate authority of its own the broker is checked
+        // against the system's.
+        const char* systemAuthorities = options.caFile.empty() ? "/etc/ssl/certs" : nullptr;
+        const int code =
+            mosquitto_tls_set(client, OrNull(options.caFile), systemAuthorities,
+                              OrNull(options.certFile), OrNull(options.keyFile), nullptr);
+        if (code != MOSQ_ERR_SUCCESS) {
+            return "cannot use the TLS files (--mqtt-ca " +
+                   (options.caFile.empty() ? std::string("none") : options.caFile) +
+                   ", --mqtt-cert " +
+                   (options.certFile.empty() ? std::string("none") : options.certFile) +
+                   "): " + mosquitto_strerror(code);
+        }
+    }
+    if (!options.user.empty() &&
+        mosquitto_username_pw_set(client, options.user.c_str(), OrNull(options.password)) !=
+            MOSQ_ERR_SUCCESS) {
+        return "cannot use the MQTT user " + options.user;
+    }
+    const std::string offline = kOfflinePayload;
+    if (mosquitto_will_set(client, willTopic.c_str(), static_cast<int>(offline.size()),
+                           offline.data(), 1, true) != MOSQ_ERR_SUCCESS) {
+        return "cannot use the topic " + willTopic;
+    }
+    return "";
+}
+
+std::string BrokerClient::Start(const BrokerAddress& broker) {
+    // The first attempt may fail (no broker yet); the thread tries again.
+    mosquitto_connect_async(client, broker.host.c_str(), broker.port, kKeepAliveSeconds);
+    const int code = mosquitto_loop_start(client);
+    if (code != MOSQ_ERR_SUCCESS) {
+        return std::string("cannot start the MQTT thread: ") + mosquitto_strerror(code);
+    }
+    started = true;
+    return "";
+}
+
+std::optional<int> BrokerClient::Publish(const std::string& topic,
+                                         std::span<const std::uint8_t> payload, int qos,
+                                         bool retain) {
+    int id = 0;
+    const int code = mosquitto_publish(client, &id, topic.c_str(), static_cast<int>(payload.size()),
+                                       payload.data(), qos, retain);
+    if (code != MOSQ_ERR_SUCCESS) {
+        return std::nullopt;
+    }
+    return id;
+}
+
+void BrokerClient::Stop() {
+    if (!started) {
+        return;
+    }
+    started = false;
+    mosquitto_disconnect(client);
+    mosquitto_loop_stop(client, false);
+}
+
+void BrokerClient::OnConnect(mosquitto*, void* self, int code) {
+    auto& that = *static_cast<BrokerClient*>(self);
+    that.handlers.connection(code == 0, code == 0 ? "" : mosquitto_connack_string(code));
+}
+
+void BrokerClient::OnDisconnect(mosquitto*, void* self, int code) {
+    auto& that = *static_cast<BrokerClient*>(self);
+    that.handlers.connection(false, code == 0 ? "disconnected" : mosquitto_strerror(code));
+}
+
+void BrokerClient::OnPublish(mosquitto*, void* self, int id) {
+    static_cast<BrokerClient*>(self)->handlers.delivered(id);
+}
+
+} // namespace mqtt
