@@ -2,8 +2,10 @@
 
 #include "Topics.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <mosquitto.h>
-#include <mutex>
 
 namespace mqtt {
 
@@ -13,7 +15,7 @@ namespace {
 // is given up after one and a half of them.
 constexpr int kKeepAliveSeconds = 15;
 // Reconnecting waits 1, 2, 4, ... seconds, at most this long.
-constexpr unsigned kLongestReconnectDelaySeconds = 30;
+constexpr std::chrono::seconds kLongestReconnectDelay{30};
 
 const char* OrNull(const std::string& text) {
     return text.empty() ? nullptr : text.c_str();
@@ -42,7 +44,7 @@ std::string BrokerClient::Configure(const MqttOptions& options, const std::strin
     mosquitto_connect_callback_set(client, OnConnect);
     mosquitto_disconnect_callback_set(client, OnDisconnect);
     mosquitto_publish_callback_set(client, OnPublish);
-    mosquitto_reconnect_delay_set(client, 1, kLongestReconnectDelaySeconds, true);
+    mosquitto_reconnect_delay_set(client, 1, kLongestReconnectDelay.count(), true);
     if (options.broker.tls) {
         // Without a certificate authority of its own the broker is checked
         // against the system's.
@@ -71,15 +73,29 @@ std::string BrokerClient::Configure(const MqttOptions& options, const std::strin
     return "";
 }
 
-std::string BrokerClient::Start(const BrokerAddress& broker) {
-    // The first attempt may fail (no broker yet); the thread tries again.
-    mosquitto_connect_async(client, broker.host.c_str(), broker.port, kKeepAliveSeconds);
-    const int code = mosquitto_loop_start(client);
-    if (code != MOSQ_ERR_SUCCESS) {
-        return std::string("cannot start the MQTT thread: ") + mosquitto_strerror(code);
+void BrokerClient::Start(const BrokerAddress& broker) {
+    connector = std::thread([this, broker] { Connect(broker); });
+}
+
+void BrokerClient::Connect(BrokerAddress broker) {
+    std::chrono::seconds delay{1};
+    bool told = false;
+    std::unique_lock guard(lock);
+    while (!stopped) {
+        const int code =
+            mosquitto_connect_async(client, broker.host.c_str(), broker.port, kKeepAliveSeconds);
+        if (code == MOSQ_ERR_SUCCESS && mosquitto_loop_start(client) == MOSQ_ERR_SUCCESS) {
+            looping = true;
+            return;
+        }
+        if (!told) {
+            told = true;
+            handlers.connection(false, code == MOSQ_ERR_ERRNO ? std::strerror(errno)
+                                                              : mosquitto_strerror(code));
+        }
+        stopping.wait_for(guard, delay, [this] { return stopped; });
+        delay = std::min<std::chrono::seconds>(delay * 2, kLongestReconnectDelay);
     }
-    started = true;
-    return "";
 }
 
 std::optional<int> BrokerClient::Publish(const std::string& topic,
@@ -95,12 +111,19 @@ std::optional<int> BrokerClient::Publish(const std::string& topic,
 }
 
 void BrokerClient::Stop() {
-    if (!started) {
-        return;
+    {
+        std::lock_guard guard(lock);
+        stopped = true;
     }
-    started = false;
-    mosquitto_disconnect(client);
-    mosquitto_loop_stop(client, false);
+    stopping.notify_all();
+    if (connector.joinable()) {
+        connector.join();
+    }
+    if (looping) {
+        looping = false;
+        mosquitto_disconnect(client);
+        mosquitto_loop_stop(client, false);
+    }
 }
 
 void BrokerClient::OnConnect(mosquitto*, void* self, int code) {

@@ -2,11 +2,14 @@
 
 #include "MqttOptions.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 
 struct mosquitto;
 
@@ -38,10 +41,10 @@ public:
     // used; empty on success. Nothing goes over the network yet.
     std::string Configure(const MqttOptions& options, const std::string& clientId,
                           const std::string& willTopic);
-    // Starts the network thread and the first connection. A broker that
-    // does not answer is no error: the thread goes on trying. An error text
-    // only when the thread cannot start.
-    std::string Start(const BrokerAddress& broker);
+    // Starts connecting. A broker that does not answer is no error: a
+    // thread of the client's own tries again until it does, then the
+    // network thread takes over.
+    void Start(const BrokerAddress& broker);
     // Hands a message to the network thread: its id, or nothing when there
     // is no connection to send it on.
     std::optional<int> Publish(const std::string& topic, std::span<const std::uint8_t> payload,
@@ -55,9 +58,17 @@ private:
     static void OnDisconnect(mosquitto* client, void* self, int code);
     static void OnPublish(mosquitto* client, void* self, int id);
 
+    // Until the first connection is under way: libmosquitto's thread tries
+    // again only once a connection has begun.
+    void Connect(BrokerAddress broker);
+
     Handlers handlers;
     mosquitto* client = nullptr;
-    bool started = false;
+    std::mutex lock;
+    std::condition_variable stopping;
+    bool stopped = false;
+    bool looping = false; // the network thread runs
+    std::thread connector;
 };
 
 } // namespace mqtt

@@ -40,10 +40,7 @@ std::string BrokerFeed::Start() {
         return error;
     }
     sender = std::thread([this] { Send(); });
-    if (std::string error = client.Start(options.broker); !error.empty()) {
-        Stop();
-        return error;
-    }
+    client.Start(options.broker);
     return "";
 }
 
@@ -85,8 +82,9 @@ void BrokerFeed::OnConnection(bool up, const std::string& why) {
     // The first failure to reach the broker is told as well, then only
     // the changes.
     const bool was = connected.exchange(up);
-    const bool first = !everConnected.exchange(true);
-    if (was != up || first) {
+    const bool first = !anythingTold.exchange(true);
+    // A clean stop's own disconnection is nothing to tell.
+    if ((was != up || first) && !stopped) {
         changed(up ? Link::Connected : Link::Lost, why);
     }
 }

@@ -73,7 +73,7 @@ private:
     Outbox outbox;
     std::atomic<bool> stopped{false};
     std::atomic<bool> connected{false};
-    std::atomic<bool> everConnected{false};
+    std::atomic<bool> anythingTold{false};
     // The sender's own: the newest picture published, for a new connection.
     std::shared_ptr<const std::vector<std::uint8_t>> newest;
     BrokerClient client;
