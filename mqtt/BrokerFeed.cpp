@@ -112,7 +112,11 @@ void BrokerFeed::Send() {
         if (work.state) {
             const std::string state = runstate::StateJson(
                 tally.Snapshot(), run, std::chrono::steady_clock::now() - started, 0, true);
-            PublishText(topics.state, state, Outbox::Kind::State);
+            // The library refuses while it finds no connection (it may know
+            // before it tells): the state goes again at its next turn.
+            if (!PublishText(topics.state, state, Outbox::Kind::State) && !work.closing) {
+                outbox.StateChanged();
+            }
         }
         if (work.closing) {
             if (connected) {
@@ -124,18 +128,22 @@ void BrokerFeed::Send() {
     }
 }
 
-void BrokerFeed::Publish(const std::string& topic, std::span<const std::uint8_t> payload, int qos,
+bool BrokerFeed::Publish(const std::string& topic, std::span<const std::uint8_t> payload, int qos,
                          Outbox::Kind kind) {
-    if (const auto id = client.Publish(topic, payload, qos, true)) {
+    const auto id = client.Publish(topic, payload, qos, true);
+    if (id) {
         outbox.Sent(*id, kind);
     }
+    return id.has_value();
 }
 
-void BrokerFeed::PublishText(const std::string& topic, const std::string& text, Outbox::Kind kind,
+bool BrokerFeed::PublishText(const std::string& topic, const std::string& text, Outbox::Kind kind,
                              bool retain) {
-    if (const auto id = client.Publish(topic, Bytes(text), 1, retain)) {
+    const auto id = client.Publish(topic, Bytes(text), 1, retain);
+    if (id) {
         outbox.Sent(*id, kind);
     }
+    return id.has_value();
 }
 
 void BrokerFeed::PublishPicture(WaitingPicture picture) {

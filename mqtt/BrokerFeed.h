@@ -58,9 +58,10 @@ public:
 private:
     void OnConnection(bool up, const std::string& why);
     void Send();
-    void Publish(const std::string& topic, std::span<const std::uint8_t> payload, int qos,
+    // Whether the library took the message.
+    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, int qos,
                  Outbox::Kind kind);
-    void PublishText(const std::string& topic, const std::string& text, Outbox::Kind kind,
+    bool PublishText(const std::string& topic, const std::string& text, Outbox::Kind kind,
                      bool retain = true);
     void PublishPicture(WaitingPicture picture);
 

@@ -231,7 +231,7 @@ TEST_F(MqttProgramTest, ABrokerThatHangsOrDiesCostsTheCameraNothing) {
     int sent = 0;
     const auto send = [&](int pictures) {
         for (int i = 0; i < pictures; ++i, ++sent) {
-            camera.Send(StreamedPicture(70 * 1024, 700 + sent));
+            camera.Send(StreamedPicture(20 * 1024, 700 + sent));
         }
     };
     send(3);
@@ -242,11 +242,11 @@ TEST_F(MqttProgramTest, ABrokerThatHangsOrDiesCostsTheCameraNothing) {
     }
 
     broker.Freeze();
-    send(20);
+    send(10);
     ASSERT_TRUE(program->WaitForOutput(Shot(pictures, sent - 1), 30s)) << program->Errors();
     broker.Kill();
     ASSERT_TRUE(program->WaitForErrors("is lost", 60s)) << program->Errors();
-    send(5);
+    send(3);
     ASSERT_TRUE(program->WaitForOutput(Shot(pictures, sent - 1), 30s)) << program->Errors();
 
     ASSERT_TRUE(broker.Start());
@@ -257,7 +257,7 @@ TEST_F(MqttProgramTest, ABrokerThatHangsOrDiesCostsTheCameraNothing) {
     EXPECT_TRUE(back.WaitFor(kPrefix + "/picture", Payload(ReadFile(Shot(pictures, sent - 1)))));
     EXPECT_TRUE(back.WaitFor("homeassistant/camera/zelnor2_door/picture/config"));
     for (int i = 0; i < sent; ++i) {
-        EXPECT_EQ(ReadFile(Shot(pictures, i)), AsText(StreamedPicture(70 * 1024, 700 + i))) << i;
+        EXPECT_EQ(ReadFile(Shot(pictures, i)), AsText(StreamedPicture(20 * 1024, 700 + i))) << i;
     }
 
     program->Signal(SIGTERM);
