@@ -110,7 +110,7 @@ std::optional<int> BrokerClient::Publish(const std::string& topic,
     return id;
 }
 
-void BrokerClient::Stop() {
+void BrokerClient::Stop(bool cut) {
     {
         std::lock_guard guard(lock);
         stopped = true;
@@ -122,7 +122,9 @@ void BrokerClient::Stop() {
     if (looping) {
         looping = false;
         mosquitto_disconnect(client);
-        mosquitto_loop_stop(client, false);
+        // Without cutting, the thread would wait for the hung broker to
+        // take the goodbye until the keep-alive gives up.
+        mosquitto_loop_stop(client, cut);
     }
 }
 

@@ -50,8 +50,9 @@ public:
     std::optional<int> Publish(const std::string& topic, std::span<const std::uint8_t> payload,
                                int qos, bool retain);
     // Ends the connection cleanly (the broker keeps the last will to itself)
-    // and the network thread.
-    void Stop();
+    // and the network thread. A broker that stopped reading is not waited
+    // for: the network thread is ended where it waits (cut).
+    void Stop(bool cut = false);
 
 private:
     static void OnConnect(mosquitto* client, void* self, int code);

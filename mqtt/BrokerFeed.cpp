@@ -14,7 +14,7 @@ namespace mqtt {
 namespace {
 
 // How long a clean stop waits for the broker to take what is left.
-constexpr std::chrono::seconds kLastDelivery{3};
+constexpr std::chrono::seconds kLastDelivery{2};
 
 std::span<const std::uint8_t> Bytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -52,7 +52,7 @@ void BrokerFeed::Stop() {
     if (sender.joinable()) {
         sender.join();
     }
-    client.Stop();
+    client.Stop(!delivered);
 }
 
 void BrokerFeed::OnRunEvent(const transfer::RunEvent& event) {
@@ -121,7 +121,7 @@ void BrokerFeed::Send() {
         if (work.closing) {
             if (connected) {
                 PublishText(topics.availability, kOfflinePayload, Outbox::Kind::Other);
-                outbox.WaitDelivered(kLastDelivery);
+                delivered = outbox.WaitDelivered(kLastDelivery);
             }
             return;
         }

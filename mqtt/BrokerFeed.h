@@ -77,6 +77,9 @@ private:
     std::atomic<bool> anythingTold{false};
     // The sender's own: the newest picture published, for a new connection.
     std::shared_ptr<const std::vector<std::uint8_t>> newest;
+    // Whether the broker took all at the end, or stopped reading; written by
+    // the sender before it ends, read after it is joined.
+    bool delivered = true;
     BrokerClient client;
     std::thread sender;
 };

@@ -97,8 +97,8 @@ void MqttSubscriber::OnMessage(mosquitto*, void* self, const mosquitto_message* 
     {
         std::lock_guard guard(that.lock);
         const auto* bytes = static_cast<const char*>(message->payload);
-        that.messages.push_back(
-            {message->topic, std::string(bytes, bytes + message->payloadlen), message->retain});
+        that.messages.push_back({message->topic, std::string(bytes, bytes + message->payloadlen),
+                                 message->retain, std::chrono::steady_clock::now()});
     }
     that.arrived.notify_all();
 }

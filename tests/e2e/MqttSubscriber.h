@@ -18,6 +18,7 @@ struct MqttMessage {
     std::string topic;
     std::string payload;
     bool retained = false;
+    std::chrono::steady_clock::time_point arrived;
 };
 
 // A client of the test's broker that subscribes to every topic and keeps
