@@ -51,7 +51,7 @@ public:
                                int qos, bool retain);
     // Ends the connection cleanly (the broker keeps the last will to itself)
     // and the network thread. A broker that stopped reading is not waited
-    // for: the network thread is ended where it waits (cut).
+    // for: its connection is shut down at once (cut).
     void Stop(bool cut = false);
 
 private:
