@@ -2,7 +2,9 @@
 
 #include "RunIdentity.h"
 
+#include <atomic>
 #include <cstdio>
+#include <memory>
 
 namespace headless {
 
@@ -34,14 +36,21 @@ std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* p
     }
     const std::string broker = mqtt::DescribeBroker(settings.broker);
     const std::string prefix = settings.topicPrefix;
-    auto changed = [program, broker, view](mqtt::BrokerFeed::Link link, const std::string& why) {
+    // Whether the broker was connected once, for a connection to be told as
+    // its return; the network thread and, at first, the one that connects
+    // tell.
+    auto wasConnected = std::make_shared<std::atomic<bool>>(false);
+    auto changed = [program, broker, view, wasConnected](mqtt::BrokerFeed::Link link,
+                                                         const std::string& why) {
         if (link == mqtt::BrokerFeed::Link::Connected) {
-            std::fprintf(stderr, "%s: the MQTT broker %s is connected\n", program, broker.c_str());
+            std::fprintf(stderr, "%s: the MQTT broker %s is %s\n", program, broker.c_str(),
+                         wasConnected->exchange(true) ? "back" : "connected");
         } else {
             std::fprintf(stderr,
-                         "%s: warning: the MQTT broker %s is lost (%s); the camera goes on and "
+                         "%s: warning: the MQTT broker %s is %s (%s); the camera goes on and "
                          "the broker is tried again\n",
-                         program, broker.c_str(), why.c_str());
+                         program, broker.c_str(), wasConnected->load() ? "lost" : "not reached",
+                         why.c_str());
         }
         if (view != nullptr) {
             view->ShowBrokerConnected(link == mqtt::BrokerFeed::Link::Connected);
