@@ -49,10 +49,6 @@ public:
     // connection ends. The run's events are ignored after.
     void Stop();
 
-    bool Connected() const { return connected; }
-    // Events that waited in vain for the broker while the queue was full.
-    std::uint64_t DroppedEvents() const { return outbox.DroppedEvents(); }
-
     void OnRunEvent(const transfer::RunEvent& event) override;
 
 private:
