@@ -1,7 +1,6 @@
 #include "BrowserView.h"
 
-#include "serial/PortNames.h"
-#include "version/Version.h"
+#include "RunIdentity.h"
 #include "web/ListenAddress.h"
 #include "web/TlsFiles.h"
 #include "web/Users.h"
@@ -9,16 +8,6 @@
 #include <cstdio>
 
 namespace headless {
-
-namespace {
-
-// The port as people know it, before it is opened: "COM1 (/dev/ttyUSB0)".
-std::string DeviceLabel(const HeadlessOptions& options) {
-    return options.device.empty() ? serial::ResolvePort(options.port).Label()
-                                  : serial::NamedDevice(options.device).Label();
-}
-
-} // namespace
 
 std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* program,
                                     std::unique_ptr<web::WebView>& view) {
@@ -46,10 +35,7 @@ std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* 
     const bool open = settings.users.Empty() && !web::IsLoopback(settings.listen);
     const bool secure = !settings.tls.Empty();
     web::ListenAddress listen = settings.listen;
-    const web::RunDescription run{
-        DeviceLabel(options), options.speed,
-        options.mode == Mode::Live ? web::RunMode::Live : web::RunMode::Capture, kVersion};
-    view = std::make_unique<web::WebView>(std::move(settings), run);
+    view = std::make_unique<web::WebView>(std::move(settings), DescribeRun(options));
     if (const std::string error = view->Start(); !error.empty()) {
         std::fprintf(stderr, "%s: cannot serve the browser view: %s\n", program, error.c_str());
         view.reset();

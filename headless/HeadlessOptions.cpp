@@ -1,5 +1,6 @@
 #include "HeadlessOptions.h"
 
+#include "mqtt/BrokerAddress.h"
 #include "web/ListenAddress.h"
 
 #include <algorithm>
@@ -95,6 +96,24 @@ bool TakeHostName(HeadlessOptions& options, const std::string& value, std::strin
     return true;
 }
 
+bool TakeBrokerUrl(HeadlessOptions& options, const std::string& value, std::string& why) {
+    const mqtt::ParsedBrokerAddress parsed = mqtt::ParseBrokerUrl(value);
+    why = parsed.error;
+    options.publishMqtt = parsed.error.empty();
+    options.mqtt.client.broker = parsed.address;
+    return options.publishMqtt;
+}
+
+// A name or prefix that goes into the broker's topics.
+bool TakeTopicPart(const std::string& value, std::string& field, std::string& why) {
+    field = value;
+    if (!mqtt::IsPublishableTopic(value) || value.front() == '/' || value.back() == '/') {
+        why = "'" + value + "' cannot stand in a topic (no + or #, no / at either end)";
+        return false;
+    }
+    return true;
+}
+
 struct ValueOption {
     const char* name;
     TakeValue take;
@@ -180,6 +199,29 @@ const ValueOption kValueOptions[] = {
          return TakeWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);
      },
      true},
+    {"--name",
+     [](HeadlessOptions& o, const std::string& v, std::string& why) {
+         return TakeTopicPart(v, o.name, why) && v.find('/') == std::string::npos;
+     }},
+    {"--mqtt", TakeBrokerUrl},
+    {"--mqtt-ca", [](HeadlessOptions& o, const std::string& v,
+                     std::string&) { return TakePath(v, o.mqtt.client.caFile); }},
+    {"--mqtt-cert", [](HeadlessOptions& o, const std::string& v,
+                       std::string&) { return TakePath(v, o.mqtt.client.certFile); }},
+    {"--mqtt-key", [](HeadlessOptions& o, const std::string& v,
+                      std::string&) { return TakePath(v, o.mqtt.client.keyFile); }},
+    {"--mqtt-user", [](HeadlessOptions& o, const std::string& v,
+                       std::string&) { return TakePath(v, o.mqtt.client.user); }},
+    {"--mqtt-password-file", [](HeadlessOptions& o, const std::string& v,
+                                std::string&) { return TakePath(v, o.mqtt.passwordFile); }},
+    {"--mqtt-topic",
+     [](HeadlessOptions& o, const std::string& v, std::string& why) {
+         return TakeTopicPart(v, o.mqtt.client.topicPrefix, why);
+     }},
+    {"--mqtt-discovery-prefix",
+     [](HeadlessOptions& o, const std::string& v, std::string& why) {
+         return TakeTopicPart(v, o.mqtt.client.discoveryPrefix, why);
+     }},
 };
 
 const ValueOption* FindValueOption(const std::string& name) {
@@ -199,6 +241,8 @@ bool TakeSwitch(HeadlessOptions& options, const std::string& name) {
         options.reconnect = false;
     } else if (name == "--quiet" || name == "-q") {
         options.quiet = true;
+    } else if (name == "--mqtt-no-discovery") {
+        options.mqtt.discovery = false;
     } else {
         return false;
     }
@@ -238,6 +282,21 @@ void TakeMapPort(const std::vector<std::string>& rest, ParseResult& result) {
     result.options.path = rest[1];
 }
 
+// The broker's rules between options, once all are read.
+std::string CheckBrokerCombination(const HeadlessOptions& options) {
+    const mqtt::MqttOptions& client = options.mqtt.client;
+    if (client.certFile.empty() != client.keyFile.empty()) {
+        return "--mqtt-cert and --mqtt-key go together";
+    }
+    if (!client.broker.tls && !(client.caFile.empty() && client.certFile.empty())) {
+        return "--mqtt-ca, --mqtt-cert and --mqtt-key belong to an mqtts:// broker";
+    }
+    if (!options.mqtt.passwordFile.empty() && client.user.empty()) {
+        return "--mqtt-password-file belongs to --mqtt-user";
+    }
+    return "";
+}
+
 // The rules between options, once all are read.
 std::string CheckCombination(const HeadlessOptions& options) {
     const bool portGiven = options.port != 0;
@@ -254,7 +313,7 @@ std::string CheckCombination(const HeadlessOptions& options) {
     if (options.http.certificateFile.empty() != options.http.keyFile.empty()) {
         return "--http-cert and --http-key go together";
     }
-    return "";
+    return CheckBrokerCombination(options);
 }
 
 } // namespace
@@ -276,6 +335,7 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
     ParseResult result;
     HeadlessOptions& options = result.options;
     bool viewDetails = false;
+    bool brokerDetails = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
         if (const auto mode = CommandMode(option)) {
@@ -311,11 +371,16 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
             return result;
         }
         viewDetails = viewDetails || known->ofTheView;
+        brokerDetails = brokerDetails || option.starts_with("--mqtt-");
     }
     if (options.mode != Mode::Dialog) {
         result.error = CheckCombination(options);
         if (result.error.empty() && viewDetails && !options.serveHttp) {
             result.error = "the --http-... options belong to --http";
+        }
+        if (result.error.empty() && (brokerDetails || !options.mqtt.discovery) &&
+            !options.publishMqtt) {
+            result.error = "the --mqtt-... options belong to --mqtt";
         }
     }
     return result;
@@ -326,11 +391,12 @@ std::string UsageText(const std::string& programName) {
     return "usage: " + programName +
            " --capture PATH (--port N | --device PATH) --speed BPS [--count K]\n" + indent +
            "[--seconds T] [--delete-corrupted] [--free-space-limit BYTES]\n" + indent +
-           "[--no-reconnect] [--quiet] [--http [ADDR:]PORT [--http-...]]\n"
+           "[--no-reconnect] [--quiet] [--http [ADDR:]PORT [--http-...]]\n" + indent +
+           "[--name NAME] [--mqtt URL [--mqtt-...]]\n"
            "       " +
            programName + " --live FILE (--port N | --device PATH) --speed BPS [--count K]\n" +
            indent + "[--seconds T] [--no-reconnect] [--quiet] [--http [ADDR:]PORT [--http-...]]\n" +
-           "       " + programName +
+           indent + "[--name NAME] [--mqtt URL [--mqtt-...]]\n" + "       " + programName +
            " --list-ports\n"
            "       " +
            programName + " --map-port N DEVICE\n" + "       " + programName +
@@ -368,6 +434,19 @@ std::string UsageText(const std::string& programName) {
            "  --http-max-request BYTES     the largest request taken (default 32768)\n"
            "  --http-max-rate N   pictures a second one stream viewer gets at most\n"
            "                   (default 30; 0: every picture)\n"
+           "  --name NAME      the camera's name among several (default: the COM name or the\n"
+           "                   device file's name), for the broker's topics and the views\n"
+           "  --mqtt URL       publish the state, pictures and events to an MQTT broker:\n"
+           "                   mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (TLS, 8883)\n"
+           "  --mqtt-ca FILE   check an mqtts:// broker against this certificate authority\n"
+           "                   (default: the system's)\n"
+           "  --mqtt-cert FILE --mqtt-key FILE  a client certificate and its key\n"
+           "  --mqtt-user NAME --mqtt-password-file FILE  log in; the password is the\n"
+           "                   file's first line\n"
+           "  --mqtt-topic PREFIX  the camera's topics lie below it (default zelnor2/NAME)\n"
+           "  --mqtt-no-discovery  do not announce the camera to Home Assistant\n"
+           "  --mqtt-discovery-prefix PREFIX  where Home Assistant's discovery listens\n"
+           "                   (default homeassistant)\n"
            "  --list-ports     show what COM1 to COM9 lead to, whether each is there, usable\n"
            "                   and free, and the serial devices no COM name leads to\n"
            "  --map-port N DEVICE  make COMN stand for DEVICE (a link in the ports folder);\n"
@@ -377,7 +456,7 @@ std::string UsageText(const std::string& programName) {
            "Exit status: 0 done (also when the free-space limit was reached), 1 failed\n"
            "(e.g. the pictures' folder cannot be written, the --http address cannot be\n"
            "used), 2 port unusable or line lost with --no-reconnect, 64 bad command line\n"
-           "(also a users or certificate file that cannot be used).\n";
+           "(also a users, certificate or password file that cannot be used).\n";
 }
 
 } // namespace headless

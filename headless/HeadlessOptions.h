@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mqtt/MqttOptions.h"
 #include "web/WebOptions.h"
 
 #include <cstdint>
@@ -20,6 +21,14 @@ struct HttpOptions {
     std::string keyFile;
 };
 
+// The broker a run publishes to: its address, names and access from the
+// command line; the password file is read at the start.
+struct BrokerOptions {
+    mqtt::MqttOptions client;
+    std::string passwordFile; // --mqtt-password-file
+    bool discovery = true;    // off with --mqtt-no-discovery
+};
+
 // What the command line asks for when the program runs without a window.
 struct HeadlessOptions {
     Mode mode = Mode::Dialog;
@@ -35,6 +44,9 @@ struct HeadlessOptions {
     std::optional<std::uint32_t> freeSpaceLimit;
     bool serveHttp = false; // --http: the browser view
     HttpOptions http;
+    std::string name;         // --name: the camera's name among several
+    bool publishMqtt = false; // --mqtt: to a broker
+    BrokerOptions mqtt;
 };
 
 struct ParseResult {

@@ -1,5 +1,6 @@
 #include "HeadlessRun.h"
 
+#include "BrokerLink.h"
 #include "BrowserView.h"
 #include "EndNotice.h"
 #include "Journal.h"
@@ -107,6 +108,10 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (const auto refused = StartBrowserView(options, program, view)) {
         return *refused;
     }
+    std::unique_ptr<mqtt::BrokerFeed> feed;
+    if (const auto refused = StartBrokerFeed(options, program, view.get(), feed)) {
+        return *refused;
+    }
     if (const auto refused = CheckPort(context, program)) {
         return *refused;
     }
@@ -125,6 +130,9 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (view) {
         listeners.Add(*view);
     }
+    if (feed) {
+        listeners.Add(*feed);
+    }
     // Last: the main thread goes on once the end is told everywhere.
     listeners.Add(end);
     const auto start = Clock::now();
@@ -135,6 +143,9 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     }
     WaitForEnd(worker, end, signals, options, start);
     worker.Join();
+    if (feed) {
+        feed->Stop();
+    }
     if (view) {
         view->Stop();
     }

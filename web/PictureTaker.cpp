@@ -1,8 +1,8 @@
 #include "PictureTaker.h"
 
-#include "FileBytes.h"
-#include "GreyJpeg.h"
 #include "YieldToTheCamera.h"
+#include "picture/GreyJpeg.h"
+#include "platform/FileBytes.h"
 
 namespace web {
 
@@ -45,7 +45,7 @@ void PictureTaker::Run() {
             opened = std::move(*waiting);
             waiting.reset();
         }
-        const auto bmp = ReadFileBytes(*opened.file, kLargestPictureFile);
+        const auto bmp = platform::ReadFileBytes(*opened.file, platform::kLargestPictureFile);
         opened.file.reset();
         if (!bmp || bmp->empty()) {
             continue;

@@ -2,11 +2,11 @@
 
 #include "BasicCredentials.h"
 #include "EventStream.h"
-#include "FileBytes.h"
-#include "GreyJpeg.h"
 #include "MultipartStream.h"
 #include "PicturesPage.h"
 #include "Responses.h"
+#include "picture/GreyJpeg.h"
+#include "platform/FileBytes.h"
 #include "web/page/IndexPage.h"
 
 #include <algorithm>
@@ -165,7 +165,7 @@ MHD_Result Site::Picture(MHD_Connection* connection, std::string_view numberText
     if (!picture) {
         // Capture: the numbered file, as it is now; one removed since then is
         // simply gone.
-        auto bytes = ReadFileBytes(found->file, kLargestPictureFile);
+        auto bytes = platform::ReadFileBytes(found->file, platform::kLargestPictureFile);
         if (!bytes) {
             return NotFound(connection);
         }

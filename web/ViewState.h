@@ -2,10 +2,10 @@
 
 #include "Bulletin.h"
 #include "PictureArchive.h"
-#include "RunDescription.h"
 #include "ViewPicture.h"
 #include "WebOptions.h"
 
+#include "runstate/RunDescription.h"
 #include "transfer/RunTally.h"
 
 #include <atomic>
@@ -14,6 +14,10 @@
 #include <string>
 
 namespace web {
+
+// The view describes its run as every view of a run does.
+using runstate::RunDescription;
+using runstate::RunMode;
 
 // What the run's listener and the viewers' connections share. The listener
 // writes, on the worker's thread; connections read, each on its own thread.
@@ -38,6 +42,10 @@ struct ViewState {
     PictureArchive archive;
     // Streams of the picture open now.
     mutable std::atomic<int> streamViewers{0};
+    // Whether the run's broker is connected: kNoBroker while the run has
+    // none, else 0 or 1.
+    static constexpr int kNoBroker = -1;
+    std::atomic<int> brokerConnected{kNoBroker};
 };
 
 } // namespace web

@@ -4,6 +4,8 @@
 #include "TlsFiles.h"
 #include "Users.h"
 
+#include "picture/GreyJpeg.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -41,7 +43,7 @@ struct WebOptions {
     std::size_t livePictureMemoryBytes = 32 * 1024 * 1024;
     // Pictures of the run that /pictures/N can still serve.
     std::size_t keptPictures = 1000;
-    int jpegQuality = 90;
+    int jpegQuality = kGreyJpegQuality;
     // Pictures a second that one stream viewer gets at most; 0 for every
     // picture. A camera over a serial line sends a few a second at best, one
     // behind USB hundreds: more than a browser shows, and each costs the box

@@ -1,6 +1,6 @@
 #include "WebView.h"
 
-#include "FileBytes.h"
+#include "platform/FileBytes.h"
 
 #include <variant>
 
@@ -58,10 +58,16 @@ void WebView::TakePicture(const transfer::PictureStored& stored) {
         taker.Submit({stored.number, storedAt, std::move(file)});
         return;
     }
-    if (auto bytes = ReadFileBytes(*file, kLargestPictureFile); bytes && !bytes->empty()) {
+    if (auto bytes = platform::ReadFileBytes(*file, platform::kLargestPictureFile);
+        bytes && !bytes->empty()) {
         Publish(std::make_shared<const ViewPicture>(
             ViewPicture{stored.number, storedAt, std::move(*bytes)}));
     }
+}
+
+void WebView::ShowBrokerConnected(bool connected) {
+    state.brokerConnected = connected ? 1 : 0;
+    state.changes.Post(state.changes.Newest().value + 1);
 }
 
 std::optional<std::uint64_t> WebView::NewestShown() const {

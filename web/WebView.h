@@ -2,7 +2,6 @@
 
 #include "HttpServer.h"
 #include "PictureTaker.h"
-#include "RunDescription.h"
 #include "Site.h"
 #include "ViewState.h"
 #include "WebOptions.h"
@@ -50,6 +49,10 @@ public:
     std::optional<std::uint64_t> NewestShown() const;
 
     void OnRunEvent(const transfer::RunEvent& event) override;
+
+    // Tells viewers whether the run's broker is connected now; from any
+    // thread.
+    void ShowBrokerConnected(bool connected);
 
 private:
     void TakePicture(const transfer::PictureStored& stored);

@@ -26,17 +26,6 @@ using webtest::Request;
 
 namespace {
 
-// A grey camera picture whose top differs from its bottom and whose left
-// differs from its right, sent as uncompressed pixels.
-camsim::OutgoingPicture GreyPicture(const webtest::GreyPixels& pixels) {
-    camsim::OutgoingPicture picture;
-    picture.kind = 0;
-    picture.width = static_cast<std::uint16_t>(pixels.width);
-    picture.height = static_cast<std::uint16_t>(pixels.height);
-    picture.data = pixels.values;
-    return picture;
-}
-
 // A bcrypt hash of password, as htpasswd -B writes it.
 std::string BcryptHash(const std::string& password) {
     char salt[CRYPT_GENSALT_OUTPUT_SIZE];

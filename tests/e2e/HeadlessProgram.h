@@ -5,6 +5,7 @@
 #include "tests/support/PatternBytes.h"
 #include "tests/support/ServiceManagerSocket.h"
 #include "tests/support/TempDir.h"
+#include "tests/web/TestPictures.h"
 #include "tools/camsim/Camera.h"
 
 #include <chrono>
@@ -30,6 +31,17 @@ inline camsim::OutgoingPicture StreamedPicture(std::size_t size, std::uint32_t s
     picture.blockSize = 0;
     picture.checkFlag = 0;
     picture.ackFlag = 0;
+    return picture;
+}
+
+// A grey camera picture (webtest::MakeGreyPixels: its top differs from its
+// bottom and its left from its right), sent as uncompressed pixels.
+inline camsim::OutgoingPicture GreyPicture(const webtest::GreyPixels& pixels) {
+    camsim::OutgoingPicture picture;
+    picture.kind = 0;
+    picture.width = static_cast<std::uint16_t>(pixels.width);
+    picture.height = static_cast<std::uint16_t>(pixels.height);
+    picture.data = pixels.values;
     return picture;
 }
 

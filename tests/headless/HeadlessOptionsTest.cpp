@@ -3,6 +3,7 @@
 #include "headless/RunEnd.h"
 #include "headless/RunSummary.h"
 #include "headless/StatusReporter.h"
+#include "mqtt/BrokerAddress.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -284,4 +285,77 @@ TEST(Journal, TellsEachChangeOnceAndQuietKeepsTheLine) {
     EXPECT_EQ(told(true), "Zelnor2: the line is lost: COM1 (/dev/pts/5): the device hung up; "
                           "opening it again every 0.5 s\n"
                           "Zelnor2: the line is back: COM1 (/dev/pts/6)\n");
+}
+
+TEST(HeadlessOptions, TheBrokerTakesAUrlANameAndItsAccess) {
+    const auto base = Args({"--capture", "shot.jpg", "--port", "1", "--speed", "9600"});
+    const auto with = [&base](std::initializer_list<const char*> more) {
+        auto args = base;
+        args.insert(args.end(), more.begin(), more.end());
+        return ParseHeadlessOptions(args);
+    };
+    const struct {
+        const char* url;
+        const char* host;
+        std::uint16_t port;
+        bool tls;
+    } urls[] = {
+        {"mqtt://broker.lan", "broker.lan", 1883, false},
+        {"mqtts://broker.lan", "broker.lan", 8883, true},
+        {"mqtt://127.0.0.1:1884", "127.0.0.1", 1884, false},
+        {"mqtts://[::1]:9883", "::1", 9883, true},
+    };
+    for (const auto& row : urls) {
+        SCOPED_TRACE(row.url);
+        const auto parsed = with({"--mqtt", row.url});
+        ASSERT_EQ(parsed.error, "");
+        EXPECT_TRUE(parsed.options.publishMqtt);
+        const mqtt::BrokerAddress& broker = parsed.options.mqtt.client.broker;
+        EXPECT_EQ(broker.host, row.host);
+        EXPECT_EQ(broker.port, row.port);
+        EXPECT_EQ(broker.tls, row.tls);
+    }
+    EXPECT_FALSE(ParseHeadlessOptions(base).options.publishMqtt);
+
+    const auto full = with({"--name", "door", "--mqtt", "mqtts://broker.lan", "--mqtt-ca", "ca.pem",
+                            "--mqtt-cert", "c.pem", "--mqtt-key", "k.pem", "--mqtt-user", "door",
+                            "--mqtt-password-file", "/etc/zelnor2/door.mqtt", "--mqtt-topic",
+                            "site/door", "--mqtt-no-discovery", "--mqtt-discovery-prefix", "ha"});
+    ASSERT_EQ(full.error, "");
+    EXPECT_EQ(full.options.name, "door");
+    const headless::BrokerOptions& mqtt = full.options.mqtt;
+    EXPECT_EQ(mqtt.client.caFile, "ca.pem");
+    EXPECT_EQ(mqtt.client.certFile, "c.pem");
+    EXPECT_EQ(mqtt.client.keyFile, "k.pem");
+    EXPECT_EQ(mqtt.client.user, "door");
+    EXPECT_EQ(mqtt.passwordFile, "/etc/zelnor2/door.mqtt");
+    EXPECT_EQ(mqtt.client.topicPrefix, "site/door");
+    EXPECT_FALSE(mqtt.discovery);
+    EXPECT_EQ(mqtt.client.discoveryPrefix, "ha");
+
+    const struct {
+        std::initializer_list<const char*> more;
+        std::string error;
+    } refused[] = {
+        {{"--mqtt", "http://broker.lan"}, "bad --mqtt URL 'http://broker.lan'"},
+        {{"--mqtt", "mqtt://"}, "bad --mqtt URL"},
+        {{"--mqtt", "mqtt://user:pw@broker.lan"}, "bad --mqtt URL"},
+        {{"--mqtt", "mqtt://broker.lan:0"}, "bad --mqtt URL"},
+        {{"--mqtt", "mqtt://broker.lan/topic"}, "bad --mqtt URL"},
+        {{"--mqtt", "mqtts://[::1"}, "bad --mqtt URL"},
+        {{"--mqtt-user", "door"}, "the --mqtt-... options belong to --mqtt"},
+        {{"--mqtt-no-discovery"}, "the --mqtt-... options belong to --mqtt"},
+        {{"--mqtt", "mqtt://b", "--mqtt-ca", "ca.pem"}, "--mqtt-ca, --mqtt-cert and --mqtt-key"},
+        {{"--mqtt", "mqtts://b", "--mqtt-cert", "c.pem"}, "--mqtt-cert and --mqtt-key go together"},
+        {{"--mqtt", "mqtt://b", "--mqtt-password-file", "p"}, "--mqtt-password-file belongs to"},
+        {{"--mqtt", "mqtt://b", "--mqtt-topic", "cams/#"}, "'cams/#' cannot stand in a topic"},
+        {{"--mqtt", "mqtt://b", "--mqtt-topic", "cams/"}, "'cams/' cannot stand in a topic"},
+        {{"--name", "door+yard"}, "'door+yard' cannot stand in a topic"},
+        {{"--name", "site/door"}, "bad value for --name"},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(*(row.more.end() - 1));
+        const std::string error = with(row.more).error;
+        EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
+    }
 }

@@ -12,7 +12,8 @@ namespace webtest {
 ViewFixture::ViewFixture(web::RunMode mode, web::WebOptions options) : mode(mode) {
     options.listen = {"127.0.0.1", false, 0};
     view = std::make_unique<web::WebView>(
-        std::move(options), web::RunDescription{"COM1 (/dev/ttyUSB0)", 115200, mode, "2.0.0"});
+        std::move(options),
+        web::RunDescription{"COM1 (/dev/ttyUSB0)", 115200, mode, "2.0.0", "COM1"});
     startError = view->Start();
 }
 

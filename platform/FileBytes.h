@@ -7,10 +7,8 @@
 #include <vector>
 
 namespace platform {
-class File;
-}
 
-namespace web {
+class File;
 
 // No picture file of the camera comes near this (an uncompressed picture has
 // at most 64 MiB of pixels); a larger file is not one, and not read.
@@ -23,4 +21,4 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, 
 // The same for a file opened already, from its position to its end.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(platform::File& file, std::size_t limit);
 
-} // namespace web
+} // namespace platform

@@ -1,8 +1,8 @@
 #include "FileBytes.h"
 
-#include "platform/File.h"
+#include "File.h"
 
-namespace web {
+namespace platform {
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, std::size_t limit) {
     platform::File file;
@@ -24,4 +24,4 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(platform::File& file, std
     return bytes;
 }
 
-} // namespace web
+} // namespace platform

@@ -3,16 +3,18 @@
 #include <cstdint>
 #include <string>
 
-namespace web {
+namespace runstate {
 
 enum class RunMode { Capture, Live };
 
-// What the page says about the run besides its events.
+// What a view of the run says about it besides its events.
 struct RunDescription {
     std::string device; // as people know it: "COM1 (/dev/ttyUSB0)"
     std::int32_t speed = 0;
     RunMode mode = RunMode::Capture;
     std::string version;
+    // The camera's name among several ("door"); empty when none was given.
+    std::string name;
 };
 
-} // namespace web
+} // namespace runstate

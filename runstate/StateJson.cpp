@@ -1,8 +1,10 @@
 #include "StateJson.h"
 
+#include "CauseNames.h"
+
 #include <nlohmann/json.hpp>
 
-namespace web {
+namespace runstate {
 
 namespace {
 
@@ -22,24 +24,6 @@ const char* StateName(transfer::RunState state) {
     return "starting";
 }
 
-const char* EndName(transfer::EndCause cause) {
-    switch (cause) {
-    case transfer::EndCause::Done:
-        return "done";
-    case transfer::EndCause::Stopped:
-        return "stopped";
-    case transfer::EndCause::PortFailed:
-        return "port-failed";
-    case transfer::EndCause::PathRefused:
-        return "path-refused";
-    case transfer::EndCause::FreeSpaceLimit:
-        return "free-space-limit";
-    case transfer::EndCause::LineLost:
-        return "line-lost";
-    }
-    return "stopped";
-}
-
 std::string BaseName(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -52,7 +36,8 @@ double SecondsSinceEpoch(std::chrono::system_clock::time_point when) {
 } // namespace
 
 std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescription& run,
-                      std::chrono::steady_clock::duration uptime, int viewers) {
+                      std::chrono::steady_clock::duration uptime, int viewers,
+                      std::optional<bool> brokerConnected) {
     using nlohmann::json;
     json state;
     state["state"] = StateName(snapshot.state);
@@ -71,12 +56,14 @@ std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescriptio
                        {"failed", snapshot.totals.failedPictures},
                        {"bytes", snapshot.totals.goodPictureBytes},
                        {"lineEfficiency", efficiency < 0 ? json(nullptr) : json(efficiency)}};
+    state["name"] = run.name;
     state["device"] = run.device;
     state["speed"] = run.speed;
     state["mode"] = run.mode == RunMode::Capture ? "capture" : "live";
     state["version"] = run.version;
     state["viewers"] = viewers;
     state["uptime"] = std::chrono::duration<double>(uptime).count();
+    state["mqtt"] = brokerConnected ? json{{"connected", *brokerConnected}} : json(nullptr);
     if (snapshot.newest) {
         state["newest"] = {{"number", snapshot.newest->number},
                            {"file", BaseName(snapshot.newest->file)},
@@ -90,4 +77,4 @@ std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescriptio
     return state.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-} // namespace web
+} // namespace runstate

@@ -1,14 +1,12 @@
 #include "GreyJpeg.h"
 
-#include "picture/BmpFormat.h"
+#include "BmpFormat.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
 #include <turbojpeg.h>
-
-namespace web {
 
 namespace {
 
@@ -96,5 +94,3 @@ std::vector<std::uint8_t> EncodeBmpAsJpeg(std::span<const std::uint8_t> bmp, int
     tjFree(jpeg);
     return encoded;
 }
-
-} // namespace web

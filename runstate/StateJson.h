@@ -1,0 +1,22 @@
+#pragma once
+
+#include "RunDescription.h"
+
+#include "transfer/RunTally.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace runstate {
+
+// The run as the browser view's /state and /events and the broker's state
+// topic tell it: its state and reason, the picture in transfer, the totals,
+// what the run is, the viewers of the browser view's picture stream now, the
+// newest picture (its file by name only: where it lies on the machine is no
+// viewer's business), and whether the broker is connected (null without one).
+std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescription& run,
+                      std::chrono::steady_clock::duration uptime, int viewers,
+                      std::optional<bool> brokerConnected);
+
+} // namespace runstate
