@@ -226,23 +226,80 @@ TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
     EXPECT_TRUE(FileHolds(dir / "shot100000000", second.data));
 }
 
-TEST_F(WorkersTest, DeleteCorruptedRemovesAnEarlierRunsFileOfAFailedNumber) {
-    context.SetCaptureBasePath(dir / "shot.jpg");
-    for (const int deleteCorrupted : {0, 1}) {
-        SCOPED_TRACE("deleteCorrupted " + std::to_string(deleteCorrupted));
-        WriteFile(dir / "shot00000000.jpg", "from an earlier run");
-        WriteFile(dir / "shot00000001.jpg", "from an earlier run");
-        context.deleteCorrupted = deleteCorrupted;
-        const auto good = Picture(700);
-        Run(ContinuousCaptureWorker, RunKind::Capture, {BadHeader(100), good}, QuickGiveUp());
-        // A second run starts again at 0 and replaces what it receives.
-        EXPECT_TRUE(FileHolds(dir / "shot00000001.jpg", good.data));
-        if (deleteCorrupted) {
-            EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
-        } else {
-            EXPECT_EQ(ReadFile(dir / "shot00000000.jpg"), "from an earlier run");
+// A capture starts after the highest number of its path present, also past
+// eight digits, and leaves every file there as it is: those of an earlier
+// run, and those of other names, which do not move its numbers either.
+TEST_F(WorkersTest, ACaptureNeverReplacesAFileOfAnEarlierRun) {
+    const struct {
+        const char* name;
+        std::vector<const char*> earlier;
+        int deleteCorrupted;
+        const char* failed;
+        const char* stored;
+    } cases[] = {
+        {"eight digits, keeping failed files' names free",
+         {"shot00000000.jpg", "shot00000001.jpg", "shot0000009.jpg", "shot000000050.jpg",
+          "shot00000077.jpeg", "other00000088.jpg", "shot00000066.jpg.part"},
+         0,
+         "shot00000002.jpg",
+         "shot00000003.jpg"},
+        {"with delete-corrupted",
+         {"shot00000000.jpg", "shot00000001.jpg"},
+         1,
+         "shot00000002.jpg",
+         "shot00000003.jpg"},
+        {"past eight digits",
+         {"shot99999998.jpg", "shot99999999.jpg"},
+         1,
+         "shot100000000.jpg",
+         "shot100000001.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempDir folder;
+        context.SetCaptureBasePath(folder / "shot.jpg");
+        context.deleteCorrupted = c.deleteCorrupted;
+        for (const char* name : c.earlier) {
+            WriteFile(folder / name, std::string("earlier ") + name);
         }
+        auto cut = Picture(3000);
+        cut.faults.cutShortAfter = 1000;
+        const auto good = Picture(700);
+        Start(ContinuousCaptureWorker, RunKind::Capture);
+        camsim::Camera camera(line.Master(), Unpaced());
+        camera.Send(cut);
+        // The next picture once the receiver has given this one up.
+        ASSERT_TRUE(events.WaitFor<transfer::PictureFailed>());
+        camera.Send(good);
+        ASSERT_TRUE(events.WaitFor<transfer::PictureStored>());
+        StopAndWait();
+        for (const char* name : c.earlier) {
+            EXPECT_EQ(ReadFile(folder / name), std::string("earlier ") + name) << name;
+        }
+        EXPECT_FALSE(FileExists(folder / c.failed)) << "the failed attempt's own file is gone";
+        EXPECT_TRUE(FileHolds(folder / c.stored, good.data));
+        EXPECT_EQ(events.Count<transfer::PictureFailed>(), 1u);
+        ASSERT_EQ(events.Count<transfer::PictureStored>(), 1u);
+        EXPECT_EQ(events.Last<transfer::PictureStored>()->file, folder / c.stored);
     }
+}
+
+// A file of the next number that appears while the capture waits (another
+// program on the same path) is stepped over, not replaced.
+TEST_F(WorkersTest, AFileThatAppearsMeanwhileIsSteppedOver) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    Start(ContinuousCaptureWorker, RunKind::Capture);
+    WriteFile(dir / "shot00000000.jpg", "another program's");
+    WriteFile(dir / "shot00000001.jpg", "another program's too");
+    camsim::Camera camera(line.Master(), Unpaced());
+    const auto picture = Picture(900);
+    camera.Send(picture);
+    ASSERT_TRUE(WaitUntil([&] { return events.Count<transfer::PictureStored>() == 1; }));
+    StopAndWait();
+    EXPECT_EQ(ReadFile(dir / "shot00000000.jpg"), "another program's");
+    EXPECT_EQ(ReadFile(dir / "shot00000001.jpg"), "another program's too");
+    EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", picture.data));
+    EXPECT_EQ(StoredNumbers(), (std::vector<std::uint64_t>{2}));
 }
 
 TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
@@ -255,7 +312,7 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     // Equal to the limit goes on.
     context.freeSpaceLimit = 5000;
     Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
-    EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+    EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
     EXPECT_EQ(EndedWith(), EndCause::Stopped);
 
     // Below the limit: the worker ends by itself after the current picture.
@@ -267,7 +324,7 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     camera.Send(stored);
     EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_EQ(EndedWith(), EndCause::FreeSpaceLimit) << "it ended without being asked";
-    EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", stored.data));
+    EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", stored.data)) << "after the run before";
     EXPECT_EQ(context.StatusText(), "Pic 640x480, 256 of 400 bytes read")
         << "the free-space stop has no text of its own";
 
@@ -279,13 +336,15 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
         context.freeSpaceLimit = limit;
         freeBytes = space;
         Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
-        EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+        EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
+        EXPECT_EQ(EndedWith(), EndCause::Stopped);
     }
     transfer::SetFreeSpaceQueryForTesting(
         [](const std::string&) -> std::optional<std::uint64_t> { return std::nullopt; });
     context.freeSpaceLimit = 4294967295u;
     Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
-    EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+    EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
+    EXPECT_EQ(EndedWith(), EndCause::Stopped);
 }
 
 TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
