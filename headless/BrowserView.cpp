@@ -21,6 +21,7 @@ std::string DeviceLabel(const HeadlessOptions& options) {
 } // namespace
 
 std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* program,
+                                    const transfer::PictureRetention* retention,
                                     std::unique_ptr<web::WebView>& view) {
     if (!options.serveHttp) {
         return std::nullopt;
@@ -49,7 +50,7 @@ std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* 
     const web::RunDescription run{
         DeviceLabel(options), options.speed,
         options.mode == Mode::Live ? web::RunMode::Live : web::RunMode::Capture, kVersion};
-    view = std::make_unique<web::WebView>(std::move(settings), run);
+    view = std::make_unique<web::WebView>(std::move(settings), run, retention);
     if (const std::string error = view->Start(); !error.empty()) {
         std::fprintf(stderr, "%s: cannot serve the browser view: %s\n", program, error.c_str());
         view.reset();

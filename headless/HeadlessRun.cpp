@@ -5,6 +5,7 @@
 #include "Journal.h"
 #include "PictureAnnouncer.h"
 #include "PortCommands.h"
+#include "Retention.h"
 #include "RunEnd.h"
 #include "RunSetup.h"
 #include "RunSummary.h"
@@ -103,8 +104,10 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (const auto refused = setup.Describe()) {
         return *refused;
     }
+    // Before the view, which shows its figures, and gone after it.
+    const std::unique_ptr<transfer::PictureRetention> retention = RetentionFor(options, program);
     std::unique_ptr<web::WebView> view;
-    if (const auto refused = StartBrowserView(options, program, view)) {
+    if (const auto refused = StartBrowserView(options, program, retention.get(), view)) {
         return *refused;
     }
     if (const auto refused = CheckPort(context, program)) {
@@ -125,16 +128,23 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (view) {
         listeners.Add(*view);
     }
+    if (retention) {
+        listeners.Add(*retention);
+        retention->Start();
+    }
     // Last: the main thread goes on once the end is told everywhere.
     listeners.Add(end);
     const auto start = Clock::now();
     if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker, context,
-                      listeners)) {
+                      listeners, retention.get())) {
         std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
         return kExitFailure;
     }
     WaitForEnd(worker, end, signals, options, start);
     worker.Join();
+    if (retention) {
+        retention->Stop();
+    }
     if (view) {
         view->Stop();
     }

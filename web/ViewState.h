@@ -6,6 +6,7 @@
 #include "ViewPicture.h"
 #include "WebOptions.h"
 
+#include "transfer/PictureRetention.h"
 #include "transfer/RunTally.h"
 
 #include <atomic>
@@ -19,8 +20,9 @@ namespace web {
 // writes, on the worker's thread; connections read, each on its own thread.
 // Every member guards itself.
 struct ViewState {
-    ViewState(WebOptions options, RunDescription run)
-        : options(std::move(options)), run(std::move(run)),
+    ViewState(WebOptions options, RunDescription run,
+              const transfer::PictureRetention* retention = nullptr)
+        : options(std::move(options)), run(std::move(run)), retention(retention),
           archive(this->options.keptPictures,
                   this->run.mode == RunMode::Live ? this->options.livePictureMemoryBytes : 0) {}
 
@@ -28,6 +30,9 @@ struct ViewState {
 
     const WebOptions options;
     const RunDescription run;
+    // The capture's retention, whose figures the state shows; it guards
+    // itself and outlives the view.
+    const transfer::PictureRetention* const retention;
     const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     transfer::RunTally tally;
     // The newest good picture as JPEG; every stream connection waits here.
