@@ -67,8 +67,10 @@ std::optional<std::uint64_t> PictureRetention::FreeBytes() {
 
 bool PictureRetention::MakeRoom() {
     std::lock_guard guard(lock);
-    // Until the folder is taken in, what it holds is not known yet.
-    const bool left = !folderTakenIn || kept.Count() + stored.size() >= 2;
+    // Until the folder is taken in, what it holds is not known yet. Once the
+    // newest alone is left and the limit is still not met, no room can be
+    // made, whatever arrives after.
+    const bool left = !folderTakenIn || (!limitUnmet && kept.Count() + stored.size() >= 2);
     roomWanted = true;
     wake.notify_one();
     return left;
@@ -76,7 +78,7 @@ bool PictureRetention::MakeRoom() {
 
 RetentionFigures PictureRetention::Figures() const {
     std::lock_guard guard(lock);
-    return {kept.Count(), kept.Bytes(), deleted};
+    return {kept.Count(), kept.Bytes(), deleted, limitUnmet};
 }
 
 void PictureRetention::Run() {
@@ -125,13 +127,14 @@ void PictureRetention::TakeInFolder() {
     folderTakenIn = true;
 }
 
-bool PictureRetention::RuleAsksToDelete(const KeptPicture& oldest,
+bool PictureRetention::RuleAsksToDelete(const std::optional<KeptPicture>& oldest,
                                         std::unique_lock<std::mutex>& held) {
     const RetentionRules& rules = settings.rules;
-    if (rules.maxAge && oldest.time < std::chrono::system_clock::now() - *rules.maxAge) {
+    if (oldest && rules.maxAge &&
+        oldest->time < std::chrono::system_clock::now() - *rules.maxAge) {
         return true;
     }
-    if (rules.maxBytes && kept.Bytes() > *rules.maxBytes) {
+    if (oldest && rules.maxBytes && kept.Bytes() > *rules.maxBytes) {
         return true;
     }
     if (rules.freeSpaceLimit == 0) {
@@ -144,8 +147,12 @@ bool PictureRetention::RuleAsksToDelete(const KeptPicture& oldest,
 }
 
 void PictureRetention::ApplyRules(std::unique_lock<std::mutex>& held) {
-    while (const auto oldest = kept.OldestDeletable()) {
-        if (!RuleAsksToDelete(*oldest, held)) {
+    for (;;) {
+        const std::optional<KeptPicture> oldest = kept.OldestDeletable();
+        const bool asked = RuleAsksToDelete(oldest, held);
+        if (!oldest || !asked) {
+            // Only the free-space rule can still ask with nothing to delete.
+            limitUnmet = asked;
             return;
         }
         const std::string path = NumberedPath(settings.basePath, oldest->number);

@@ -38,6 +38,8 @@ struct RetentionFigures {
     std::uint64_t keptCount = 0;
     std::uint64_t keptBytes = 0;
     DeletedPictures deleted;
+    // The free space is below the limit and only the newest picture is left.
+    bool limitUnmet = false;
 };
 
 struct RetentionSettings {
@@ -90,7 +92,10 @@ private:
     // Deletes the oldest pictures while a rule asks for it. The lock is
     // held, and let go around each file operation and free-space reading.
     void ApplyRules(std::unique_lock<std::mutex>& held);
-    bool RuleAsksToDelete(const KeptPicture& oldest, std::unique_lock<std::mutex>& held);
+    // Whether a rule asks for the oldest to go; with none left to delete,
+    // whether the free space is below the limit.
+    bool RuleAsksToDelete(const std::optional<KeptPicture>& oldest,
+                          std::unique_lock<std::mutex>& held);
     // Tells the deletions not told yet, at most once per reportEvery unless
     // finally.
     void ReportIfDue(std::unique_lock<std::mutex>& held, bool finally);
@@ -103,6 +108,7 @@ private:
     std::condition_variable wake;
     std::vector<StoredFile> stored; // of PictureStored events, not taken in yet
     bool folderTakenIn = false;
+    bool limitUnmet = false;
     bool roomWanted = false;
     bool stopping = false;
     KeptPictures kept;

@@ -3,7 +3,9 @@
 #include "tests/support/WaitUntil.h"
 #include "transfer/ConnectSemaphore.h"
 #include "transfer/ContextFeed.h"
+#include "transfer/CaptureNaming.h"
 #include "transfer/FreeSpaceRule.h"
+#include "transfer/PictureRetention.h"
 #include "transfer/WorkerTesting.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
@@ -11,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <thread>
 
 using namespace transfertest;
@@ -40,6 +43,14 @@ private:
     RunRecorder& events;
     std::optional<transfer::ContextFeed> feed;
 };
+
+std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
 
 class WorkersTest : public ::testing::Test {
 protected:
@@ -345,6 +356,79 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
     EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
     EXPECT_EQ(EndedWith(), EndCause::Stopped);
+}
+
+// With retention, the free-space limit deletes the oldest pictures of the
+// path instead of ending the run; the run ends only once nothing but the
+// newest is left and the limit is still not met. The disk here holds the
+// pictures the retention keeps and one file of another name.
+TEST_F(WorkersTest, AtTheFreeSpaceLimitRetentionMakesRoomAndTheRunGoesOn) {
+    testsupport::TempDir pictures;
+    const std::string basePath = pictures / "shot.jpg";
+    for (std::uint64_t number = 0; number < 10; ++number) {
+        WriteFile(transfer::NumberedPath(basePath, number), std::string(1000, 'e'));
+    }
+    WriteFile(pictures / "other.bin", std::string(500, 'o'));
+    std::atomic<std::uint64_t> capacity{13000};
+    std::atomic<const transfer::PictureRetention*> disk{nullptr};
+    transfer::RetentionSettings settings;
+    settings.basePath = basePath;
+    settings.rules.freeSpaceLimit = 2000;
+    settings.freeSpace = [&](const std::string&) -> std::optional<std::uint64_t> {
+        const std::uint64_t used = disk.load()->Figures().keptBytes + 500;
+        return capacity > used ? capacity - used : 0;
+    };
+    transfer::PictureRetention retention(std::move(settings));
+    disk = &retention;
+    retention.Start();
+    context.SetCaptureBasePath(basePath);
+    context.checkFreeSpace = 1;
+    context.freeSpaceLimit = 2000;
+    listener.Use(RunKind::Capture);
+    transfer::RunListeners both{&listener, &retention};
+    // The worker tells the retention until it has ended, also when the test
+    // gives up early.
+    const std::shared_ptr<void> endsTheWorkerFirst(nullptr, [this](void*) { StopAndWait(); });
+    events.Clear();
+    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, context, both, &retention));
+    ASSERT_TRUE(events.WaitFor<transfer::WaitingForHeader>());
+    camsim::Camera camera(line.Master(), Unpaced());
+
+    // Each picture takes the disk below the limit; the oldest makes room.
+    for (std::size_t sent = 1; sent <= 5; ++sent) {
+        camera.Send(Picture(1000));
+        ASSERT_TRUE(events.WaitFor<transfer::PictureStored>(sent))
+            << "picture " << sent << ": " << events.Count<transfer::PictureFailed>()
+            << " failed, ended " << events.Count<transfer::Ended>() << " "
+            << static_cast<int>(EndedWith());
+    }
+    ASSERT_TRUE(WaitUntil([&] { return retention.Figures().deleted.count == 5; }));
+    ASSERT_TRUE(events.WaitUntilLastIs<transfer::WaitingForHeader>());
+    EXPECT_TRUE(worker.IsRunning());
+    EXPECT_EQ(events.Count<transfer::Ended>(), 0u);
+    std::set<std::string> left{"other.bin"};
+    for (std::uint64_t number = 5; number < 15; ++number) {
+        left.insert(transfer::NumberedPath("shot.jpg", number));
+    }
+    EXPECT_EQ(FilesIn(pictures.Path()), left);
+
+    // A disk too small for even the newest picture: all the others go, and
+    // the run ends at this picture or, when it was stored while room was
+    // still being made, at the next.
+    capacity = 2000;
+    camera.Send(Picture(1000));
+    ASSERT_TRUE(WaitUntil([&] { return retention.Figures().limitUnmet; }));
+    if (worker.IsRunning()) {
+        camera.Send(Picture(1000)); // not taken when the worker ends meanwhile
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+    EXPECT_EQ(EndedWith(), EndCause::FreeSpaceLimit);
+    retention.Stop();
+    const std::uint64_t newest = events.Last<transfer::PictureStored>()->number;
+    EXPECT_EQ(FilesIn(pictures.Path()),
+              (std::set<std::string>{"other.bin", transfer::NumberedPath("shot.jpg", newest)}))
+        << "never the newest, never a file of another name";
+    EXPECT_EQ(retention.Figures().deleted.count, newest) << "all the others";
 }
 
 TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
