@@ -5,16 +5,15 @@
 #include "transfer/PictureRetention.h"
 
 #include <chrono>
-#include <fcntl.h>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <set>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace std::chrono_literals;
+using testsupport::FilesIn;
+using testsupport::SetFileTime;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 using transfer::KeptPicture;
@@ -23,25 +22,6 @@ using transfer::KeptPictures;
 namespace {
 
 using SystemTime = std::chrono::system_clock::time_point;
-
-// Gives a file the time it would have had, days ago.
-void SetFileTime(const std::string& path, SystemTime when) {
-    const auto since = when.time_since_epoch();
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
-    const timespec time{static_cast<time_t>(seconds.count()),
-                        static_cast<long>(std::chrono::nanoseconds(since - seconds).count())};
-    const timespec both[2] = {time, time};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), both, 0), 0) << path;
-}
-
-// The names in a folder.
-std::set<std::string> FilesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 std::set<std::string> Numbered(std::uint64_t from, std::uint64_t to) {
     std::set<std::string> names;

@@ -1,9 +1,9 @@
 #include "TransferFixture.h"
 
 #include "tests/support/WaitUntil.h"
+#include "transfer/CaptureNaming.h"
 #include "transfer/ConnectSemaphore.h"
 #include "transfer/ContextFeed.h"
-#include "transfer/CaptureNaming.h"
 #include "transfer/FreeSpaceRule.h"
 #include "transfer/PictureRetention.h"
 #include "transfer/WorkerTesting.h"
@@ -18,6 +18,7 @@
 
 using namespace transfertest;
 using testsupport::FileExists;
+using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::RunRecorder;
 using testsupport::WaitUntil;
@@ -43,14 +44,6 @@ private:
     RunRecorder& events;
     std::optional<transfer::ContextFeed> feed;
 };
-
-std::set<std::string> FilesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 class WorkersTest : public ::testing::Test {
 protected:
