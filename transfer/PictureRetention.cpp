@@ -165,14 +165,16 @@ void PictureRetention::ApplyRules(std::unique_lock<std::mutex>& held) {
         if (gone) {
             deleted.count += 1;
             deleted.bytes += oldest->bytes;
-            untold.count += 1;
-            untold.bytes += oldest->bytes;
+            if (settings.reportDeleted) {
+                untold.count += 1;
+                untold.bytes += oldest->bytes;
+            }
         }
     }
 }
 
 void PictureRetention::ReportIfDue(std::unique_lock<std::mutex>& held, bool finally) {
-    if (untold.count == 0 || !settings.reportDeleted) {
+    if (untold.count == 0) {
         return;
     }
     const auto now = Clock::now();
