@@ -130,8 +130,7 @@ void PictureRetention::TakeInFolder() {
 bool PictureRetention::RuleAsksToDelete(const std::optional<KeptPicture>& oldest,
                                         std::unique_lock<std::mutex>& held) {
     const RetentionRules& rules = settings.rules;
-    if (oldest && rules.maxAge &&
-        oldest->time < std::chrono::system_clock::now() - *rules.maxAge) {
+    if (oldest && rules.maxAge && oldest->time < std::chrono::system_clock::now() - *rules.maxAge) {
         return true;
     }
     if (oldest && rules.maxBytes && kept.Bytes() > *rules.maxBytes) {

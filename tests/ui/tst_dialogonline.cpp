@@ -208,8 +208,7 @@ private slots:
         WaitUntilConnected();
 
         ModalWatcher watcher;
-        watcher.AnswerFileDialogsWith(
-            QString::fromStdString(environment->Folder() / "shot.jpg"));
+        watcher.AnswerFileDialogsWith(QString::fromStdString(environment->Folder() / "shot.jpg"));
         Click(ControlId::kContinuousCapture);
         QTRY_COMPARE(Buttons(), QString("Stop"));
         CameraPlayer camera(line->Master(), TestCardPicture(160, 120));
