@@ -104,8 +104,10 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (const auto refused = setup.Describe()) {
         return *refused;
     }
+    StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
     // Before the view, which shows its figures, and gone after it.
-    const std::unique_ptr<transfer::PictureRetention> retention = RetentionFor(options, program);
+    const std::unique_ptr<transfer::PictureRetention> retention =
+        RetentionFor(options, program, reporter);
     std::unique_ptr<web::WebView> view;
     if (const auto refused = StartBrowserView(options, program, retention.get(), view)) {
         return *refused;
@@ -120,7 +122,6 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     WorkerThread worker;
     transfer::RunTally tally;
     PictureAnnouncer announcer(options, program, [&worker] { worker.RequestStop(); });
-    StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
     Journal journal(reporter, options, program);
     ServiceNotices service;
     EndNotice end;

@@ -1,12 +1,12 @@
 #include "Retention.h"
 
 #include <chrono>
-#include <cstdio>
+#include <string>
 
 namespace headless {
 
-std::unique_ptr<transfer::PictureRetention> RetentionFor(const HeadlessOptions& options,
-                                                         const char* program) {
+std::unique_ptr<transfer::PictureRetention>
+RetentionFor(const HeadlessOptions& options, const char* program, StatusReporter& reporter) {
     if (options.mode != Mode::Capture || (!options.keepDays && !options.keepSize)) {
         return nullptr;
     }
@@ -17,11 +17,10 @@ std::unique_ptr<transfer::PictureRetention> RetentionFor(const HeadlessOptions& 
     }
     settings.rules.maxBytes = options.keepSize;
     settings.rules.freeSpaceLimit = options.freeSpaceLimit.value_or(0);
-    settings.reportDeleted = [program](const transfer::DeletedPictures& deleted) {
-        std::fprintf(stderr,
-                     "%s: deleted %llu old pictures (%llu bytes) to keep within the limits\n",
-                     program, static_cast<unsigned long long>(deleted.count),
-                     static_cast<unsigned long long>(deleted.bytes));
+    settings.reportDeleted = [program, &reporter](const transfer::DeletedPictures& deleted) {
+        reporter.Notice(std::string(program) + ": deleted " + std::to_string(deleted.count) +
+                        " old pictures (" + std::to_string(deleted.bytes) +
+                        " bytes) to keep within the limits");
     };
     return std::make_unique<transfer::PictureRetention>(std::move(settings));
 }
