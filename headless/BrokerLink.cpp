@@ -9,7 +9,8 @@
 namespace headless {
 
 std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* program,
-                                   web::WebView* view, std::unique_ptr<mqtt::BrokerFeed>& feed) {
+                                   web::WebView* view, const transfer::PictureRetention* retention,
+                                   std::unique_ptr<mqtt::BrokerFeed>& feed) {
     if (!options.publishMqtt) {
         return std::nullopt;
     }
@@ -56,7 +57,8 @@ std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* p
             view->ShowBrokerConnected(link == mqtt::BrokerFeed::Link::Connected);
         }
     };
-    feed = std::make_unique<mqtt::BrokerFeed>(std::move(settings), run, std::move(changed));
+    feed =
+        std::make_unique<mqtt::BrokerFeed>(std::move(settings), run, std::move(changed), retention);
     if (view != nullptr) {
         view->ShowBrokerConnected(false);
     }

@@ -17,6 +17,7 @@ namespace headless {
 // be had: 64 for a file or setting that cannot be used. feed stays empty
 // without --mqtt.
 std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* program,
-                                   web::WebView* view, std::unique_ptr<mqtt::BrokerFeed>& feed);
+                                   web::WebView* view, const transfer::PictureRetention* retention,
+                                   std::unique_ptr<mqtt::BrokerFeed>& feed);
 
 } // namespace headless

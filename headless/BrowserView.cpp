@@ -10,6 +10,7 @@
 namespace headless {
 
 std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* program,
+                                    const transfer::PictureRetention* retention,
                                     std::unique_ptr<web::WebView>& view) {
     if (!options.serveHttp) {
         return std::nullopt;
@@ -35,7 +36,7 @@ std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* 
     const bool open = settings.users.Empty() && !web::IsLoopback(settings.listen);
     const bool secure = !settings.tls.Empty();
     web::ListenAddress listen = settings.listen;
-    view = std::make_unique<web::WebView>(std::move(settings), DescribeRun(options));
+    view = std::make_unique<web::WebView>(std::move(settings), DescribeRun(options), retention);
     if (const std::string error = view->Start(); !error.empty()) {
         std::fprintf(stderr, "%s: cannot serve the browser view: %s\n", program, error.c_str());
         view.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HeadlessOptions.h"
+#include "transfer/PictureRetention.h"
 #include "web/WebView.h"
 
 #include <memory>
@@ -12,8 +13,9 @@ namespace headless {
 // touched: its users and certificate files read once, its address bound.
 // The exit status when it cannot be had: 64 for a users or certificate file
 // that cannot be used, 1 for an address that cannot be bound. view stays
-// empty without --http.
+// empty without --http. retention, when there is one, must outlive the view.
 std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* program,
+                                    const transfer::PictureRetention* retention,
                                     std::unique_ptr<web::WebView>& view);
 
 } // namespace headless

@@ -28,6 +28,9 @@ bool ParseWhole(const std::string& text, Number low, Number high, Number& value)
     return true;
 }
 
+// The longest --keep-days: a hundred years.
+constexpr std::uint32_t kMostKeepDays = 36500;
+
 bool ParseSeconds(const std::string& text, double& value) {
     if (text.empty()) {
         return false;
@@ -151,6 +154,20 @@ const ValueOption kValueOptions[] = {
     {"--free-space-limit",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakeOptionalWhole<std::uint32_t>(v, 0, o.freeSpaceLimit);
+     }},
+    {"--keep-days",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         std::uint32_t days = 0;
+         if (!ParseWhole<std::uint32_t>(v, 1, kMostKeepDays, days)) {
+             return false;
+         }
+         o.keepDays = days;
+         return true;
+     }},
+    {"--keep-size",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         o.keepSize = ParseSize(v);
+         return o.keepSize.has_value() && *o.keepSize > 0;
      }},
     {"--http", TakeListenAddress},
     {"--http-users",
@@ -310,6 +327,9 @@ std::string CheckCombination(const HeadlessOptions& options) {
     if (options.mode == Mode::Live && (options.deleteCorrupted || options.freeSpaceLimit)) {
         return "--delete-corrupted and --free-space-limit belong to --capture";
     }
+    if (options.mode == Mode::Live && (options.keepDays || options.keepSize)) {
+        return "--keep-days and --keep-size belong to --capture";
+    }
     if (options.http.certificateFile.empty() != options.http.keyFile.empty()) {
         return "--http-cert and --http-key go together";
     }
@@ -317,6 +337,28 @@ std::string CheckCombination(const HeadlessOptions& options) {
 }
 
 } // namespace
+
+std::optional<std::uint64_t> ParseSize(const std::string& text) {
+    static constexpr struct {
+        char letter;
+        int shift;
+    } kUnits[] = {{'K', 10}, {'M', 20}, {'G', 30}, {'T', 40}};
+    std::string digits = text;
+    int shift = 0;
+    for (const auto& unit : kUnits) {
+        if (!digits.empty() && digits.back() == unit.letter) {
+            digits.pop_back();
+            shift = unit.shift;
+            break;
+        }
+    }
+    std::uint64_t number = 0;
+    if (!ParseWhole<std::uint64_t>(digits, 0, std::numeric_limits<std::uint64_t>::max() >> shift,
+                                   number)) {
+        return std::nullopt;
+    }
+    return number << shift;
+}
 
 bool WantsHeadless(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
@@ -391,6 +433,7 @@ std::string UsageText(const std::string& programName) {
     return "usage: " + programName +
            " --capture PATH (--port N | --device PATH) --speed BPS [--count K]\n" + indent +
            "[--seconds T] [--delete-corrupted] [--free-space-limit BYTES]\n" + indent +
+           "[--keep-days D] [--keep-size SIZE]\n" + indent +
            "[--no-reconnect] [--quiet] [--http [ADDR:]PORT [--http-...]]\n" + indent +
            "[--name NAME] [--mqtt URL [--mqtt-...]]\n"
            "       " +
@@ -404,7 +447,8 @@ std::string UsageText(const std::string& programName) {
            "\n"
            "Without options the program opens its window.\n"
            "  --capture PATH   receive every picture into a numbered file: PATH with an\n"
-           "                   eight-digit number before its extension (shot00000000.jpg)\n"
+           "                   eight-digit number before its extension (shot00000000.jpg),\n"
+           "                   after the highest one present; no file is ever replaced\n"
            "  --live FILE      keep the newest good picture in FILE\n"
            "  --port N         serial port COM1 to COM9 (see the ports folder in README)\n"
            "  --device PATH    the serial device itself, e.g. /dev/serial/by-id/usb-...\n"
@@ -412,7 +456,13 @@ std::string UsageText(const std::string& programName) {
            "  --count K        stop after K good pictures\n"
            "  --seconds T      stop after T seconds\n"
            "  --delete-corrupted        delete the file of a failed transfer\n"
-           "  --free-space-limit BYTES  stop when the disk has less free space\n"
+           "  --free-space-limit BYTES  stop when the disk has less free space; with\n"
+           "                   --keep-days or --keep-size delete the oldest pictures first\n"
+           "                   and stop only when none is left to delete\n"
+           "  --keep-days D    delete the numbered pictures of PATH older than D days\n"
+           "  --keep-size SIZE delete the oldest numbered pictures of PATH while they take\n"
+           "                   more than SIZE: bytes, or K, M, G, T (1024-based) behind the\n"
+           "                   number, e.g. 500M, 20G; the newest picture always stays\n"
            "  --no-reconnect   end when the line is lost (an adapter unplugged) instead of\n"
            "                   opening the port again every half second until it returns\n"
            "  -q, --quiet      no progress lines; warnings and the summary remain\n"

@@ -42,7 +42,9 @@ struct HeadlessOptions {
     bool reconnect = true; // open a lost line again until it returns
     bool quiet = false;    // no progress lines, only warnings and the summary
     std::optional<std::uint32_t> freeSpaceLimit;
-    bool serveHttp = false; // --http: the browser view
+    std::optional<std::uint32_t> keepDays; // --keep-days: older pictures are deleted
+    std::optional<std::uint64_t> keepSize; // --keep-size: bytes the pictures may take
+    bool serveHttp = false;                // --http: the browser view
     HttpOptions http;
     std::string name;         // --name: the camera's name among several
     bool publishMqtt = false; // --mqtt: to a broker
@@ -66,6 +68,10 @@ ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments);
 
 // Whether the arguments ask for the program without a window at all.
 bool WantsHeadless(const std::vector<std::string>& arguments);
+
+// A size as --keep-size takes it: a whole number of bytes, or of KiB, MiB,
+// GiB or TiB with the letter K, M, G or T behind it (500M, 20G).
+std::optional<std::uint64_t> ParseSize(const std::string& text);
 
 // Whether option is one of those followed by a value (--capture PATH, ...).
 bool TakesValue(const std::string& option);

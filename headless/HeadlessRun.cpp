@@ -6,6 +6,7 @@
 #include "Journal.h"
 #include "PictureAnnouncer.h"
 #include "PortCommands.h"
+#include "Retention.h"
 #include "RunEnd.h"
 #include "RunSetup.h"
 #include "RunSummary.h"
@@ -104,12 +105,16 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (const auto refused = setup.Describe()) {
         return *refused;
     }
+    StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
+    // Before the view, which shows its figures, and gone after it.
+    const std::unique_ptr<transfer::PictureRetention> retention =
+        RetentionFor(options, program, reporter);
     std::unique_ptr<web::WebView> view;
-    if (const auto refused = StartBrowserView(options, program, view)) {
+    if (const auto refused = StartBrowserView(options, program, retention.get(), view)) {
         return *refused;
     }
     std::unique_ptr<mqtt::BrokerFeed> feed;
-    if (const auto refused = StartBrokerFeed(options, program, view.get(), feed)) {
+    if (const auto refused = StartBrokerFeed(options, program, view.get(), retention.get(), feed)) {
         return *refused;
     }
     if (const auto refused = CheckPort(context, program)) {
@@ -122,7 +127,6 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     WorkerThread worker;
     transfer::RunTally tally;
     PictureAnnouncer announcer(options, program, [&worker] { worker.RequestStop(); });
-    StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
     Journal journal(reporter, options, program);
     ServiceNotices service;
     EndNotice end;
@@ -133,11 +137,15 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     if (feed) {
         listeners.Add(*feed);
     }
+    if (retention) {
+        listeners.Add(*retention);
+        retention->Start();
+    }
     // Last: the main thread goes on once the end is told everywhere.
     listeners.Add(end);
     const auto start = Clock::now();
     if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker, context,
-                      listeners)) {
+                      listeners, retention.get())) {
         std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
         return kExitFailure;
     }
@@ -145,6 +153,9 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     worker.Join();
     if (feed) {
         feed->Stop();
+    }
+    if (retention) {
+        retention->Stop();
     }
     if (view) {
         view->Stop();

@@ -16,6 +16,7 @@ std::string StatusReporter::ProgressBar(std::uint32_t bytesStored, std::uint32_t
 
 void StatusReporter::Show(const std::string& statusText, std::uint32_t bytesStored,
                           std::uint32_t bytesExpected) {
+    std::lock_guard guard(lock);
     if (!terminal && bytesExpected != 0) {
         return;
     }
@@ -35,21 +36,28 @@ void StatusReporter::Show(const std::string& statusText, std::uint32_t bytesStor
 }
 
 void StatusReporter::PictureFailed(std::uint64_t failedSoFar, const std::string& why) {
+    std::lock_guard guard(lock);
     WriteLine("a picture transfer failed (" + std::to_string(failedSoFar) + " so far): " + why);
 }
 
 void StatusReporter::Notice(const std::string& text) {
+    std::lock_guard guard(lock);
     WriteLine(text);
     last.clear();
 }
 
 void StatusReporter::WriteLine(const std::string& text) {
-    Finish();
+    EndLine();
     std::fprintf(stream, "%s\n", text.c_str());
     std::fflush(stream);
 }
 
 void StatusReporter::Finish() {
+    std::lock_guard guard(lock);
+    EndLine();
+}
+
+void StatusReporter::EndLine() {
     if (lineOpen) {
         std::fprintf(stream, "\n");
         std::fflush(stream);

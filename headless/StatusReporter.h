@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 namespace headless {
@@ -10,6 +11,8 @@ namespace headless {
 // place, with a bar for the picture in progress. Elsewhere (the journal, a
 // log file, a pipe): a line for every change of state, but none for the
 // progress within a picture, which would be hundreds of lines a picture.
+// Safe from several threads (the run's listeners, the retention's reports):
+// a line of one never cuts into another's.
 class StatusReporter {
 public:
     StatusReporter(std::FILE* stream, bool terminal) : stream(stream), terminal(terminal) {}
@@ -33,6 +36,9 @@ public:
 
 private:
     void WriteLine(const std::string& text);
+    void EndLine();
+
+    std::mutex lock;
 
     std::FILE* stream;
     bool terminal;

@@ -22,9 +22,10 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
 
 } // namespace
 
-BrokerFeed::BrokerFeed(MqttOptions options, runstate::RunDescription run, LinkChanged changed)
+BrokerFeed::BrokerFeed(MqttOptions options, runstate::RunDescription run, LinkChanged changed,
+                       const transfer::PictureRetention* retention)
     : options(std::move(options)), run(std::move(run)), topics(this->options.topicPrefix),
-      changed(std::move(changed)),
+      changed(std::move(changed)), retention(retention),
       client({[this](bool up, const std::string& why) { OnConnection(up, why); },
               [this](int id) { outbox.Delivered(id); }}) {}
 
@@ -110,8 +111,12 @@ void BrokerFeed::Send() {
             PublishText(topics.event, event, Outbox::Kind::Event, false);
         }
         if (work.state) {
+            std::optional<transfer::RetentionFigures> kept;
+            if (retention != nullptr) {
+                kept = retention->Figures();
+            }
             const std::string state = runstate::StateJson(
-                tally.Snapshot(), run, std::chrono::steady_clock::now() - started, 0, true);
+                tally.Snapshot(), run, std::chrono::steady_clock::now() - started, 0, true, kept);
             // The library refuses while it finds no connection (it may know
             // before it tells): the state goes again at its next turn.
             if (!PublishText(topics.state, state, Outbox::Kind::State) && !work.closing) {

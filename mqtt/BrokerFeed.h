@@ -6,6 +6,7 @@
 #include "Topics.h"
 
 #include "runstate/RunDescription.h"
+#include "transfer/PictureRetention.h"
 #include "transfer/RunListener.h"
 #include "transfer/RunTally.h"
 
@@ -36,7 +37,10 @@ public:
     // (or not reached yet) with the library's words for why.
     using LinkChanged = std::function<void(Link link, const std::string& why)>;
 
-    BrokerFeed(MqttOptions options, runstate::RunDescription run, LinkChanged changed);
+    // retention, where the run has one, gives the kept pictures to the state;
+    // it outlives the feed.
+    BrokerFeed(MqttOptions options, runstate::RunDescription run, LinkChanged changed,
+               const transfer::PictureRetention* retention = nullptr);
     ~BrokerFeed() override;
     BrokerFeed(const BrokerFeed&) = delete;
     BrokerFeed& operator=(const BrokerFeed&) = delete;
@@ -65,6 +69,7 @@ private:
     const runstate::RunDescription run;
     const Topics topics;
     const LinkChanged changed;
+    const transfer::PictureRetention* const retention;
     const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     transfer::RunTally tally;
     Outbox outbox;

@@ -34,6 +34,14 @@ bool File::Create(const std::string& path) {
     return descriptor >= 0;
 }
 
+bool File::CreateNew(const std::string& path) {
+    Close();
+    failed = false;
+    descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    error = descriptor < 0 ? errno : 0;
+    return descriptor >= 0;
+}
+
 bool File::OpenForReading(const std::string& path) {
     Close();
     failed = false;

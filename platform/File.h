@@ -19,6 +19,9 @@ public:
 
     // Creates the file, or empties it when it exists, for writing only.
     bool Create(const std::string& path);
+    // Creates the file for writing only when no file of that name exists;
+    // Error() is EEXIST when one does.
+    bool CreateNew(const std::string& path);
     bool OpenForReading(const std::string& path);
     bool IsOpen() const { return descriptor >= 0; }
 

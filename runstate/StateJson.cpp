@@ -37,7 +37,8 @@ double SecondsSinceEpoch(std::chrono::system_clock::time_point when) {
 
 std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescription& run,
                       std::chrono::steady_clock::duration uptime, int viewers,
-                      std::optional<bool> brokerConnected) {
+                      std::optional<bool> brokerConnected,
+                      const std::optional<transfer::RetentionFigures>& kept) {
     using nlohmann::json;
     json state;
     state["state"] = StateName(snapshot.state);
@@ -51,12 +52,24 @@ std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescriptio
     } else {
         state["transfer"] = nullptr;
     }
-    const double efficiency = transfer::LineEfficiencyPercent(snapshot.totals, run.speed);
-    state["totals"] = {{"good", snapshot.totals.goodPictures},
-                       {"failed", snapshot.totals.failedPictures},
-                       {"bytes", snapshot.totals.goodPictureBytes},
-                       {"lineEfficiency", efficiency < 0 ? json(nullptr) : json(efficiency)}};
+    const transfer::LineUse line = transfer::LineUseOf(snapshot.totals, run.speed);
+    using Kind = transfer::LineUse::Kind;
+    state["totals"] = {
+        {"good", snapshot.totals.goodPictures},
+        {"failed", snapshot.totals.failedPictures},
+        {"bytes", snapshot.totals.goodPictureBytes},
+        {"lineEfficiency", line.kind == Kind::Efficiency ? json(line.percent) : json(nullptr)},
+        {"fasterThanLine", line.kind == Kind::FasterThanLine},
+        {"bytesPerSecond", line.kind == Kind::Unknown ? json(nullptr) : json(line.bytesPerSecond)}};
     state["name"] = run.name;
+    if (kept) {
+        state["kept"] = {{"count", kept->keptCount},
+                         {"bytes", kept->keptBytes},
+                         {"deleted", kept->deleted.count},
+                         {"deletedBytes", kept->deleted.bytes}};
+    } else {
+        state["kept"] = nullptr;
+    }
     state["device"] = run.device;
     state["speed"] = run.speed;
     state["mode"] = run.mode == RunMode::Capture ? "capture" : "live";

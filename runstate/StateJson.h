@@ -2,6 +2,7 @@
 
 #include "RunDescription.h"
 
+#include "transfer/PictureRetention.h"
 #include "transfer/RunTally.h"
 
 #include <chrono>
@@ -14,9 +15,11 @@ namespace runstate {
 // topic tell it: its state and reason, the picture in transfer, the totals,
 // what the run is, the viewers of the browser view's picture stream now, the
 // newest picture (its file by name only: where it lies on the machine is no
-// viewer's business), and whether the broker is connected (null without one).
+// viewer's business), whether the broker is connected (null without one),
+// and with a retention, the pictures it keeps and those it deleted.
 std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescription& run,
                       std::chrono::steady_clock::duration uptime, int viewers,
-                      std::optional<bool> brokerConnected);
+                      std::optional<bool> brokerConnected,
+                      const std::optional<transfer::RetentionFigures>& kept = std::nullopt);
 
 } // namespace runstate

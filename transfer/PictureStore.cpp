@@ -16,12 +16,14 @@ std::string PictureStore::FailureDetail() const {
     return file.Error() != 0 ? std::strerror(file.Error()) : std::string();
 }
 
-bool PictureStore::Create(const std::string& fileName, PictureKind kind, std::uint16_t width,
+bool PictureStore::Create(const FileClaim& claim, PictureKind kind, std::uint16_t width,
                           std::uint16_t height) {
-    if (!file.Create(fileName)) {
+    std::optional<std::string> created = claim(file);
+    if (!created) {
         Fail(FailureCause::FileNotCreated);
         return false;
     }
+    fileName = std::move(*created);
     if (kind == PictureKind::UncompressedPixels) {
         bitmap = std::make_unique<CDib>(width, height, 8);
         SetGreyRamp(*bitmap);

@@ -7,12 +7,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace transfer {
+
+// Creates the file a picture goes into and gives its name; nothing, with the
+// system's error in the file, when it could not be created.
+using FileClaim = std::function<std::optional<std::string>(platform::File& file)>;
 
 // Where the data of one picture go: a JPEG is appended to the file as it
 // arrives; uncompressed 8-bit pixels are collected in a bitmap that is written
@@ -26,9 +31,12 @@ public:
     // or hostile header must not make the receiver allocate gigabytes.
     static constexpr std::uint32_t kMaxPixelBytes = 64u * 1024u * 1024u;
 
-    // Creates (or empties) the file; false when it cannot be created.
-    bool Create(const std::string& fileName, PictureKind kind, std::uint16_t width,
+    // Creates the picture's file as claim does it; false when it cannot be
+    // created.
+    bool Create(const FileClaim& claim, PictureKind kind, std::uint16_t width,
                 std::uint16_t height);
+    // The file's name, once created.
+    const std::string& FileName() const { return fileName; }
     // Stores the next bytes of the picture behind those stored before.
     bool Append(const std::uint8_t* data, std::size_t length);
     // Writes what is held back of a JPEG; false once any write failed.
@@ -52,6 +60,7 @@ private:
     bool EnsurePixels();
 
     platform::File file;
+    std::string fileName;
     std::unique_ptr<CDib> bitmap;
     std::vector<std::uint8_t> pending;
     std::uint64_t stored = 0;

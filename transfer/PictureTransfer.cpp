@@ -34,7 +34,7 @@ class Receiver {
 public:
     Receiver(const WorkerRun& run, SerialPort& port) : run(run), port(port) {}
 
-    TransferResult Run(const std::string& fileName);
+    TransferResult Run(const transfer::FileClaim& claim);
 
 private:
     bool StopRequested() const { return run.StopRequested(); }
@@ -64,7 +64,7 @@ private:
     void ReceiveData(transfer::PictureStore& store);
     // Everything after a valid header: the answer to it, the blocks, the
     // final check and the file.
-    bool ReceivePicture(const std::string& fileName, const transfer::HeaderBytes& headerBytes);
+    bool ReceivePicture(const transfer::FileClaim& claim, const transfer::HeaderBytes& headerBytes);
 
     const WorkerRun& run;
     SerialPort& port;
@@ -77,6 +77,7 @@ private:
     std::vector<std::uint8_t> block;
     std::uint32_t stored = 0;
     std::uint8_t pictureValue = 0;
+    std::string storedFile;
 };
 
 bool Receiver::FindSyncPair() {
@@ -259,7 +260,7 @@ void Receiver::ReceiveData(transfer::PictureStore& store) {
     } while (stored < header.dataSize);
 }
 
-TransferResult Receiver::Run(const std::string& fileName) {
+TransferResult Receiver::Run(const transfer::FileClaim& claim) {
     run.Tell(transfer::WaitingForHeader{});
     TransferResult result;
     if (!FindSyncPair()) {
@@ -276,12 +277,13 @@ TransferResult Receiver::Run(const std::string& fileName) {
     result.bytes = header.dataSize;
 
     const auto begun = std::chrono::steady_clock::now();
-    const bool good = ReceivePicture(fileName, headerBytes);
+    const bool good = ReceivePicture(claim, headerBytes);
     result.figures.payloadBytes = stored;
     result.figures.took = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - begun);
     if (good) {
         result.outcome = TransferResult::Outcome::Stored;
+        result.file = storedFile;
     } else {
         result.outcome = TransferResult::Outcome::Failed;
         result.why = failure.value_or(FailureCause::CutShort);
@@ -290,7 +292,7 @@ TransferResult Receiver::Run(const std::string& fileName) {
     return result;
 }
 
-bool Receiver::ReceivePicture(const std::string& fileName,
+bool Receiver::ReceivePicture(const transfer::FileClaim& claim,
                               const transfer::HeaderBytes& headerBytes) {
     if (header.ackFlag != 0 && !Acknowledge(transfer::HeaderXor(headerBytes), true)) {
         Fail(FailureCause::AnswerNotSent);
@@ -298,8 +300,9 @@ bool Receiver::ReceivePicture(const std::string& fileName,
     }
 
     transfer::PictureStore store;
-    if (!store.Create(fileName, header.pictureKind, header.width, header.height)) {
-        platform::DeleteFile(fileName);
+    // A file that could not be created is not this picture's to delete: it
+    // may be another program's.
+    if (!store.Create(claim, header.pictureKind, header.width, header.height)) {
         Fail(FailureCause::FileNotCreated, store.FailureDetail());
         return false;
     }
@@ -337,16 +340,24 @@ bool Receiver::ReceivePicture(const std::string& fileName,
         Fail(FailureCause::Stopped);
     }
     if (StopRequested() || !complete) {
-        platform::DeleteFile(fileName);
+        platform::DeleteFile(store.FileName());
         return false;
     }
+    storedFile = store.FileName();
     return true;
 }
 
 } // namespace
 
 transfer::TransferResult PictureTransfer(const WorkerRun& run, SerialPort& port,
-                                         const std::string& fileName) {
+                                         const transfer::FileClaim& claim) {
     Receiver receiver(run, port);
-    return receiver.Run(fileName);
+    return receiver.Run(claim);
+}
+
+transfer::TransferResult PictureTransfer(const WorkerRun& run, SerialPort& port,
+                                         const std::string& fileName) {
+    return PictureTransfer(run, port, [&fileName](platform::File& file) {
+        return file.Create(fileName) ? std::optional<std::string>(fileName) : std::nullopt;
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PictureKind.h"
+#include "PictureStore.h"
 #include "RunEvents.h"
 
 #include <cstdint>
@@ -21,6 +22,8 @@ struct TransferResult {
     Outcome outcome = Outcome::NoPicture;
     FailureCause why = FailureCause::CutShort; // when Failed
     std::string detail;                        // the system's words, where there are some
+    // The picture's file while it is Stored; empty when none was created.
+    std::string file;
     // From the header, once one was valid.
     PictureKind kind = PictureKind::Jpeg;
     std::int32_t width = 0;
@@ -42,3 +45,6 @@ struct TransferResult {
 // progress before each block.
 transfer::TransferResult PictureTransfer(const WorkerRun& run, SerialPort& port,
                                          const std::string& fileName);
+// The same into the file that claim creates once a valid header is in.
+transfer::TransferResult PictureTransfer(const WorkerRun& run, SerialPort& port,
+                                         const transfer::FileClaim& claim);

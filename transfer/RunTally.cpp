@@ -13,13 +13,17 @@ void Count(RunTotals& totals, const TransferFigures& figures) {
 
 } // namespace
 
-double LineEfficiencyPercent(const RunTotals& totals, std::int32_t speed) {
+LineUse LineUseOf(const RunTotals& totals, std::int32_t speed) {
     if (totals.transferTime.count() <= 0 || speed <= 0) {
-        return -1;
+        return {};
     }
-    const double bytesPerSecond = static_cast<double>(speed) / 10.0;
     const double seconds = std::chrono::duration<double>(totals.transferTime).count();
-    return 100.0 * static_cast<double>(totals.payloadBytes) / bytesPerSecond / seconds;
+    const double bytesPerSecond = static_cast<double>(totals.payloadBytes) / seconds;
+    const double percent = 100.0 * bytesPerSecond / (static_cast<double>(speed) / 10.0);
+    if (percent > 100.0) {
+        return {LineUse::Kind::FasterThanLine, 0, bytesPerSecond};
+    }
+    return {LineUse::Kind::Efficiency, percent, bytesPerSecond};
 }
 
 void RunTally::OnRunEvent(const RunEvent& event) {

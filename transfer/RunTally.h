@@ -24,10 +24,23 @@ struct RunTotals {
     std::chrono::microseconds transferTime{0};
 };
 
-// The share of the line's capacity (ten bits a byte: start, eight data bits,
-// stop) at speed bit/s that carried picture bytes while transfers ran, in
-// percent; negative when nothing was transferred.
-double LineEfficiencyPercent(const RunTotals& totals, std::int32_t speed);
+// How well the line served while transfers ran.
+struct LineUse {
+    enum class Kind {
+        Unknown,        // nothing was transferred, or the speed is not known
+        Efficiency,     // percent is the share of the line's capacity used
+        FasterThanLine, // bytes came faster than the speed allows (a USB
+                        // adapter or a pseudo-terminal that ignores it)
+    };
+    Kind kind = Kind::Unknown;
+    // The share of the line's capacity (ten bits a byte: start, eight data
+    // bits, stop) at the speed that carried picture bytes, at most 100.
+    double percent = 0;
+    // Picture bytes a second while transfers ran; with Efficiency and
+    // FasterThanLine.
+    double bytesPerSecond = 0;
+};
+LineUse LineUseOf(const RunTotals& totals, std::int32_t speed);
 
 enum class RunState {
     Starting,  // no event yet

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RunListener.h"
+#include "SpaceKeeper.h"
 
 #include <stop_token>
 
@@ -8,11 +9,14 @@ class WorkerContext;
 
 // What a worker procedure has for one run: the context with the run's
 // settings (written before the start, only read by the worker), the run's own
-// stop request, and the listener that every event of the run goes to.
+// stop request, the listener that every event of the run goes to, and for a
+// capture that deletes its oldest pictures, what makes room at the free-space
+// limit.
 struct WorkerRun {
     const WorkerContext& context;
     std::stop_token stop;
     transfer::RunListener& listener;
+    transfer::SpaceKeeper* keeper = nullptr;
 
     bool StopRequested() const { return stop.stop_requested(); }
     void Tell(const transfer::RunEvent& event) const { listener.OnRunEvent(event); }

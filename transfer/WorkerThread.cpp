@@ -8,7 +8,7 @@ WorkerThread::~WorkerThread() {
 }
 
 bool WorkerThread::Start(Procedure procedure, const WorkerContext& context,
-                         transfer::RunListener& listener) {
+                         transfer::RunListener& listener, transfer::SpaceKeeper* keeper) {
     if (IsRunning()) {
         return false;
     }
@@ -22,8 +22,8 @@ bool WorkerThread::Start(Procedure procedure, const WorkerContext& context,
     }
     auto done = std::make_shared<std::atomic<bool>>(false);
     try {
-        thread = std::thread([procedure, &context, &listener, token, done] {
-            procedure(WorkerRun{context, token, listener});
+        thread = std::thread([procedure, &context, &listener, keeper, token, done] {
+            procedure(WorkerRun{context, token, listener, keeper});
             done->store(true, std::memory_order_release);
         });
     } catch (const std::system_error&) {

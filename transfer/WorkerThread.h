@@ -24,9 +24,10 @@ public:
     WorkerThread& operator=(const WorkerThread&) = delete;
 
     // Starts procedure for a run with context's settings, its events going to
-    // listener; both must outlive the run. False when a worker runs still or
-    // no thread could be created.
-    bool Start(Procedure procedure, const WorkerContext& context, transfer::RunListener& listener);
+    // listener; both (and a keeper) must outlive the run. False when a worker
+    // runs still or no thread could be created.
+    bool Start(Procedure procedure, const WorkerContext& context, transfer::RunListener& listener,
+               transfer::SpaceKeeper* keeper = nullptr);
     // Asks the running worker to end; safe from any thread, the worker's own
     // and its listeners' included. Nothing happens when none runs.
     void RequestStop();

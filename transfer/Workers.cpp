@@ -1,5 +1,6 @@
 #include "Workers.h"
 
+#include "CaptureCounter.h"
 #include "CaptureNaming.h"
 #include "ConnectSemaphore.h"
 #include "FreeSpaceRule.h"
@@ -88,6 +89,18 @@ bool OpenPicturePort(const WorkerRun& run, SerialPort& port) {
     return false;
 }
 
+// Whether a capture ends at the free-space limit now; a run with a keeper
+// goes on while the keeper has older pictures to delete. A failed query
+// does not stop the capture; the next picture asks again.
+bool OutOfSpace(const WorkerRun& run, const std::string& basePath) {
+    const auto freeBytes =
+        run.keeper != nullptr ? run.keeper->FreeBytes() : transfer::QueryFreeSpace(basePath);
+    if (!freeBytes || !transfer::FreeSpaceBelowLimit(*freeBytes, run.context.freeSpaceLimit)) {
+        return false;
+    }
+    return run.keeper == nullptr || !run.keeper->MakeRoom();
+}
+
 void End(const WorkerRun& run, SerialPort& port, const RunEnd& end) {
     ClosePort(port);
     run.Tell(transfer::Ended{end.why, end.reason});
@@ -171,46 +184,57 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
     if (!OpenPicturePort(run, port)) {
         return;
     }
-    std::uint64_t counter = captureCounterStart.load();
     const std::string basePath = context.CaptureBasePath();
     const std::string displayFile = context.DisplayFileName();
     if (basePath.empty()) {
         End(run, port, RunEnd{EndCause::PathRefused, PathTooLong()});
         return;
     }
+    transfer::CaptureCounter counter(basePath, captureCounterStart.load());
     RunEnd end;
     while (!run.StopRequested()) {
-        const std::string numbered = transfer::NumberedPath(basePath, counter);
-        if (numbered.size() >= WorkerContext::kPathSize) {
+        if (transfer::NumberedPath(basePath, counter.Next()).size() >= WorkerContext::kPathSize) {
             end = RunEnd{EndCause::PathRefused, PathTooLong()};
             break;
         }
+        // The number of an attempt that creates no file is the one it would
+        // have taken.
+        std::uint64_t number = counter.Next();
+        bool created = false;
+        const TransferResult result =
+            PictureTransfer(run, port, [&](platform::File& file) -> std::optional<std::string> {
+                auto claimed = counter.Claim(file);
+                if (!claimed) {
+                    return std::nullopt;
+                }
+                number = claimed->number;
+                created = true;
+                return std::move(claimed->path);
+            });
+        if (!created) {
+            counter.UseUp(); // every attempt uses up its number
+        }
         std::optional<RunEnd> ended;
-        const TransferResult result = PictureTransfer(run, port, numbered);
         if (result.Stored()) {
             // The picture is stored whatever becomes of its copy for the
             // window (a current folder nobody may write, a full cache).
-            const bool displayed = platform::CopyFileReplacing(numbered, displayFile);
-            TellStored(run, counter, numbered, result, displayed);
+            const bool displayed = platform::CopyFileReplacing(result.file, displayFile);
+            TellStored(run, number, result.file, result, displayed);
         } else {
-            TellFailure(run, counter, result);
-            if (context.deleteCorrupted == 1) {
-                platform::DeleteFile(numbered);
+            TellFailure(run, number, result);
+            // Only a file this attempt created is its to delete.
+            if (created && context.deleteCorrupted == 1) {
+                platform::DeleteFile(transfer::NumberedPath(basePath, number));
             }
             ended = EndAfterFailure(run, port);
         }
-        ++counter; // every attempt uses up its number
         if (ended) {
             end = *ended;
             break;
         }
-        if (context.checkFreeSpace == 1) {
-            // A failed query does not stop the capture; the next picture asks again.
-            const auto freeBytes = transfer::QueryFreeSpace(basePath);
-            if (freeBytes && transfer::FreeSpaceBelowLimit(*freeBytes, context.freeSpaceLimit)) {
-                end = RunEnd{EndCause::FreeSpaceLimit, {}};
-                break;
-            }
+        if (context.checkFreeSpace == 1 && OutOfSpace(run, basePath)) {
+            end = RunEnd{EndCause::FreeSpaceLimit, {}};
+            break;
         }
     }
     End(run, port, end);

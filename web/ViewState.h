@@ -6,6 +6,7 @@
 #include "WebOptions.h"
 
 #include "runstate/RunDescription.h"
+#include "transfer/PictureRetention.h"
 #include "transfer/RunTally.h"
 
 #include <atomic>
@@ -23,8 +24,9 @@ using runstate::RunMode;
 // writes, on the worker's thread; connections read, each on its own thread.
 // Every member guards itself.
 struct ViewState {
-    ViewState(WebOptions options, RunDescription run)
-        : options(std::move(options)), run(std::move(run)),
+    ViewState(WebOptions options, RunDescription run,
+              const transfer::PictureRetention* retention = nullptr)
+        : options(std::move(options)), run(std::move(run)), retention(retention),
           archive(this->options.keptPictures,
                   this->run.mode == RunMode::Live ? this->options.livePictureMemoryBytes : 0) {}
 
@@ -32,6 +34,9 @@ struct ViewState {
 
     const WebOptions options;
     const RunDescription run;
+    // The capture's retention, whose figures the state shows; it guards
+    // itself and outlives the view.
+    const transfer::PictureRetention* const retention;
     const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     transfer::RunTally tally;
     // The newest good picture as JPEG; every stream connection waits here.

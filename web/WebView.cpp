@@ -6,8 +6,9 @@
 
 namespace web {
 
-WebView::WebView(WebOptions options, RunDescription run)
-    : state(std::move(options), std::move(run)),
+WebView::WebView(WebOptions options, RunDescription run,
+                 const transfer::PictureRetention* retention)
+    : state(std::move(options), std::move(run), retention),
       taker(state.options.jpegQuality, [this](SharedPicture picture) { Publish(picture); }) {}
 
 WebView::~WebView() {

@@ -29,7 +29,9 @@ namespace web {
 // end.
 class WebView final : public transfer::RunListener {
 public:
-    WebView(WebOptions options, RunDescription run);
+    // retention, when given, must outlive the view.
+    WebView(WebOptions options, RunDescription run,
+            const transfer::PictureRetention* retention = nullptr);
     ~WebView() override;
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;

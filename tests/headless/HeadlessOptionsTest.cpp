@@ -33,6 +33,45 @@ TEST(HeadlessOptions, CaptureWithEveryOption) {
     EXPECT_EQ(result.options.freeSpaceLimit, 4294967295u);
 }
 
+TEST(HeadlessOptions, RetentionTakesDaysAndSizesWithTheirUnits) {
+    const struct {
+        const char* size;
+        std::uint64_t bytes;
+    } sizes[] = {{"1", 1},
+                 {"4096", 4096},
+                 {"8K", 8192},
+                 {"500M", 500ull << 20},
+                 {"20G", 20ull << 30},
+                 {"3T", 3ull << 40}};
+    for (const auto& [size, bytes] : sizes) {
+        SCOPED_TRACE(size);
+        const auto result =
+            ParseHeadlessOptions(Args({"--capture", "/pics/shot.jpg", "--port", "1", "--speed",
+                                       "9600", "--keep-days", "30", "--keep-size", size}));
+        ASSERT_EQ(result.error, "");
+        EXPECT_EQ(result.options.keepDays, 30u);
+        EXPECT_EQ(result.options.keepSize, bytes);
+    }
+    for (const char* bad : {"", "0", "M", "5MB", "5KM", "5m", "-5G", "1.5G", "16777216T"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_NE(ParseHeadlessOptions(Args({"--capture", "x", "--port", "1", "--speed", "9600",
+                                             "--keep-size", bad}))
+                      .error,
+                  "");
+    }
+    for (const char* bad : {"0", "-1", "1.5", "36501"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_NE(ParseHeadlessOptions(Args({"--capture", "x", "--port", "1", "--speed", "9600",
+                                             "--keep-days", bad}))
+                      .error,
+                  "");
+    }
+    EXPECT_EQ(ParseHeadlessOptions(
+                  Args({"--live", "y", "--port", "1", "--speed", "9600", "--keep-days", "2"}))
+                  .error,
+              "--keep-days and --keep-size belong to --capture");
+}
+
 TEST(HeadlessOptions, LiveNeedsPortAndSpeedOnly) {
     const auto result =
         ParseHeadlessOptions(Args({"--live", "now.jpg", "--speed", "9600", "--port", "1"}));
@@ -212,6 +251,10 @@ TEST(RunSummary, CountsBytesTimeAndTheShareOfTheLineThatCarriedPictures) {
     figures.speed = 921600;
     EXPECT_EQ(headless::SummaryLine(figures),
               "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency 80.0 %");
+
+    figures.totals.transferTime = std::chrono::milliseconds(20); // a line that ignores its speed
+    EXPECT_EQ(headless::SummaryLine(figures), "pictures: 12 good, 1 failed; 1449984 bytes in "
+                                              "63.2 s; faster than 921600 bit/s: 460800 bytes/s");
 
     figures.totals.transferTime = {}; // no transfer began
     EXPECT_EQ(headless::SummaryLine(figures),

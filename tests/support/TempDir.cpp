@@ -1,6 +1,7 @@
 #include "TempDir.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,6 +44,25 @@ std::string ReadFile(const std::string& path) {
 bool FileExists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
+}
+
+void SetFileTime(const std::string& path, std::chrono::system_clock::time_point when) {
+    const auto since = when.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    const timespec time{static_cast<time_t>(seconds.count()),
+                        static_cast<long>(std::chrono::nanoseconds(since - seconds).count())};
+    const timespec both[2] = {time, time};
+    if (::utimensat(AT_FDCWD, path.c_str(), both, 0) != 0) {
+        throw std::runtime_error("cannot set the time of " + path);
+    }
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 } // namespace testsupport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,5 +29,10 @@ void WriteFile(const std::string& path, std::string_view bytes);
 // Whole contents of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Gives a file this time as its modification (and access) time; the test
+// fails on error, as with WriteFile.
+void SetFileTime(const std::string& path, std::chrono::system_clock::time_point when);
+// The names of the entries in a folder.
+std::set<std::string> FilesIn(const std::string& folder);
 
 } // namespace testsupport

@@ -1,3 +1,4 @@
+#include "tests/support/TempDir.h"
 #include "transfer/CaptureNaming.h"
 #include "transfer/FreeSpaceRule.h"
 
@@ -17,6 +18,51 @@ TEST(CaptureNaming, MoreDigitsOnceNeeded) {
     EXPECT_EQ(NumberedPath("/p/s.jpg", 99999999), "/p/s99999999.jpg");
     EXPECT_EQ(NumberedPath("/p/s.jpg", 100000000), "/p/s100000000.jpg");
     EXPECT_EQ(NumberedPath("/p/s.jpg", 1234567890), "/p/s1234567890.jpg");
+}
+
+// Only a name NumberedPath gives for the path counts as one of its pictures.
+TEST(CaptureNaming, NumberInNameTakesExactlyTheNamesTheCaptureGives) {
+    const transfer::NumberedPattern jpeg = transfer::PatternOf("/pics/shot.jpg");
+    const transfer::NumberedPattern bare = transfer::PatternOf("cam1");
+    EXPECT_EQ(jpeg.folder, "/pics/");
+    EXPECT_EQ(bare.folder, ".");
+    const struct {
+        const transfer::NumberedPattern* pattern;
+        const char* name;
+        std::optional<std::uint64_t> number;
+    } cases[] = {
+        {&jpeg, "shot00000000.jpg", 0},
+        {&jpeg, "shot00000042.jpg", 42},
+        {&jpeg, "shot99999999.jpg", 99999999},
+        {&jpeg, "shot100000000.jpg", 100000000},
+        {&jpeg, "shot18446744073709551615.jpg", 18446744073709551615ull},
+        {&jpeg, "shot18446744073709551616.jpg", std::nullopt}, // no capture gets there
+        {&jpeg, "shot0000042.jpg", std::nullopt},              // seven digits
+        {&jpeg, "shot000000042.jpg", std::nullopt},            // nine with a leading zero
+        {&jpeg, "shot0000004a.jpg", std::nullopt},
+        {&jpeg, "shot00000042.jpeg", std::nullopt},
+        {&jpeg, "shot00000042.jpg.tmp", std::nullopt},
+        {&jpeg, "Shot00000042.jpg", std::nullopt},
+        {&jpeg, "xshot00000042.jpg", std::nullopt},
+        {&jpeg, "shot.jpg", std::nullopt},
+        {&bare, "cam100000007", 7},
+        {&bare, "cam100000007.jpg", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(transfer::NumberInName(*c.pattern, c.name), c.number);
+    }
+}
+
+TEST(CaptureNaming, HighestNumberPresentReadsTheFolderOnce) {
+    testsupport::TempDir dir;
+    EXPECT_EQ(transfer::HighestNumberPresent(dir / "shot.jpg"), std::nullopt);
+    for (const char* name : {"shot00000003.jpg", "shot00000120.jpg", "shot00000999.jpeg",
+                             "shot000000999.jpg", "other00005000.jpg"}) {
+        testsupport::WriteFile(dir / name, "x");
+    }
+    EXPECT_EQ(transfer::HighestNumberPresent(dir / "shot.jpg"), 120u);
+    EXPECT_EQ(transfer::HighestNumberPresent(dir / "nowhere/shot.jpg"), std::nullopt);
 }
 
 TEST(FreeSpaceRule, StopsOnlyBelowTheLimitAndBelowFourGiB) {

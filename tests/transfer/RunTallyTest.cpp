@@ -59,3 +59,34 @@ TEST(RunTally, FoldsARunIntoItsStateAndTotals) {
     EXPECT_EQ(snapshot.newest->file, "/p/shot00000003.jpg");
     EXPECT_EQ(snapshot.newest->kind, PictureKind::UncompressedPixels);
 }
+
+// The share of the line is a percentage only up to 100: bytes that came
+// faster than the speed allows are told as such, with their rate.
+TEST(LineUse, ShareOfTheLineOrFasterThanIt) {
+    using Kind = LineUse::Kind;
+    const struct {
+        const char* name;
+        std::uint64_t bytes;
+        std::chrono::microseconds took;
+        std::int32_t speed;
+        Kind kind;
+        double percent;
+        double bytesPerSecond;
+    } cases[] = {
+        {"nothing transferred", 0, 0us, 115200, Kind::Unknown, 0, 0},
+        {"speed unknown", 1000, 1s, 0, Kind::Unknown, 0, 0},
+        {"part of the line", 5760, 1s, 115200, Kind::Efficiency, 50.0, 5760},
+        {"the whole line", 11520, 1s, 115200, Kind::Efficiency, 100.0, 11520},
+        {"a pseudo-terminal", 656640, 1s, 115200, Kind::FasterThanLine, 0, 656640},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunTotals totals;
+        totals.payloadBytes = c.bytes;
+        totals.transferTime = c.took;
+        const LineUse use = LineUseOf(totals, c.speed);
+        EXPECT_EQ(use.kind, c.kind);
+        EXPECT_DOUBLE_EQ(use.percent, c.percent);
+        EXPECT_DOUBLE_EQ(use.bytesPerSecond, c.bytesPerSecond);
+    }
+}

@@ -1,9 +1,11 @@
 #include "TransferFixture.h"
 
 #include "tests/support/WaitUntil.h"
+#include "transfer/CaptureNaming.h"
 #include "transfer/ConnectSemaphore.h"
 #include "transfer/ContextFeed.h"
 #include "transfer/FreeSpaceRule.h"
+#include "transfer/PictureRetention.h"
 #include "transfer/WorkerTesting.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
@@ -11,10 +13,12 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <thread>
 
 using namespace transfertest;
 using testsupport::FileExists;
+using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::RunRecorder;
 using testsupport::WaitUntil;
@@ -226,23 +230,80 @@ TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
     EXPECT_TRUE(FileHolds(dir / "shot100000000", second.data));
 }
 
-TEST_F(WorkersTest, DeleteCorruptedRemovesAnEarlierRunsFileOfAFailedNumber) {
-    context.SetCaptureBasePath(dir / "shot.jpg");
-    for (const int deleteCorrupted : {0, 1}) {
-        SCOPED_TRACE("deleteCorrupted " + std::to_string(deleteCorrupted));
-        WriteFile(dir / "shot00000000.jpg", "from an earlier run");
-        WriteFile(dir / "shot00000001.jpg", "from an earlier run");
-        context.deleteCorrupted = deleteCorrupted;
-        const auto good = Picture(700);
-        Run(ContinuousCaptureWorker, RunKind::Capture, {BadHeader(100), good}, QuickGiveUp());
-        // A second run starts again at 0 and replaces what it receives.
-        EXPECT_TRUE(FileHolds(dir / "shot00000001.jpg", good.data));
-        if (deleteCorrupted) {
-            EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
-        } else {
-            EXPECT_EQ(ReadFile(dir / "shot00000000.jpg"), "from an earlier run");
+// A capture starts after the highest number of its path present, also past
+// eight digits, and leaves every file there as it is: those of an earlier
+// run, and those of other names, which do not move its numbers either.
+TEST_F(WorkersTest, ACaptureNeverReplacesAFileOfAnEarlierRun) {
+    const struct {
+        const char* name;
+        std::vector<const char*> earlier;
+        int deleteCorrupted;
+        const char* failed;
+        const char* stored;
+    } cases[] = {
+        {"eight digits, keeping failed files' names free",
+         {"shot00000000.jpg", "shot00000001.jpg", "shot0000009.jpg", "shot000000050.jpg",
+          "shot00000077.jpeg", "other00000088.jpg", "shot00000066.jpg.part"},
+         0,
+         "shot00000002.jpg",
+         "shot00000003.jpg"},
+        {"with delete-corrupted",
+         {"shot00000000.jpg", "shot00000001.jpg"},
+         1,
+         "shot00000002.jpg",
+         "shot00000003.jpg"},
+        {"past eight digits",
+         {"shot99999998.jpg", "shot99999999.jpg"},
+         1,
+         "shot100000000.jpg",
+         "shot100000001.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempDir folder;
+        context.SetCaptureBasePath(folder / "shot.jpg");
+        context.deleteCorrupted = c.deleteCorrupted;
+        for (const char* name : c.earlier) {
+            WriteFile(folder / name, std::string("earlier ") + name);
         }
+        auto cut = Picture(3000);
+        cut.faults.cutShortAfter = 1000;
+        const auto good = Picture(700);
+        Start(ContinuousCaptureWorker, RunKind::Capture);
+        camsim::Camera camera(line.Master(), Unpaced());
+        camera.Send(cut);
+        // The next picture once the receiver has given this one up.
+        ASSERT_TRUE(events.WaitFor<transfer::PictureFailed>());
+        camera.Send(good);
+        ASSERT_TRUE(events.WaitFor<transfer::PictureStored>());
+        StopAndWait();
+        for (const char* name : c.earlier) {
+            EXPECT_EQ(ReadFile(folder / name), std::string("earlier ") + name) << name;
+        }
+        EXPECT_FALSE(FileExists(folder / c.failed)) << "the failed attempt's own file is gone";
+        EXPECT_TRUE(FileHolds(folder / c.stored, good.data));
+        EXPECT_EQ(events.Count<transfer::PictureFailed>(), 1u);
+        ASSERT_EQ(events.Count<transfer::PictureStored>(), 1u);
+        EXPECT_EQ(events.Last<transfer::PictureStored>()->file, folder / c.stored);
     }
+}
+
+// A file of the next number that appears while the capture waits (another
+// program on the same path) is stepped over, not replaced.
+TEST_F(WorkersTest, AFileThatAppearsMeanwhileIsSteppedOver) {
+    context.SetCaptureBasePath(dir / "shot.jpg");
+    Start(ContinuousCaptureWorker, RunKind::Capture);
+    WriteFile(dir / "shot00000000.jpg", "another program's");
+    WriteFile(dir / "shot00000001.jpg", "another program's too");
+    camsim::Camera camera(line.Master(), Unpaced());
+    const auto picture = Picture(900);
+    camera.Send(picture);
+    ASSERT_TRUE(WaitUntil([&] { return events.Count<transfer::PictureStored>() == 1; }));
+    StopAndWait();
+    EXPECT_EQ(ReadFile(dir / "shot00000000.jpg"), "another program's");
+    EXPECT_EQ(ReadFile(dir / "shot00000001.jpg"), "another program's too");
+    EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", picture.data));
+    EXPECT_EQ(StoredNumbers(), (std::vector<std::uint64_t>{2}));
 }
 
 TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
@@ -255,7 +316,7 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     // Equal to the limit goes on.
     context.freeSpaceLimit = 5000;
     Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
-    EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+    EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
     EXPECT_EQ(EndedWith(), EndCause::Stopped);
 
     // Below the limit: the worker ends by itself after the current picture.
@@ -267,7 +328,7 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     camera.Send(stored);
     EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
     EXPECT_EQ(EndedWith(), EndCause::FreeSpaceLimit) << "it ended without being asked";
-    EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", stored.data));
+    EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", stored.data)) << "after the run before";
     EXPECT_EQ(context.StatusText(), "Pic 640x480, 256 of 400 bytes read")
         << "the free-space stop has no text of its own";
 
@@ -279,13 +340,88 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
         context.freeSpaceLimit = limit;
         freeBytes = space;
         Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
-        EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+        EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
+        EXPECT_EQ(EndedWith(), EndCause::Stopped);
     }
     transfer::SetFreeSpaceQueryForTesting(
         [](const std::string&) -> std::optional<std::uint64_t> { return std::nullopt; });
     context.freeSpaceLimit = 4294967295u;
     Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
-    EXPECT_TRUE(FileExists(dir / "shot00000001.jpg"));
+    EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
+    EXPECT_EQ(EndedWith(), EndCause::Stopped);
+}
+
+// With retention, the free-space limit deletes the oldest pictures of the
+// path instead of ending the run; the run ends only once nothing but the
+// newest is left and the limit is still not met. The disk here holds the
+// pictures the retention keeps and one file of another name.
+TEST_F(WorkersTest, AtTheFreeSpaceLimitRetentionMakesRoomAndTheRunGoesOn) {
+    testsupport::TempDir pictures;
+    const std::string basePath = pictures / "shot.jpg";
+    for (std::uint64_t number = 0; number < 10; ++number) {
+        WriteFile(transfer::NumberedPath(basePath, number), std::string(1000, 'e'));
+    }
+    WriteFile(pictures / "other.bin", std::string(500, 'o'));
+    std::atomic<std::uint64_t> capacity{13000};
+    std::atomic<const transfer::PictureRetention*> disk{nullptr};
+    transfer::RetentionSettings settings;
+    settings.basePath = basePath;
+    settings.rules.freeSpaceLimit = 2000;
+    settings.freeSpace = [&](const std::string&) -> std::optional<std::uint64_t> {
+        const std::uint64_t used = disk.load()->Figures().keptBytes + 500;
+        return capacity > used ? capacity - used : 0;
+    };
+    transfer::PictureRetention retention(std::move(settings));
+    disk = &retention;
+    retention.Start();
+    context.SetCaptureBasePath(basePath);
+    context.checkFreeSpace = 1;
+    context.freeSpaceLimit = 2000;
+    listener.Use(RunKind::Capture);
+    transfer::RunListeners both{&listener, &retention};
+    // The worker tells the retention until it has ended, also when the test
+    // gives up early.
+    const std::shared_ptr<void> endsTheWorkerFirst(nullptr, [this](void*) { StopAndWait(); });
+    events.Clear();
+    ASSERT_TRUE(worker.Start(ContinuousCaptureWorker, context, both, &retention));
+    ASSERT_TRUE(events.WaitFor<transfer::WaitingForHeader>());
+    camsim::Camera camera(line.Master(), Unpaced());
+
+    // Each picture takes the disk below the limit; the oldest makes room.
+    for (std::size_t sent = 1; sent <= 5; ++sent) {
+        camera.Send(Picture(1000));
+        ASSERT_TRUE(events.WaitFor<transfer::PictureStored>(sent))
+            << "picture " << sent << ": " << events.Count<transfer::PictureFailed>()
+            << " failed, ended " << events.Count<transfer::Ended>() << " "
+            << static_cast<int>(EndedWith());
+    }
+    ASSERT_TRUE(WaitUntil([&] { return retention.Figures().deleted.count == 5; }));
+    ASSERT_TRUE(events.WaitUntilLastIs<transfer::WaitingForHeader>());
+    EXPECT_TRUE(worker.IsRunning());
+    EXPECT_EQ(events.Count<transfer::Ended>(), 0u);
+    std::set<std::string> left{"other.bin"};
+    for (std::uint64_t number = 5; number < 15; ++number) {
+        left.insert(transfer::NumberedPath("shot.jpg", number));
+    }
+    EXPECT_EQ(FilesIn(pictures.Path()), left);
+
+    // A disk too small for even the newest picture: all the others go, and
+    // the run ends at this picture or, when it was stored while room was
+    // still being made, at the next.
+    capacity = 2000;
+    camera.Send(Picture(1000));
+    ASSERT_TRUE(WaitUntil([&] { return retention.Figures().limitUnmet; }));
+    if (worker.IsRunning()) {
+        camera.Send(Picture(1000)); // not taken when the worker ends meanwhile
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+    EXPECT_EQ(EndedWith(), EndCause::FreeSpaceLimit);
+    retention.Stop();
+    const std::uint64_t newest = events.Last<transfer::PictureStored>()->number;
+    EXPECT_EQ(FilesIn(pictures.Path()),
+              (std::set<std::string>{"other.bin", transfer::NumberedPath("shot.jpg", newest)}))
+        << "never the newest, never a file of another name";
+    EXPECT_EQ(retention.Figures().deleted.count, newest) << "all the others";
 }
 
 TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {

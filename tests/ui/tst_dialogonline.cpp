@@ -7,6 +7,7 @@
 #include "picture/CPictureDlg.h"
 #include "platform/ExecutablePath.h"
 #include "tests/support/LinkedPort.h"
+#include "tests/support/TempDir.h"
 #include "transfer/ConnectSemaphore.h"
 #include "ui/CZelnor2Dlg.h"
 #include "ui/ControlIds.h"
@@ -190,6 +191,38 @@ private slots:
         QCOMPARE(SettingsStore::ReadInt("Comunication", "Port", -9), 0);
         QCOMPARE(SettingsStore::ReadInt("Comunication", "Baudrate", -9), 4);
         QCOMPARE(SettingsStore::ReadInt("WindowsPlaces", "MainX", -9), 0);
+    }
+
+    // The operator picks a name used before: the capture goes on after the
+    // pictures of the earlier capture and leaves them as they are.
+    void aCaptureUnderANameUsedBeforeKeepsTheEarlierPictures() {
+        const std::string earlier[] = {environment->Folder() / "shot00000000.jpg",
+                                       environment->Folder() / "shot00000001.jpg"};
+        for (const std::string& file : earlier) {
+            testsupport::WriteFile(file, "a picture of an earlier capture");
+        }
+        Open();
+        List(ControlId::kPortList)->setCurrentIndex(0);
+        List(ControlId::kSpeedList)->setCurrentIndex(4);
+        Click(ControlId::kConnect);
+        WaitUntilConnected();
+
+        ModalWatcher watcher;
+        watcher.AnswerFileDialogsWith(QString::fromStdString(environment->Folder() / "shot.jpg"));
+        Click(ControlId::kContinuousCapture);
+        QTRY_COMPARE(Buttons(), QString("Stop"));
+        CameraPlayer camera(line->Master(), TestCardPicture(160, 120));
+        QTRY_VERIFY_WITH_TIMEOUT(camera.Completed() >= 2, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(QString::fromStdString(environment->Folder() / "shot00000003.jpg")),
+            kWait);
+        Click(ControlId::kStop);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->IsWorkerRunning(), kWait);
+        camera.Stop();
+        for (const std::string& file : earlier) {
+            QCOMPARE(testsupport::ReadFile(file), std::string("a picture of an earlier capture"));
+        }
+        QVERIFY(QFile::exists(QString::fromStdString(environment->Folder() / "shot00000002.jpg")));
     }
 
     void aPortThatDoesNotOpenLeavesTheDialogIdle() {

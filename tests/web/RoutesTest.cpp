@@ -52,8 +52,13 @@ TEST(StateTest, AgreesWithTheTallyOfTheSameEvents) {
     EXPECT_EQ(state["totals"]["good"], expected.totals.goodPictures);
     EXPECT_EQ(state["totals"]["failed"], expected.totals.failedPictures);
     EXPECT_EQ(state["totals"]["bytes"], expected.totals.goodPictureBytes);
-    EXPECT_DOUBLE_EQ(state["totals"]["lineEfficiency"].get<double>(),
-                     transfer::LineEfficiencyPercent(expected.totals, 115200));
+    // 5000 bytes in 0.4 s came faster than 115200 bit/s carry them.
+    const transfer::LineUse line = transfer::LineUseOf(expected.totals, 115200);
+    ASSERT_EQ(line.kind, transfer::LineUse::Kind::FasterThanLine);
+    EXPECT_TRUE(state["totals"]["lineEfficiency"].is_null()) << "no percentage above 100";
+    EXPECT_EQ(state["totals"]["fasterThanLine"], true);
+    EXPECT_DOUBLE_EQ(state["totals"]["bytesPerSecond"].get<double>(), line.bytesPerSecond);
+    EXPECT_TRUE(state["kept"].is_null()) << "no retention in this run";
     EXPECT_EQ(state["newest"]["number"], 7);
     // The file by its name only, not where it lies on the machine.
     EXPECT_EQ(state["newest"]["file"], "shot00000007.jpg");
