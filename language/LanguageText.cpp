@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <mutex>
+#include <system_error>
 
 namespace LanguageText {
 
@@ -32,7 +34,21 @@ std::string LanguageFilePath() {
     }
     platform::PathParts parts = platform::SplitPath(platform::ExecutablePath());
     parts.extension = ".INI";
-    return platform::JoinPath(parts);
+    const std::string beside = platform::JoinPath(parts);
+    std::error_code error;
+    if (std::filesystem::exists(beside, error)) {
+        return beside;
+    }
+    // Installed, the program lives in <prefix>/bin and its language file in
+    // <prefix>/share/zelnor2, where data files belong; found relative to the
+    // program, so that every prefix works, a package's /usr among them.
+    const std::filesystem::path installed =
+        std::filesystem::path(platform::ExecutableFolder() + std::string(kInstalledLanguageFile))
+            .lexically_normal();
+    if (std::filesystem::exists(installed, error)) {
+        return installed.string();
+    }
+    return beside;
 }
 
 void SetLanguageFileForTesting(const std::string& path) {

@@ -16,8 +16,14 @@ inline constexpr std::string_view kMainSection = "Main";
 inline constexpr std::string_view kCurrentLanguageKey = "CurrentLanguage";
 inline constexpr std::string_view kLanguageNotSetMessage = "Error current language not set";
 
+// Where an installation keeps the language file, relative to the program's
+// folder.
+inline constexpr std::string_view kInstalledLanguageFile = "../share/zelnor2/Zelnor2.INI";
+
 // The language file: the executable's path with its extension replaced by
-// ".INI" (appended when the name has none). Derived anew on every call.
+// ".INI" (appended when the name has none) where that file exists, else the
+// installed one (kInstalledLanguageFile) where that exists, else the first.
+// Derived anew on every call.
 std::string LanguageFilePath();
 
 // Makes every lookup read the given file instead (an empty path restores the

@@ -133,3 +133,23 @@ TEST(LanguageFile, LiesBesideTheExecutableUnderItsOwnName) {
     EXPECT_EQ(RunProbe(copy, "--replace-self"),
               dir / "Other.INI\nFromOther\n" + dir / "Other.INI\nFromOther\n");
 }
+
+TEST(LanguageFile, IsTheInstalledOneWhenNoneLiesBesideTheExecutable) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "usr/bin");
+    std::filesystem::create_directories(dir / "usr/share/zelnor2");
+    const std::string program = dir / "usr/bin/zelnor2-headless";
+    std::filesystem::copy_file(LANGUAGE_PROBE_PATH, program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::string installed = dir / "usr/share/zelnor2/Zelnor2.INI";
+    WriteFile(installed, "[Main]\nCurrentLanguage=Installed\n");
+
+    EXPECT_EQ(RunProbe(program), installed + "\nInstalled\n");
+    // One beside the program comes first, as in a build folder.
+    WriteFile(dir / "usr/bin/zelnor2-headless.INI", "[Main]\nCurrentLanguage=Beside\n");
+    EXPECT_EQ(RunProbe(program), dir / "usr/bin/zelnor2-headless.INI\nBeside\n");
+    // With neither, the place beside the program is the one named.
+    std::filesystem::remove(dir / "usr/bin/zelnor2-headless.INI");
+    std::filesystem::remove(installed);
+    EXPECT_EQ(RunProbe(program), dir / "usr/bin/zelnor2-headless.INI\nError\n");
+}
