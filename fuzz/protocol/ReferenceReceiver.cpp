@@ -76,6 +76,22 @@ FailureCause WhyWaitEnded(const ScriptedLine& line) {
     return line.StopRaised() ? FailureCause::Stopped : FailureCause::CutShort;
 }
 
+// Data and check bytes alike: reads until n have come, a stop is raised, or
+// three reads in a row brought nothing.
+std::uint32_t ReadPatiently(ScriptedLine& line, std::uint8_t* into, std::uint32_t n) {
+    std::uint32_t have = 0;
+    int emptyInARow = 0;
+    while (have < n && !line.StopRaised()) {
+        const std::uint32_t got = line.Read(into + have, n - have);
+        have += got;
+        emptyInARow = got == 0 ? emptyInARow + 1 : 0;
+        if (emptyInARow == kEmptyReadsEndingABlock) {
+            break;
+        }
+    }
+    return have;
+}
+
 } // namespace
 
 std::uint64_t BitmapRowBytes(std::uint16_t width) {
@@ -180,17 +196,8 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated) {
 
         const std::size_t wanted = std::min(blockLength, dataSize - stored) * unit;
         std::vector<std::uint8_t> arrived(wanted);
-        std::size_t have = 0;
-        int emptyInARow = 0;
-        while (have < wanted && !line.StopRaised()) {
-            const std::uint32_t got =
-                line.Read(arrived.data() + have, static_cast<std::uint32_t>(wanted - have));
-            have += got;
-            emptyInARow = got == 0 ? emptyInARow + 1 : 0;
-            if (emptyInARow == kEmptyReadsEndingABlock) {
-                break;
-            }
-        }
+        const std::size_t have =
+            ReadPatiently(line, arrived.data(), static_cast<std::uint32_t>(wanted));
         if (line.StopRaised() || have < wanted) {
             Fail(out, WhyWaitEnded(line));
             break;
@@ -198,7 +205,7 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated) {
         bool checkArrived = false;
         if (blockChecks) {
             std::uint8_t check[2] = {};
-            const std::uint32_t got = line.Read(check, unit);
+            const std::uint32_t got = ReadPatiently(line, check, unit);
             arrived.insert(arrived.end(), check, check + got);
             checkArrived = got == unit;
         }
@@ -240,7 +247,7 @@ Expected ReferenceReceive(ScriptedLine& line, bool fileCanBeCreated) {
     bool complete = !storeFailed && stored == dataSize;
     if (stored == dataSize && blockSize == 0 && checkFlag) {
         std::uint8_t check[2] = {};
-        if (line.Read(check, unit) < unit) {
+        if (ReadPatiently(line, check, unit) < unit) {
             complete = false;
             Fail(out, WhyWaitEnded(line));
         } else if ((hex ? PairValue(check[0], check[1]) : check[0]) != pictureValue) {
