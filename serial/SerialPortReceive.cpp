@@ -86,6 +86,17 @@ void SerialPort::ReaderLoop(int stopSignal) {
         // swapped underneath. Otherwise a pass is 1 ms.
         const int passMs = device >= 0 && stopSignal >= 0 ? kIdlePassMs : kPassMs;
         const int ready = ::poll(watched, 2, passMs);
+        if (ready == 0 && device >= 0) {
+            // A quiet pass still asks the device once: a terminal's read
+            // pushes bytes the kernel still holds on their way to it, which
+            // on a loaded machine may otherwise wait there until more come.
+            const auto got =
+                ::read(device, chunk.data(), std::min<std::size_t>(chunk.size(), room));
+            if (got > 0) {
+                Append(chunk.data(), static_cast<std::uint32_t>(got));
+            }
+            continue;
+        }
         if (ready == 0 || (ready > 0 && watched[1].revents != 0)) {
             continue;
         }
