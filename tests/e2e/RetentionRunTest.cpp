@@ -3,6 +3,7 @@
 // within the limits.
 #include "tests/e2e/BrowserView.h"
 #include "tests/e2e/HeadlessProgram.h"
+#include "tests/support/NumberedNames.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/web/HttpClient.h"
 #include "transfer/CaptureNaming.h"
@@ -15,21 +16,10 @@
 using namespace std::chrono_literals;
 using namespace e2e;
 using testsupport::FilesIn;
+using testsupport::NumberedShots;
 using testsupport::ReadFile;
 using testsupport::SetFileTime;
 using testsupport::WriteFile;
-
-namespace {
-
-std::set<std::string> Numbered(std::uint64_t from, std::uint64_t to) {
-    std::set<std::string> names;
-    for (std::uint64_t number = from; number <= to; ++number) {
-        names.insert(transfer::NumberedPath("shot.jpg", number));
-    }
-    return names;
-}
-
-} // namespace
 
 // A restart (the service's, after a reboot or a missing adapter) goes on
 // after the pictures of the run before instead of writing over them.
@@ -97,7 +87,7 @@ TEST_F(HeadlessProgramTest, RetentionLeavesExactlyTheNewestWithinTheLimits) {
     program->Signal(SIGTERM);
     ASSERT_EQ(program->Wait(20s), 0) << program->Errors();
 
-    std::set<std::string> left = Numbered(550, 1002);
+    std::set<std::string> left = NumberedShots(550, 1002);
     left.insert(strangers.begin(), strangers.end());
     EXPECT_EQ(FilesIn(pictures.Path()), left);
     const std::regex told("deleted ([0-9]+) old pictures \\(([0-9]+) bytes\\)");

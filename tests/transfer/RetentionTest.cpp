@@ -1,3 +1,4 @@
+#include "tests/support/NumberedNames.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 #include "transfer/CaptureNaming.h"
@@ -13,6 +14,7 @@
 
 using namespace std::chrono_literals;
 using testsupport::FilesIn;
+using testsupport::NumberedShots;
 using testsupport::SetFileTime;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -22,14 +24,6 @@ using transfer::KeptPictures;
 namespace {
 
 using SystemTime = std::chrono::system_clock::time_point;
-
-std::set<std::string> Numbered(std::uint64_t from, std::uint64_t to) {
-    std::set<std::string> names;
-    for (std::uint64_t number = from; number <= to; ++number) {
-        names.insert(transfer::NumberedPath("shot.jpg", number));
-    }
-    return names;
-}
 
 } // namespace
 
@@ -97,7 +91,7 @@ TEST(PictureRetention, EarlierRunsPicturesCountAndExactlyTheOldestGo) {
     retention.Stop();
 
     // 300 too old; of the 70000 bytes left and 15000 new, the 250 oldest go.
-    std::set<std::string> left = Numbered(550, 1002);
+    std::set<std::string> left = NumberedShots(550, 1002);
     left.insert(strangers.begin(), strangers.end());
     EXPECT_EQ(FilesIn(dir.Path()), left);
     const transfer::RetentionFigures figures = retention.Figures();
