@@ -93,7 +93,6 @@ double StorePictures(transfer::CaptureCounter& counter, transfer::PictureRetenti
                                                               640,
                                                               480,
                                                               1000,
-                                                              false,
                                                               {}});
             }
         }
