@@ -93,7 +93,8 @@ double StorePictures(transfer::CaptureCounter& counter, transfer::PictureRetenti
                                                               640,
                                                               480,
                                                               1000,
-                                                              {}});
+                                                              {},
+                                                              nullptr});
             }
         }
         perPicture.push_back(SecondsSince(start) * 1e6 / count);

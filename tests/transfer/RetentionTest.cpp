@@ -89,8 +89,8 @@ TEST(PictureRetention, EarlierRunsPicturesCountAndExactlyTheOldestGo) {
     for (std::uint64_t number = 1000; number < 1003; ++number) {
         const std::string path = transfer::NumberedPath(dir / "shot.jpg", number);
         WriteFile(path, std::string(5000, 'n'));
-        retention.OnRunEvent(
-            transfer::PictureStored{number, path, transfer::PictureKind::Jpeg, 640, 480, 5000, {}});
+        retention.OnRunEvent(transfer::PictureStored{
+            number, path, transfer::PictureKind::Jpeg, 640, 480, 5000, {}, nullptr});
     }
     ASSERT_TRUE(testsupport::WaitUntil([&] { return retention.Figures().keptCount == 453; }))
         << retention.Figures().keptCount;
