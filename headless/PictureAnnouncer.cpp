@@ -11,7 +11,7 @@ void PictureAnnouncer::OnRunEvent(const transfer::RunEvent& event) {
     if (picture == nullptr) {
         return;
     }
-    if (options.mode == Mode::Capture) {
+    if (options.mode == Mode::Capture && !displayFile.empty()) {
         KeepNewest(*picture);
     }
     std::printf("%s\n", picture->file.c_str());
