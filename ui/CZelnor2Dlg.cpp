@@ -233,6 +233,9 @@ void CZelnor2Dlg::ResetPictureView() {
 
 void CZelnor2Dlg::ShowPicture(const std::string& displayFile,
                               std::shared_ptr<const transfer::Picture> picture) {
+    // The window gets the newest picture now, which serves a reload asked
+    // for meanwhile as well.
+    context.newPicture = 0;
     if (pictureWindow == nullptr) {
         return;
     }
