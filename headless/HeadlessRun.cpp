@@ -126,7 +126,8 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
 
     WorkerThread worker;
     transfer::RunTally tally;
-    PictureAnnouncer announcer(options, program, [&worker] { worker.RequestStop(); });
+    PictureAnnouncer announcer(options, context.DisplayFileName(),
+                               [&worker] { worker.RequestStop(); });
     Journal journal(reporter, options, program);
     ServiceNotices service;
     EndNotice end;

@@ -11,18 +11,24 @@ void PictureAnnouncer::OnRunEvent(const transfer::RunEvent& event) {
     if (picture == nullptr) {
         return;
     }
-    std::string shown = picture->file;
-    if (options.mode == Mode::Live) {
-        if (!platform::CopyFileReplacing(picture->file, options.path)) {
-            std::fprintf(stderr, "%s: cannot write %s\n", program, options.path.c_str());
-            return;
-        }
-        shown = options.path;
+    if (options.mode == Mode::Capture && !displayFile.empty()) {
+        KeepNewest(*picture);
     }
-    std::printf("%s\n", shown.c_str());
+    std::printf("%s\n", picture->file.c_str());
     std::fflush(stdout);
     if (options.count && ++pictures >= *options.count) {
         stopRun();
+    }
+}
+
+void PictureAnnouncer::KeepNewest(const transfer::PictureStored& picture) const {
+    // A second name of the numbered file costs no byte written; only where
+    // the two folders lie on different file systems (or one without links)
+    // are the picture's bytes written again. Either way the display file is
+    // replaced whole. One that cannot be written leaves the picture stored
+    // all the same, as the window's copy always did.
+    if (!platform::LinkReplacing(picture.file, displayFile)) {
+        platform::WriteFileReplacing(displayFile, picture.picture->bytes);
     }
 }
 

@@ -9,20 +9,21 @@
 
 namespace headless {
 
-// Names each good picture on standard output and, in live mode, first copies
-// it into the user's file; asks the run to stop once --count pictures are
-// named. A live picture that cannot reach the user's file is told on
-// standard error and not counted.
+// Names each good picture on standard output and, in capture, first keeps
+// it as the newest picture in the display file (live mode receives into the
+// user's file itself); asks the run to stop once --count pictures are named.
 class PictureAnnouncer final : public transfer::RunListener {
 public:
-    PictureAnnouncer(const HeadlessOptions& options, const char* program,
+    PictureAnnouncer(const HeadlessOptions& options, std::string displayFile,
                      std::function<void()> stopRun)
-        : options(options), program(program), stopRun(std::move(stopRun)) {}
+        : options(options), displayFile(std::move(displayFile)), stopRun(std::move(stopRun)) {}
     void OnRunEvent(const transfer::RunEvent& event) override;
 
 private:
+    void KeepNewest(const transfer::PictureStored& picture) const;
+
     const HeadlessOptions& options;
-    const char* program;
+    const std::string displayFile;
     std::function<void()> stopRun;
     std::uint64_t pictures = 0;
 };

@@ -13,12 +13,6 @@
 
 namespace headless {
 
-RunSetup::~RunSetup() {
-    if (!privateDisplayFile.empty()) {
-        platform::DeleteFile(privateDisplayFile);
-    }
-}
-
 std::optional<int> RunSetup::Describe() {
     context.port = options.port;
     context.speed = options.speed;
@@ -54,15 +48,18 @@ std::optional<int> RunSetup::PrepareCapture() {
     return std::nullopt;
 }
 
-// The worker's display file is a private name beside the user's file;
-// the user's file receives a copy of every good picture.
+// The user's file is the worker's display file: each good picture arrives
+// beside it and is renamed over it, and a failed one leaves it as it was.
 std::optional<int> RunSetup::PrepareLive() {
-    privateDisplayFile = platform::CreateTemporaryBeside(options.path);
-    if (privateDisplayFile.empty() || !context.SetDisplayFileName(privateDisplayFile)) {
+    const std::string beside = platform::CreateTemporaryBeside(options.path);
+    if (!beside.empty()) {
+        platform::DeleteFile(beside);
+    }
+    if (beside.empty() || !context.SetDisplayFileName(options.path)) {
         std::fprintf(stderr, "%s: cannot create a file beside %s\n", program, options.path.c_str());
         return kExitFailure;
     }
-    platform::DeleteFile(privateDisplayFile);
+    context.keepNewestOnFailure = 1;
     return std::nullopt;
 }
 

@@ -15,14 +15,12 @@ class RunSetup {
 public:
     RunSetup(WorkerContext& context, const HeadlessOptions& options, const char* program)
         : context(context), options(options), program(program) {}
-    // Removes the private display file of a live run.
-    ~RunSetup();
     RunSetup(const RunSetup&) = delete;
     RunSetup& operator=(const RunSetup&) = delete;
 
     // The port, speed, device and reconnecting.
     std::optional<int> Describe();
-    // The capture path and its rules, or the live run's private display file.
+    // The capture path and its rules, or the live run's file.
     std::optional<int> PrepareFiles();
 
 private:
@@ -32,7 +30,6 @@ private:
     WorkerContext& context;
     const HeadlessOptions& options;
     const char* program;
-    std::string privateDisplayFile;
 };
 
 } // namespace headless

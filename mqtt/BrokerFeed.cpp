@@ -4,7 +4,6 @@
 #include "EventJson.h"
 
 #include "picture/GreyJpeg.h"
-#include "platform/FileBytes.h"
 #include "runstate/StateJson.h"
 
 #include <unistd.h>
@@ -62,11 +61,7 @@ void BrokerFeed::OnRunEvent(const transfer::RunEvent& event) {
     }
     tally.OnRunEvent(event);
     if (const auto* stored = std::get_if<transfer::PictureStored>(&event)) {
-        // Opened now, while the file holds this picture; read by the sender.
-        auto file = std::make_unique<platform::File>();
-        if (file->OpenForReading(stored->file)) {
-            outbox.OfferPicture({stored->number, stored->kind, std::move(file)});
-        }
+        outbox.OfferPicture({stored->number, stored->kind, stored->picture});
     }
     if (auto message = EventJson(event)) {
         outbox.AddEvent(std::move(*message));
@@ -151,19 +146,21 @@ bool BrokerFeed::PublishText(const std::string& topic, const std::string& text, 
     return id.has_value();
 }
 
-void BrokerFeed::PublishPicture(WaitingPicture picture) {
-    auto bytes = platform::ReadFileBytes(*picture.file, platform::kLargestPictureFile);
-    picture.file.reset();
-    if (!bytes || bytes->empty()) {
+void BrokerFeed::PublishPicture(WaitingPicture waiting) {
+    const std::shared_ptr<const transfer::Picture> picture = std::move(waiting.picture);
+    if (picture->bytes.empty()) {
         return;
     }
-    if (picture.kind == transfer::PictureKind::UncompressedPixels) {
-        bytes = EncodeBmpAsJpeg(*bytes, kGreyJpegQuality);
-        if (bytes->empty()) {
+    if (picture->kind == transfer::PictureKind::UncompressedPixels) {
+        auto jpeg = EncodeBmpAsJpeg(picture->bytes, kGreyJpegQuality);
+        if (jpeg.empty()) {
             return;
         }
+        newest = std::make_shared<const std::vector<std::uint8_t>>(std::move(jpeg));
+    } else {
+        // The JPEG goes out as the run received it, without a copy.
+        newest = std::shared_ptr<const std::vector<std::uint8_t>>(picture, &picture->bytes);
     }
-    newest = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
     // QoS 0: its delivery is its last byte written, and a picture lost with
     // the connection is replaced by the newest on the next one.
     Publish(topics.picture, *newest, 0, Outbox::Kind::Picture);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/File.h"
+#include "transfer/Picture.h"
 #include "transfer/PictureKind.h"
 
 #include <chrono>
@@ -18,13 +18,11 @@
 
 namespace mqtt {
 
-// A good picture's file, opened while the worker still holds the picture in
-// it: the open file keeps the bytes when live mode puts the next picture in
-// its place.
+// A good picture waiting to go out, as the run shared it.
 struct WaitingPicture {
     std::uint64_t number = 0;
     transfer::PictureKind kind = transfer::PictureKind::Jpeg;
-    std::unique_ptr<platform::File> file;
+    std::shared_ptr<const transfer::Picture> picture;
 };
 
 // What waits to go to the broker, shared by the run's worker (which only

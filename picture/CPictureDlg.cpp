@@ -32,6 +32,16 @@ void CPictureDlg::FitClientArea() {
 }
 
 void CPictureDlg::Reload() {
+    given.reset();
+    pictureStamp.reset();
+    update();
+}
+
+void CPictureDlg::ShowPicture(const QString& file,
+                              std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
+    pictureFile = file;
+    given = std::move(bytes);
+    givenStamp = StampOf(QFile::encodeName(file).toStdString());
     pictureStamp.reset();
     update();
 }
@@ -47,12 +57,18 @@ void CPictureDlg::paintEvent(QPaintEvent*) {
         pictureFile.isEmpty() ? std::nullopt
                               : StampOf(QFile::encodeName(pictureFile).toStdString());
     if (!stamp) {
+        given.reset();
         picture = QImage();
         pictureStamp.reset();
         return;
     }
     if (stamp != pictureStamp || pictureFile != pictureRead) {
-        picture = QImage(pictureFile);
+        if (given && stamp == givenStamp) {
+            picture = QImage::fromData(given->data(), static_cast<int>(given->size()));
+        } else {
+            picture = QImage(pictureFile);
+        }
+        given.reset();
         pictureRead = pictureFile;
         pictureStamp = stamp;
     }

@@ -5,13 +5,18 @@
 #include <QDialog>
 #include <QImage>
 #include <QString>
+#include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 // The companion window that shows the newest picture, smoothly stretched over
 // a client area of exactly displayWidth x displayHeight pixels. The file is
 // the store of the picture: every paint looks whether it changed and reads it
-// anew if so, and a new picture or the focus has it read anew in any case.
-// It has a title bar but no buttons on it and cannot be sized.
+// anew if so, and the focus has it read anew in any case. A new picture comes
+// with its bytes, which stand for what the file holds until it changes, so
+// that the file is not read back for it. It has a title bar but no buttons on
+// it and cannot be sized.
 class CPictureDlg : public QDialog {
     Q_OBJECT
 
@@ -35,6 +40,11 @@ public:
     // Redraws with the file read anew, whether it seems changed or not.
     void Reload();
 
+    // Shows the picture that file holds now, whose file bytes (a JPEG or a
+    // BMP file) are given: they are decoded at the next paint instead of the
+    // file, unless the file has changed by then.
+    void ShowPicture(const QString& file, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -46,4 +56,7 @@ private:
     QImage picture;
     QString pictureRead;
     std::optional<FileStamp> pictureStamp;
+    // A picture handed over and not drawn yet, and its file's stamp then.
+    std::shared_ptr<const std::vector<std::uint8_t>> given;
+    std::optional<FileStamp> givenStamp;
 };

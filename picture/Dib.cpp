@@ -6,29 +6,49 @@
 #include <array>
 #include <limits>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace {
 
 constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
 
-bool ReadExactly(platform::File& file, void* data, std::size_t length) {
-    return file.Read(data, length) == length && !file.Failed();
+template <typename Source> bool ReadExactly(Source& source, void* data, std::size_t length) {
+    return source.Read(data, length) == length && !source.Failed();
 }
 
-// Reads and drops length bytes; false when the file ends before them.
-bool Skip(platform::File& file, std::uint64_t length) {
+// Reads and drops length bytes; false when the source ends before them.
+template <typename Source> bool Skip(Source& source, std::uint64_t length) {
     std::array<std::uint8_t, 4096> scratch;
     while (length > 0) {
         const std::size_t chunk =
             static_cast<std::size_t>(std::min<std::uint64_t>(length, scratch.size()));
-        if (!ReadExactly(file, scratch.data(), chunk)) {
+        if (!ReadExactly(source, scratch.data(), chunk)) {
             return false;
         }
         length -= chunk;
     }
     return true;
 }
+
+// The bytes of a BMP file in memory, read as a file is read, so that one
+// reader serves both.
+class MemorySource {
+public:
+    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes(bytes) {}
+    std::size_t Read(void* data, std::size_t length) {
+        const std::size_t count = std::min(length, bytes.size() - at);
+        std::copy_n(bytes.data() + at, count, static_cast<std::uint8_t*>(data));
+        at += count;
+        return count;
+    }
+    bool Failed() const { return false; }
+    std::optional<std::uint64_t> RemainingLength() const { return bytes.size() - at; }
+
+private:
+    std::span<const std::uint8_t> bytes;
+    std::size_t at = 0;
+};
 
 } // namespace
 
@@ -148,7 +168,17 @@ bool CDib::ReadBmp(platform::File& file) {
     return true;
 }
 
-bool CDib::ReadFrom(platform::File& file) {
+bool CDib::ReadBmp(std::span<const std::uint8_t> bytes) {
+    Release();
+    MemorySource source(bytes);
+    if (!ReadFrom(source)) {
+        Release();
+        return false;
+    }
+    return true;
+}
+
+template <typename Source> bool CDib::ReadFrom(Source& file) {
     const std::optional<std::uint64_t> fileLength = file.RemainingLength();
 
     std::array<std::uint8_t, BitmapFileHeader::kSize> fileBytes;
@@ -214,10 +244,7 @@ bool CDib::WriteBmp(platform::File& file) {
     return WriteTo(file);
 }
 
-bool CDib::WriteTo(platform::File& file) const {
-    if (!hasInfo || !pixelMemory) {
-        return false;
-    }
+std::vector<std::uint8_t> CDib::Headers() const {
     BitmapFileHeader fileHeader;
     fileHeader.bfOffBits = static_cast<std::uint32_t>(BitmapFileHeader::kSize + InfoBlockSize());
 
@@ -231,7 +258,25 @@ bool CDib::WriteTo(platform::File& file) const {
         headers.insert(headers.end(),
                        {entry.rgbBlue, entry.rgbGreen, entry.rgbRed, entry.rgbReserved});
     }
+    return headers;
+}
+
+bool CDib::WriteTo(platform::File& file) const {
+    if (!hasInfo || !pixelMemory) {
+        return false;
+    }
+    const std::vector<std::uint8_t> headers = Headers();
     return file.Write(headers.data(), headers.size()) && file.Write(pixels, imageSize);
+}
+
+std::vector<std::uint8_t> CDib::BmpFileBytes() const {
+    if (!hasInfo || !pixelMemory) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes = Headers();
+    const std::uint8_t* memory = pixelMemory.get();
+    bytes.insert(bytes.end(), memory, memory + imageSize);
+    return bytes;
 }
 
 bool CDib::Serialize(platform::File& file, Direction direction) {

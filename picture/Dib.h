@@ -61,12 +61,17 @@ public:
     // Replaces the bitmap with the BMP file read from the file's position.
     // On any refusal the bitmap is left empty and the result is false.
     bool ReadBmp(platform::File& file);
+    // The same from a BMP file's bytes in memory.
+    bool ReadBmp(std::span<const std::uint8_t> bytes);
 
     // Writes the file header (bfSize 0, pixels at 54 + 4 x colorCount), the
     // info header, the colour table and the pixel memory at the file's
     // position. A bitmap without pixel memory writes nothing; it and a failed
     // write give false.
     bool WriteBmp(platform::File& file);
+    // The bytes WriteBmp writes, in memory; none for a bitmap without pixel
+    // memory.
+    std::vector<std::uint8_t> BmpFileBytes() const;
 
     // Reads (Load) or writes (Store) the bitmap as a BMP file.
     bool Serialize(platform::File& file, Direction direction);
@@ -105,7 +110,9 @@ private:
     bool ComputeImageSize();
     bool AllocatePixels();
     void SetColorTable(std::vector<RgbQuad> table);
-    bool ReadFrom(platform::File& file);
+    template <typename Source> bool ReadFrom(Source& source);
+    // The file header, the info header and the colour table, as written.
+    std::vector<std::uint8_t> Headers() const;
     bool WriteTo(platform::File& file) const;
 
     bool hasInfo = false;

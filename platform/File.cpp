@@ -154,32 +154,36 @@ std::string CreateTemporaryBeside(const std::string& path) {
     return {};
 }
 
-bool CopyFileReplacing(const std::string& source, const std::string& target) {
-    File in;
-    if (!in.OpenForReading(source)) {
-        return false;
-    }
+bool WriteFileReplacing(const std::string& target, std::span<const std::uint8_t> bytes) {
     const std::string temporary = CreateTemporaryBeside(target);
     if (temporary.empty()) {
         return false;
     }
     File out;
-    bool good = out.Create(temporary);
-    std::vector<char> chunk(64 * 1024);
-    while (good) {
-        const std::size_t got = in.Read(chunk.data(), chunk.size());
-        if (in.Failed()) {
-            good = false;
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        good = out.Write(chunk.data(), got);
-    }
+    bool good = out.Create(temporary) && out.Write(bytes.data(), bytes.size());
     good = out.Close() && good;
     if (!good || !ReplaceFile(temporary, target)) {
+        const int error = errno;
         DeleteFile(temporary);
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+bool LinkReplacing(const std::string& source, const std::string& target) {
+    // The unique name is taken by creating it; the link needs it free again.
+    const std::string temporary = CreateTemporaryBeside(target);
+    if (temporary.empty() || !DeleteFile(temporary)) {
+        return false;
+    }
+    if (::link(source.c_str(), temporary.c_str()) != 0) {
+        return false;
+    }
+    if (!ReplaceFile(temporary, target)) {
+        const int error = errno;
+        DeleteFile(temporary);
+        errno = error;
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace platform {
@@ -53,10 +54,16 @@ private:
 // Removes a file; false when it could not be removed (a missing file too).
 bool DeleteFile(const std::string& path);
 
-// Copies a file onto target so that target is at every moment either the old
-// or the whole new file: the copy goes to a temporary name in the target's
-// folder and is renamed over it. False, with target untouched, on any error.
-bool CopyFileReplacing(const std::string& source, const std::string& target);
+// Writes bytes as the file target so that target is at every moment either
+// the old or the whole new file: they go to a temporary name in the target's
+// folder, which is renamed over it. False, with target untouched and errno
+// telling why, on any error.
+bool WriteFileReplacing(const std::string& target, std::span<const std::uint8_t> bytes);
+
+// Makes target a second name of the file source, replacing target whole in
+// the same way: no byte is written. False, with target untouched and errno
+// telling why, when it cannot be (another file system, one without links).
+bool LinkReplacing(const std::string& source, const std::string& target);
 
 // Renames source over target in one step (both in the same file system).
 bool ReplaceFile(const std::string& source, const std::string& target);

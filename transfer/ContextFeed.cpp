@@ -11,11 +11,8 @@ void ContextFeed::OnRunEvent(const RunEvent& event) {
         platform::Overloaded{
             [this](const WaitingForHeader&) { context.SetStatusText(kWaitingForHeaderText); },
             [this](const Progress& progress) { context.SetStatusText(ProgressText(progress)); },
-            [this](const PictureStored& picture) {
-                if (picture.displayed) {
-                    context.newPicture = 1;
-                }
-            },
+            // The dialog's listener hands the picture itself to the window.
+            [](const PictureStored&) {},
             [this](const PictureFailed& failure) {
                 if (failure.why == FailureCause::FileNotCreated) {
                     context.SetStatusText(PictureFileErrorText());

@@ -10,8 +10,8 @@ namespace transfer {
 enum class RunKind { Connect, Disconnect, Live, Capture };
 
 // Keeps the worker context as the dialog reads it, from the events of one
-// run: the link marked connected and its speed, the new-picture flag once the
-// display file holds a picture, and the status text the operator sees.
+// run: the link marked connected and its speed, and the status text the
+// operator sees.
 class ContextFeed final : public RunListener {
 public:
     ContextFeed(WorkerContext& context, RunKind kind) : context(context), kind(kind) {}

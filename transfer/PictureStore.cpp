@@ -3,6 +3,7 @@
 #include "picture/CameraPixels.h"
 
 #include <cstring>
+#include <new>
 
 namespace transfer {
 
@@ -47,8 +48,8 @@ bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
         return false;
     }
     if (!bitmap) {
-        pending.insert(pending.end(), data, data + length);
-        return pending.size() < kWritePiece || Flush();
+        fileBytes.insert(fileBytes.end(), data, data + length);
+        return fileBytes.size() - written < kWritePiece || Flush();
     }
     if (!EnsurePixels()) {
         return false;
@@ -59,10 +60,11 @@ bool PictureStore::Append(const std::uint8_t* data, std::size_t length) {
 }
 
 bool PictureStore::Flush() {
-    if (!failure && !pending.empty() && !file.Write(pending.data(), pending.size())) {
+    if (!failure && written < fileBytes.size() &&
+        !file.Write(fileBytes.data() + written, fileBytes.size() - written)) {
         Fail(FailureCause::WriteFailed);
     }
-    pending.clear();
+    written = fileBytes.size();
     return !failure;
 }
 
@@ -70,8 +72,16 @@ bool PictureStore::Finish() {
     Flush();
     if (bitmap && !failure) {
         // A picture without data still becomes a whole (black) BMP file.
-        if (EnsurePixels() && !bitmap->WriteBmp(file)) {
-            Fail(FailureCause::BitmapNotWritten);
+        if (EnsurePixels()) {
+            try {
+                fileBytes = bitmap->BmpFileBytes();
+            } catch (const std::bad_alloc&) {
+                Fail(FailureCause::PixelMemoryRefused);
+            }
+            bitmap.reset();
+            if (!failure && !file.Write(fileBytes.data(), fileBytes.size())) {
+                Fail(FailureCause::BitmapNotWritten);
+            }
         }
     }
     bitmap.reset();

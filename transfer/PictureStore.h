@@ -21,10 +21,12 @@ using FileClaim = std::function<std::optional<std::string>(platform::File& file)
 
 // Where the data of one picture go: a JPEG is appended to the file as it
 // arrives; uncompressed 8-bit pixels are collected in a bitmap that is written
-// into the file as a BMP file at the end. Any write that fails, or pixel
-// memory that cannot be had, marks the picture as not stored. A JPEG's bytes
-// reach the file in pieces of up to 64 KiB rather than one write per block,
-// which at USB speeds would cost more than the receiving itself.
+// into the file as a BMP file at the end. The file's bytes are kept in memory
+// as they are written, so that the picture can be handed on without reading
+// its file back. Any write that fails, or pixel memory that cannot be had,
+// marks the picture as not stored. A JPEG's bytes reach the file in pieces of
+// up to 64 KiB rather than one write per block, which at USB speeds would cost
+// more than the receiving itself.
 class PictureStore {
 public:
     // The largest pixel memory an uncompressed picture may ask for; a damaged
@@ -46,6 +48,9 @@ public:
     bool Finish();
     // Closes the file as it is: what arrived so far, and no bitmap.
     void CloseAsIs();
+    // The bytes of the file, once Finish has written it whole; the store
+    // keeps none after.
+    std::vector<std::uint8_t> TakeFileBytes() { return std::move(fileBytes); }
 
     // Why the picture is not stored, once anything failed; with the system's
     // words for a file that failed.
@@ -62,7 +67,8 @@ private:
     platform::File file;
     std::string fileName;
     std::unique_ptr<CDib> bitmap;
-    std::vector<std::uint8_t> pending;
+    std::vector<std::uint8_t> fileBytes;
+    std::size_t written = 0; // of fileBytes
     std::uint64_t stored = 0;
     std::optional<FailureCause> failure;
 };

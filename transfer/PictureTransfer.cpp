@@ -78,6 +78,7 @@ private:
     std::uint32_t stored = 0;
     std::uint8_t pictureValue = 0;
     std::string storedFile;
+    std::vector<std::uint8_t> storedBytes;
 };
 
 bool Receiver::FindSyncPair() {
@@ -284,6 +285,7 @@ TransferResult Receiver::Run(const transfer::FileClaim& claim) {
     if (good) {
         result.outcome = TransferResult::Outcome::Stored;
         result.file = storedFile;
+        result.fileBytes = std::move(storedBytes);
     } else {
         result.outcome = TransferResult::Outcome::Failed;
         result.why = failure.value_or(FailureCause::CutShort);
@@ -344,6 +346,7 @@ bool Receiver::ReceivePicture(const transfer::FileClaim& claim,
         return false;
     }
     storedFile = store.FileName();
+    storedBytes = store.TakeFileBytes();
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class SerialPort;
 struct WorkerRun;
@@ -30,6 +31,8 @@ struct TransferResult {
     std::int32_t height = 0;
     std::uint32_t bytes = 0;
     TransferFigures figures;
+    // The bytes of the picture's file while it is Stored.
+    std::vector<std::uint8_t> fileBytes;
 
     bool Stored() const { return outcome == Outcome::Stored; }
 };

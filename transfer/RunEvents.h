@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Picture.h"
 #include "PictureKind.h"
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <variant>
 
@@ -50,9 +52,10 @@ struct PictureStored {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::uint32_t bytes = 0; // picture bytes as the header announced them
-    // Whether the display file holds the picture now, for a window to show.
-    bool displayed = false;
     TransferFigures figures;
+    // The picture itself, as its file holds it; never null in an event a
+    // worker sends. Listeners keep it as long as they need it.
+    std::shared_ptr<const Picture> picture;
 
     bool operator==(const PictureStored&) const = default;
 };

@@ -37,6 +37,9 @@ public:
     // Whether a picture worker whose line is lost opens its port again until
     // it returns (1) or ends (0).
     std::atomic<std::int32_t> reconnect{1};
+    // Whether a failed live picture leaves the newest good one in the display
+    // file (1) or removes the display file (0).
+    std::atomic<std::int32_t> keepNewestOnFailure{0};
 
     // Progress and error text for the operator; cut to 254 characters.
     void SetStatusText(std::string_view text);

@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -64,10 +65,19 @@ std::optional<RunEnd> EndAfterFailure(const WorkerRun& run, SerialPort& port) {
     return RunEnd{EndCause::LineLost, reason};
 }
 
+// Hands the listeners the picture itself with its file, so that none of
+// them reads the file back.
 void TellStored(const WorkerRun& run, std::uint64_t number, const std::string& file,
-                const TransferResult& result, bool displayed) {
+                TransferResult& result) {
+    auto picture = std::make_shared<transfer::Picture>();
+    picture->bytes = std::move(result.fileBytes);
+    picture->kind = result.kind;
+    picture->width = result.width;
+    picture->height = result.height;
+    picture->number = number;
+    picture->time = std::chrono::system_clock::now();
     run.Tell(transfer::PictureStored{number, file, result.kind, result.width, result.height,
-                                     result.bytes, displayed, result.figures});
+                                     result.bytes, result.figures, std::move(picture)});
 }
 
 // A transfer that had begun and gave no picture; one that found no valid
@@ -160,7 +170,7 @@ void LiveWorker(const WorkerRun& run) {
         TransferResult result = PictureTransfer(run, port, incoming);
         if (result.Stored()) {
             if (platform::ReplaceFile(incoming, displayFile)) {
-                TellStored(run, number, displayFile, result, true);
+                TellStored(run, number, displayFile, result);
                 continue;
             }
             result.outcome = TransferResult::Outcome::Failed;
@@ -169,7 +179,9 @@ void LiveWorker(const WorkerRun& run) {
         }
         TellFailure(run, number, result);
         platform::DeleteFile(incoming);
-        platform::DeleteFile(displayFile);
+        if (run.context.keepNewestOnFailure == 0) {
+            platform::DeleteFile(displayFile);
+        }
         if (const auto ended = EndAfterFailure(run, port)) {
             end = *ended;
             break;
@@ -185,7 +197,6 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
         return;
     }
     const std::string basePath = context.CaptureBasePath();
-    const std::string displayFile = context.DisplayFileName();
     if (basePath.empty()) {
         End(run, port, RunEnd{EndCause::PathRefused, PathTooLong()});
         return;
@@ -201,7 +212,7 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
         // have taken.
         std::uint64_t number = counter.Next();
         bool created = false;
-        const TransferResult result =
+        TransferResult result =
             PictureTransfer(run, port, [&](platform::File& file) -> std::optional<std::string> {
                 auto claimed = counter.Claim(file);
                 if (!claimed) {
@@ -216,10 +227,9 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
         }
         std::optional<RunEnd> ended;
         if (result.Stored()) {
-            // The picture is stored whatever becomes of its copy for the
-            // window (a current folder nobody may write, a full cache).
-            const bool displayed = platform::CopyFileReplacing(result.file, displayFile);
-            TellStored(run, number, result.file, result, displayed);
+            // Written once: whoever shows the newest picture elsewhere takes
+            // it from the event.
+            TellStored(run, number, result.file, result);
         } else {
             TellFailure(run, number, result);
             // Only a file this attempt created is its to delete.

@@ -217,14 +217,31 @@ void CZelnor2Dlg::SwapInStop(QPushButton* pressed) {
     stopStandsFor = pressed;
 }
 
+void CZelnor2Dlg::FitPictureView() {
+    pictureWindow->displayWidth = CPictureDlg::kDisplayWidth;
+    pictureWindow->displayHeight = CPictureDlg::kDisplayHeight;
+    pictureWindow->FitClientArea();
+}
+
 void CZelnor2Dlg::ResetPictureView() {
     if (pictureWindow == nullptr) {
         return;
     }
-    pictureWindow->displayWidth = CPictureDlg::kDisplayWidth;
-    pictureWindow->displayHeight = CPictureDlg::kDisplayHeight;
-    pictureWindow->FitClientArea();
+    FitPictureView();
     pictureWindow->Reload();
+}
+
+void CZelnor2Dlg::ShowPicture(const std::string& displayFile,
+                              std::shared_ptr<const transfer::Picture> picture) {
+    // The window gets the newest picture now, which serves a reload asked
+    // for meanwhile as well.
+    context.newPicture = 0;
+    if (pictureWindow == nullptr) {
+        return;
+    }
+    FitPictureView();
+    const std::vector<std::uint8_t>& bytes = picture->bytes;
+    pictureWindow->ShowPicture(QString::fromStdString(displayFile), {std::move(picture), &bytes});
 }
 
 void CZelnor2Dlg::showEvent(QShowEvent* event) {

@@ -4,6 +4,7 @@
 #include "DialogUnits.h"
 #include "MainDialogTemplate.h"
 #include "WorkerProcedures.h"
+#include "transfer/Picture.h"
 #include "transfer/WorkerContext.h"
 #include "transfer/WorkerThread.h"
 
@@ -55,6 +56,10 @@ public:
     void RefreshPicture();
     // Sets the picture window's display size and has it redraw from its file.
     void ResetPictureView();
+    // Hands the picture window a picture that displayFile holds now, to draw
+    // without reading the file back.
+    void ShowPicture(const std::string& displayFile,
+                     std::shared_ptr<const transfer::Picture> picture);
 
     // The object through which a client program holds this one, null when no
     // client does; while it is set, Exit only hides the dialog. Nothing on
@@ -77,6 +82,8 @@ private:
     void SetTexts();
     void FillSpeedList();
     void CreatePictureWindow();
+    // Brings the picture window to its display size.
+    void FitPictureView();
     void ApplyControlStates();
     // Stop takes the place (and the focus) of the command it stands for.
     void SwapInStop(QPushButton* pressed);

@@ -1,12 +1,33 @@
 #include "DialogRunListener.h"
 
 #include "CZelnor2Dlg.h"
+#include "platform/File.h"
+#include "transfer/WorkerContext.h"
+
+DialogRunListener::DialogRunListener(CZelnor2Dlg& dialog, WorkerContext& context,
+                                     transfer::RunKind kind)
+    : dialog(dialog), feed(context, kind), kind(kind), displayFile(context.DisplayFileName()) {}
 
 void DialogRunListener::OnRunEvent(const transfer::RunEvent& event) {
     feed.OnRunEvent(event);
     bitmapMessages.OnRunEvent(event);
-    const auto* picture = std::get_if<transfer::PictureStored>(&event);
-    if (picture != nullptr && picture->displayed) {
-        QMetaObject::invokeMethod(&dialog, &CZelnor2Dlg::RefreshPicture, Qt::QueuedConnection);
+    const auto* stored = std::get_if<transfer::PictureStored>(&event);
+    if (stored != nullptr && Displayed(*stored)) {
+        QMetaObject::invokeMethod(
+            &dialog,
+            [&shownBy = dialog, file = displayFile, picture = stored->picture] {
+                shownBy.ShowPicture(file, picture);
+            },
+            Qt::QueuedConnection);
     }
+}
+
+bool DialogRunListener::Displayed(const transfer::PictureStored& stored) const {
+    // Live mode receives into the display file itself. A capture's picture
+    // is its numbered file; the display file gets its bytes whole, and a
+    // display file that cannot be written (a current folder nobody may
+    // write, a full cache) leaves the picture stored all the same, only not
+    // shown.
+    return kind != transfer::RunKind::Capture ||
+           platform::WriteFileReplacing(displayFile, stored.picture->bytes);
 }

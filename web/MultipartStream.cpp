@@ -60,7 +60,12 @@ std::ptrdiff_t MultipartStream::Fill(std::span<char> buffer,
         const auto pause = std::min(limit, lastTaken + minimumGap - now);
         return pictures.PauseUnlessClosed(pause) ? 0 : std::ptrdiff_t{kClosed};
     }
-    const auto taken = pictures.WaitNewer(seen, limit);
+    // Without a rate, a viewer that keeps up gets every picture; a new one
+    // starts with the newest.
+    const bool everyPicture =
+        minimumGap == std::chrono::steady_clock::duration::zero() && seen != 0;
+    const auto taken =
+        everyPicture ? pictures.WaitNext(seen, limit) : pictures.WaitNewer(seen, limit);
     if (taken.serial == 0) {
         return pictures.Closed() ? std::ptrdiff_t{kClosed} : 0;
     }

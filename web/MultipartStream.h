@@ -26,6 +26,8 @@ namespace web {
 // It also takes a picture no sooner than minimumGap after the one before, so
 // that a fast camera (hundreds of pictures a second over USB) costs the box
 // no more per viewer than a browser can show; the newest always goes out.
+// Without a gap it takes every picture after the one it sent, as long as it
+// is no more than the bulletin holds behind.
 class MultipartStream final : public StreamingBody {
 public:
     static constexpr std::string_view kBoundary = "zelnor2-next-picture-6f3c91d24be87a05c1d9e2f4";

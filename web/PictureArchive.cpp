@@ -15,12 +15,8 @@ std::size_t KeptSize(const ArchivedPicture& picture) {
 void PictureArchive::Add(ArchivedPicture picture) {
     std::lock_guard guard(lock);
     keptBytes += KeptSize(picture);
-    // Grey pictures join after their encoding, so one may come after a newer
-    // JPEG picture; the list stays sorted by number all the same.
-    const auto place = std::upper_bound(
-        pictures.begin(), pictures.end(), picture.number,
-        [](std::uint64_t number, const ArchivedPicture& kept) { return number < kept.number; });
-    pictures.insert(place, std::move(picture));
+    // One thread adds them, in the run's order.
+    pictures.push_back(std::move(picture));
     // The newest stays even when it alone is over the limit: it is what a
     // viewer most likely asks for.
     while (pictures.size() > 1 && (pictures.size() > maxPictures || keptBytes > maxKeptBytes)) {

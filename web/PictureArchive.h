@@ -34,6 +34,7 @@ public:
     PictureArchive(std::size_t maxPictures, std::size_t maxKeptBytes)
         : maxPictures(maxPictures), maxKeptBytes(maxKeptBytes) {}
 
+    // Pictures come from one thread, numbers growing.
     void Add(ArchivedPicture picture);
     std::optional<ArchivedPicture> Find(std::uint64_t number) const;
     // Up to count pictures, newest first.

@@ -2,7 +2,6 @@
 
 #include "YieldToTheCamera.h"
 #include "picture/GreyJpeg.h"
-#include "platform/FileBytes.h"
 
 namespace web {
 
@@ -13,10 +12,13 @@ PictureTaker::~PictureTaker() {
     Stop();
 }
 
-void PictureTaker::Submit(Opened picture) {
+void PictureTaker::Submit(std::shared_ptr<const transfer::Picture> picture) {
     {
         std::lock_guard guard(lock);
-        waiting = std::move(picture);
+        waiting.push_back(std::move(picture));
+        if (waiting.size() > kMostWaiting) {
+            waiting.pop_front();
+        }
     }
     wake.notify_one();
 }
@@ -32,28 +34,32 @@ void PictureTaker::Stop() {
     }
 }
 
+SharedPicture PictureTaker::AsJpeg(const transfer::Picture& picture) const {
+    std::vector<std::uint8_t> jpeg = picture.kind == transfer::PictureKind::UncompressedPixels
+                                         ? EncodeBmpAsJpeg(picture.bytes, quality)
+                                         : picture.bytes;
+    if (jpeg.empty()) {
+        return nullptr;
+    }
+    return std::make_shared<const ViewPicture>(
+        ViewPicture{picture.number, picture.time, std::move(jpeg)});
+}
+
 void PictureTaker::Run() {
     YieldToTheCamera();
     for (;;) {
-        Opened opened;
+        std::shared_ptr<const transfer::Picture> picture;
         {
             std::unique_lock guard(lock);
-            wake.wait(guard, [this] { return stopping || waiting.has_value(); });
+            wake.wait(guard, [this] { return stopping || !waiting.empty(); });
             if (stopping) {
                 return;
             }
-            opened = std::move(*waiting);
-            waiting.reset();
+            picture = std::move(waiting.front());
+            waiting.pop_front();
         }
-        const auto bmp = platform::ReadFileBytes(*opened.file, platform::kLargestPictureFile);
-        opened.file.reset();
-        if (!bmp || bmp->empty()) {
-            continue;
-        }
-        auto jpeg = EncodeBmpAsJpeg(*bmp, quality);
-        if (!jpeg.empty()) {
-            done(std::make_shared<const ViewPicture>(
-                ViewPicture{opened.number, opened.storedAt, std::move(jpeg)}));
+        if (SharedPicture jpeg = AsJpeg(*picture)) {
+            done(std::move(jpeg));
         }
     }
 }

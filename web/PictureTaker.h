@@ -1,53 +1,51 @@
 #pragma once
 
 #include "ViewPicture.h"
-#include "platform/File.h"
 
-#include <chrono>
+#include "transfer/Picture.h"
+
 #include <condition_variable>
-#include <cstdint>
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 namespace web {
 
-// Takes the run's uncompressed pictures off the worker's hands: the worker
-// only opens a picture's file and goes on; a thread of the view reads it,
-// makes it a JPEG and publishes it. The open file keeps the
-// picture's bytes even when live mode puts the next picture in its place. It
-// holds one picture waiting at most: a newer one replaces it, as viewers want
+// The view's one thread that publishes the run's pictures: the worker only
+// hands each good picture over and goes on; this thread takes them in the
+// order they came, makes an uncompressed one a JPEG, and hands each on. A
+// few wait at most, so that a camera faster than the encoding costs no more
+// memory than that: then the oldest waiting one is dropped, as viewers want
 // the newest and not a backlog. Its thread yields to the camera's threads.
 class PictureTaker {
 public:
-    struct Opened {
-        std::uint64_t number = 0;
-        std::chrono::system_clock::time_point storedAt;
-        std::unique_ptr<platform::File> file; // a BMP file
-    };
     using Done = std::function<void(SharedPicture)>;
+    // More than any burst of pictures a thread that keeps up lets pile up.
+    static constexpr std::size_t kMostWaiting = 16;
 
-    // done runs on the taker's thread for each picture that could be read
-    // and made JPEG.
+    // done runs on the taker's thread for each picture, in order, that could
+    // be made a JPEG.
     PictureTaker(int quality, Done done);
     ~PictureTaker();
     PictureTaker(const PictureTaker&) = delete;
     PictureTaker& operator=(const PictureTaker&) = delete;
 
-    void Submit(Opened picture);
-    // Ends the thread; a picture still waiting is dropped.
+    void Submit(std::shared_ptr<const transfer::Picture> picture);
+    // Ends the thread; pictures still waiting are dropped.
     void Stop();
 
 private:
     void Run();
+    SharedPicture AsJpeg(const transfer::Picture& picture) const;
 
     const int quality;
     const Done done;
     std::mutex lock;
     std::condition_variable wake;
-    std::optional<Opened> waiting;
+    std::deque<std::shared_ptr<const transfer::Picture>> waiting;
     bool stopping = false;
     std::thread thread;
 };

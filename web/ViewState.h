@@ -39,8 +39,11 @@ struct ViewState {
     const transfer::PictureRetention* const retention;
     const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     transfer::RunTally tally;
-    // The newest good picture as JPEG; every stream connection waits here.
-    Bulletin<SharedPicture> pictures;
+    // How many of the newest pictures a stream that sends every picture may
+    // be behind and still get each.
+    static constexpr std::size_t kPicturesHeld = 16;
+    // The newest good pictures as JPEG; every stream connection waits here.
+    Bulletin<SharedPicture> pictures{kPicturesHeld};
     // Counts the run's events, for the state events to know that something
     // changed.
     Bulletin<std::uint64_t> changes;

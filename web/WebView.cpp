@@ -1,7 +1,5 @@
 #include "WebView.h"
 
-#include "platform/FileBytes.h"
-
 #include <variant>
 
 namespace web {
@@ -40,30 +38,12 @@ void WebView::OnRunEvent(const transfer::RunEvent& event) {
 }
 
 void WebView::TakePicture(const transfer::PictureStored& stored) {
-    const auto storedAt = std::chrono::system_clock::now();
-    const bool live = state.run.mode == RunMode::Live;
-    if (!live) {
-        state.archive.Add({stored.number, storedAt, stored.file, stored.kind, nullptr});
+    // In capture a viewer's /pictures/N reads the numbered file when asked;
+    // live mode keeps the JPEG bytes, since its one file is replaced.
+    if (state.run.mode != RunMode::Live) {
+        state.archive.Add({stored.number, stored.picture->time, stored.file, stored.kind, nullptr});
     }
-    // The file holds this picture only until we return (live mode puts the
-    // next one in its place), so it is opened now. A JPEG is read at once:
-    // a file of the page cache, well under a millisecond. An uncompressed
-    // picture (up to 64 MiB of pixels) is read and made JPEG by the taker's
-    // thread from the open file, which keeps the picture while the worker
-    // goes on.
-    auto file = std::make_unique<platform::File>();
-    if (!file->OpenForReading(stored.file)) {
-        return;
-    }
-    if (stored.kind == transfer::PictureKind::UncompressedPixels) {
-        taker.Submit({stored.number, storedAt, std::move(file)});
-        return;
-    }
-    if (auto bytes = platform::ReadFileBytes(*file, platform::kLargestPictureFile);
-        bytes && !bytes->empty()) {
-        Publish(std::make_shared<const ViewPicture>(
-            ViewPicture{stored.number, storedAt, std::move(*bytes)}));
-    }
+    taker.Submit(stored.picture);
 }
 
 void WebView::ShowBrokerConnected(bool connected) {
@@ -79,14 +59,8 @@ std::optional<std::uint64_t> WebView::NewestShown() const {
     return newest.value->number;
 }
 
+// On the taker's thread, the one that publishes, in the order of the run.
 void WebView::Publish(SharedPicture picture) {
-    std::lock_guard guard(publishing);
-    // A grey picture comes from the taker after a newer JPEG picture may
-    // have gone out already; viewers never step back to an older one.
-    if (picture->number < published) {
-        return;
-    }
-    published = picture->number;
     if (state.run.mode == RunMode::Live) {
         state.archive.Add(
             {picture->number, picture->storedAt, {}, transfer::PictureKind::Jpeg, picture});

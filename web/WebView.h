@@ -11,7 +11,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -20,9 +19,9 @@ namespace web {
 // The browser view of a run: one more listener of the run's events, and an
 // HTTP server that shows the newest picture, the run's state and its recent
 // pictures to any number of viewers. The worker's events are taken in without
-// ever waiting for a viewer: a JPEG file is read into memory and handed
-// over; an uncompressed picture's file is only opened, and read and made
-// JPEG on a thread of the view's own.
+// ever waiting for a viewer: each picture, shared with the event, is handed
+// to a thread of the view's own that makes an uncompressed one JPEG and
+// publishes them all in their order.
 //
 // Start it before the run, add it to the run's listeners, and Stop it (or let
 // it go) after the run has ended; it may also outlive the run, showing its
@@ -61,8 +60,6 @@ private:
     void Publish(SharedPicture picture);
 
     std::atomic<bool> stopped{false};
-    std::mutex publishing;
-    std::uint64_t published = 0; // the number of the newest picture posted
     ViewState state;
     Site site{state};
     PictureTaker taker;

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <netinet/in.h>
 #include <string>
 #include <string_view>
@@ -186,8 +187,9 @@ void RunCase(const char* name, int viewers, bool stalled, int pictures, std::siz
     }
 
     // The files are written before the run, as the transfer has written
-    // each one when its event comes.
+    // each one when its event comes, and its bytes shared with the event.
     std::vector<std::string> files;
+    std::vector<std::shared_ptr<const transfer::Picture>> shared;
     for (int i = 0; i < pictures; ++i) {
         char head[16];
         std::snprintf(head, sizeof head, "PIC:%08d", i);
@@ -195,6 +197,11 @@ void RunCase(const char* name, int viewers, bool stalled, int pictures, std::siz
         std::memcpy(picture.data(), head, 12);
         files.push_back(std::string(folder) + "/shot" + std::to_string(i) + ".jpg");
         std::ofstream(files.back(), std::ios::binary) << picture;
+        auto made = std::make_shared<transfer::Picture>();
+        made->bytes.assign(picture.begin(), picture.end());
+        made->number = static_cast<std::uint64_t>(i);
+        made->time = std::chrono::system_clock::now();
+        shared.push_back(std::move(made));
     }
     std::vector<std::int64_t> storedAt(pictures);
     double longestEvent = 0;
@@ -204,6 +211,7 @@ void RunCase(const char* name, int viewers, bool stalled, int pictures, std::siz
         stored.number = static_cast<std::uint64_t>(i);
         stored.file = files[i];
         stored.bytes = static_cast<std::uint32_t>(bytes);
+        stored.picture = shared[i];
         const auto start = Clock::now();
         storedAt[i] =
             std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();

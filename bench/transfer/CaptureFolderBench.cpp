@@ -93,8 +93,8 @@ double StorePictures(transfer::CaptureCounter& counter, transfer::PictureRetenti
                                                               640,
                                                               480,
                                                               1000,
-                                                              false,
-                                                              {}});
+                                                              {},
+                                                              nullptr});
             }
         }
         perPicture.push_back(SecondsSince(start) * 1e6 / count);

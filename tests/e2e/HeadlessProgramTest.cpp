@@ -67,6 +67,8 @@ TEST_F(HeadlessProgramTest, CaptureStopsAfterCountPicturesWithTheFilesOnDisk) {
     EXPECT_EQ(ReadFile(pictures / "shot00000003.jpg"), AsText(third));
     EXPECT_EQ(ReadFile(work / "temp.jpg"), AsText(third))
         << "the display file, as the dialog sets it";
+    EXPECT_TRUE(std::filesystem::equivalent(work / "temp.jpg", pictures / "shot00000003.jpg"))
+        << "a second name of the newest picture, not a copy of its bytes";
 }
 
 TEST_F(HeadlessProgramTest, SigtermInTheMiddleOfATransferEndsPromptlyAndFreesThePort) {

@@ -280,6 +280,7 @@ TEST_F(TransferTest, UncompressedPixelsStandUprightInGreyInTheBmp) {
     ASSERT_TRUE(Transfer(picture, file));
     const std::string bmp = ReadFile(file);
     ASSERT_EQ(bmp.size(), 14u + 40u + 1024u + 16u);
+    EXPECT_EQ(AsText(result.fileBytes), bmp) << "the bytes handed on are those written";
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     for (const std::size_t entry : {0u, 1u, 128u, 255u}) {
         const auto grey = static_cast<char>(entry);

@@ -84,7 +84,7 @@ TEST(PictureRetention, EarlierRunsPicturesCountAndExactlyTheOldestGo) {
         const std::string path = transfer::NumberedPath(dir / "shot.jpg", number);
         WriteFile(path, std::string(5000, 'n'));
         retention.OnRunEvent(transfer::PictureStored{
-            number, path, transfer::PictureKind::Jpeg, 640, 480, 5000, false, {}});
+            number, path, transfer::PictureKind::Jpeg, 640, 480, 5000, {}, nullptr});
     }
     ASSERT_TRUE(testsupport::WaitUntil([&] { return retention.Figures().keptCount == 453; }))
         << retention.Figures().keptCount;

@@ -28,7 +28,7 @@ TEST(RunTally, FoldsARunIntoItsStateAndTotals) {
         << "a picture in transfer is neither good nor failed";
 
     tally.OnRunEvent(PictureStored{0, "/p/shot00000000.jpg", PictureKind::Jpeg, 640, 480, 5000,
-                                   true, Figures(5000, 500ms)});
+                                   Figures(5000, 500ms), nullptr});
     tally.OnRunEvent(WaitingForHeader{});
     tally.OnRunEvent(Progress{320, 240, 0, 3000});
     tally.OnRunEvent(PictureFailed{1, FailureCause::CutShort, "", Figures(1000, 250ms)});
@@ -43,7 +43,7 @@ TEST(RunTally, FoldsARunIntoItsStateAndTotals) {
     EXPECT_EQ(tally.Snapshot().state, RunState::Waiting);
     EXPECT_EQ(tally.Snapshot().reason, "");
     tally.OnRunEvent(PictureStored{3, "/p/shot00000003.jpg", PictureKind::UncompressedPixels, 8, 2,
-                                   16, false, Figures(16, 250ms)});
+                                   16, Figures(16, 250ms), nullptr});
     tally.OnRunEvent(Ended{EndCause::FreeSpaceLimit, ""});
 
     snapshot = tally.Snapshot();

@@ -210,14 +210,17 @@ TEST_F(WorkersTest, CaptureNumbersEveryAttempt) {
     EXPECT_TRUE(FileHolds(dir / "shot00000000.jpg", first.data));
     EXPECT_FALSE(FileExists(dir / "shot00000001.jpg")) << "the failed attempt used number 1";
     EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", third.data));
-    EXPECT_TRUE(FileHolds(dir / "temp.jpg", third.data)) << "the newest good picture";
-    EXPECT_EQ(context.newPicture, 1);
+    // Written once: the newest picture travels in its event to whoever
+    // shows it, and the worker makes no copy of it.
+    EXPECT_FALSE(FileExists(dir / "temp.jpg"));
     EXPECT_EQ(StoredNumbers(), (std::vector<std::uint64_t>{0, 2}));
     EXPECT_EQ(events.Count<transfer::PictureFailed>(), 0u) << "a bad header begins no picture";
     const auto stored = events.Last<transfer::PictureStored>();
     EXPECT_EQ(stored->file, dir / "shot00000002.jpg");
     EXPECT_EQ(stored->bytes, 2000u);
-    EXPECT_TRUE(stored->displayed);
+    ASSERT_NE(stored->picture, nullptr);
+    EXPECT_EQ(stored->picture->bytes, third.data);
+    EXPECT_EQ(stored->picture->number, 2u);
 }
 
 TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
@@ -452,18 +455,17 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     camsim::Camera camera(line.Master(), QuickGiveUp());
     const auto good = Picture(4000);
     camera.Send(good);
-    ASSERT_TRUE(WaitUntil([&] { return context.newPicture == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return events.Count<transfer::PictureStored>() == 1; }));
     EXPECT_TRUE(FileHolds(dir / "temp.jpg", good.data));
 
     // A failed transfer leaves no display file until the next good picture.
-    context.newPicture = 0;
     auto cut = Picture(4000);
     cut.faults.cutShortAfter = 1000;
     camera.Send(cut);
     ASSERT_TRUE(WaitUntil([&] { return !FileExists(dir / "temp.jpg"); }));
     const auto next = Picture(3000);
     camera.Send(next);
-    ASSERT_TRUE(WaitUntil([&] { return context.newPicture == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return events.Count<transfer::PictureStored>() == 2; }));
     EXPECT_TRUE(FileHolds(dir / "temp.jpg", next.data));
 
     // Stopping while it waits for the next picture fails that transfer, so

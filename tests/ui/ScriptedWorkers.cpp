@@ -1,10 +1,12 @@
 #include "ScriptedWorkers.h"
 
+#include "platform/FileBytes.h"
 #include "transfer/WorkerContext.h"
 #include "transfer/WorkerRun.h"
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -51,9 +53,14 @@ bool Hold(const WorkerRun& run, bool picturesToo, bool releaseCounts) {
             return true;
         }
         if (picturesToo && pictureWanted.exchange(false)) {
+            // As the live worker tells of a picture it has put in the
+            // display file: with the picture's bytes.
             transfer::PictureStored picture;
             picture.file = run.context.DisplayFileName();
-            picture.displayed = true;
+            auto stored = std::make_shared<transfer::Picture>();
+            stored->bytes = platform::ReadFileBytes(picture.file, platform::kLargestPictureFile)
+                                .value_or(std::vector<std::uint8_t>{});
+            picture.picture = std::move(stored);
             run.Tell(picture);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

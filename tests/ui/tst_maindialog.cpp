@@ -537,7 +537,7 @@ private slots:
         std::thread worker([&listener, displayFile] {
             transfer::PictureStored picture;
             picture.file = displayFile;
-            picture.displayed = true;
+            picture.picture = std::make_shared<transfer::Picture>();
             listener.OnRunEvent(picture);
         });
         worker.join();

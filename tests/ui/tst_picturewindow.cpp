@@ -4,12 +4,15 @@
 #include "picture/CPictureDlg.h"
 #include "tests/support/TempDir.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
+#include <vector>
 
 using testsupport::TempDir;
 
@@ -173,6 +176,25 @@ private slots:
         QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
         QCoreApplication::sendEvent(window.get(), &focusIn);
         QVERIFY(Near(Shown().pixelColor(320, 240), Qt::red));
+    }
+
+    void aPictureHandedOverIsDrawnWithoutReadingItsFile() {
+        // The file holds green, the bytes handed over with it red: while the
+        // file stays as it was, the bytes are what is drawn.
+        const QString path = PicturePath("display.bmp");
+        QVERIFY(Filled(Qt::green).save(path, "BMP"));
+        QByteArray red;
+        QBuffer buffer(&red);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(Filled(Qt::red).save(&buffer, "BMP"));
+        window->ShowPicture(
+            path, std::make_shared<const std::vector<std::uint8_t>>(red.cbegin(), red.cend()));
+        QCOMPARE(window->pictureFile, path);
+        QVERIFY(Near(Shown().pixelColor(320, 240), Qt::red));
+        // The focus has the file read anew.
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(window.get(), &focusIn);
+        QVERIFY(Near(Shown().pixelColor(320, 240), Qt::green));
     }
 
     void aSmallPictureIsEnlargedSmoothly() {

@@ -98,6 +98,7 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
     stored.kind = transfer::PictureKind::UncompressedPixels;
     stored.width = camera.width;
     stored.height = camera.height;
+    stored.picture = SharedPicture(3, bmp, stored.kind);
     fixture.View().OnRunEvent(stored);
     if (live) {
         // The next picture takes the display file's place as soon as the
@@ -124,6 +125,56 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
 
 INSTANTIATE_TEST_SUITE_P(BothModes, GreyStreamTest,
                          testing::Values(web::RunMode::Capture, web::RunMode::Live));
+
+// Without a rate, a viewer that keeps up gets every picture in the run's
+// order, grey ones too: a grey picture still being made JPEG when the next
+// one comes is neither skipped nor overtaken.
+TEST(StreamTest, WithoutARateAViewerGetsEveryPictureGreyOnesToo) {
+    web::WebOptions options;
+    options.maxPicturesPerSecond = 0;
+    ViewFixture fixture(web::RunMode::Capture, options);
+    StreamReader reader(fixture.Port());
+    ASSERT_TRUE(reader.Started());
+    const std::string first = MakeJpeg(160, 120, 0);
+    fixture.StorePicture(0, first);
+    ASSERT_EQ(reader.NextPicture(), first);
+
+    // Told one right after the other, as an unpaced camera does.
+    const GreyPixels grey = MakeGreyPixels(322, 240);
+    std::vector<std::string> jpegs;
+    for (std::uint64_t number = 1; number <= 6; ++number) {
+        const bool isGrey = number % 2 == 1;
+        const std::string path = fixture.PicturePath(number);
+        if (isGrey) {
+            ASSERT_TRUE(WriteGreyBmp(path, grey));
+        } else {
+            jpegs.push_back(MakeJpeg(160, 120, static_cast<int>(number)));
+            testsupport::WriteFile(path, jpegs.back());
+        }
+        const std::string bytes = testsupport::ReadFile(path);
+        transfer::PictureStored stored;
+        stored.number = number;
+        stored.file = path;
+        stored.kind =
+            isGrey ? transfer::PictureKind::UncompressedPixels : transfer::PictureKind::Jpeg;
+        stored.bytes = static_cast<std::uint32_t>(bytes.size());
+        stored.picture = SharedPicture(number, bytes, stored.kind);
+        fixture.View().OnRunEvent(stored);
+    }
+    for (std::uint64_t number = 1; number <= 6; ++number) {
+        SCOPED_TRACE(number);
+        const auto received = reader.NextPicture();
+        ASSERT_TRUE(received.has_value());
+        if (number % 2 == 1) {
+            const GreyPixels decoded = DecodeGrey(*received);
+            ASSERT_EQ(decoded.width, grey.width);
+            EXPECT_LT(MeanDifference(decoded, grey), 3.0);
+        } else {
+            EXPECT_EQ(*received, jpegs[number / 2 - 1]);
+        }
+    }
+    EXPECT_FALSE(reader.NextPicture(300ms).has_value()) << "no picture twice";
+}
 
 // Waiting for the camera is not the viewer being idle: a stream must outlive
 // the idle timeout while no picture comes, and then still get the next one.

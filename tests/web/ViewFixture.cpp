@@ -33,8 +33,8 @@ transfer::PictureStored ViewFixture::StorePicture(std::uint64_t number, const st
     stored.file = PicturePath(number);
     stored.kind = kind;
     stored.bytes = static_cast<std::uint32_t>(bytes.size());
-    stored.displayed = true;
     stored.figures = {static_cast<std::uint32_t>(bytes.size()), std::chrono::milliseconds(100)};
+    stored.picture = SharedPicture(number, bytes, kind);
     // Whole or not at all, as the workers write it: renamed into place.
     testsupport::WriteFile(stored.file + ".incoming", bytes);
     std::filesystem::rename(stored.file + ".incoming", stored.file);
@@ -45,6 +45,16 @@ transfer::PictureStored ViewFixture::StorePicture(std::uint64_t number, const st
         return shown && *shown >= number;
     });
     return stored;
+}
+
+std::shared_ptr<const transfer::Picture>
+SharedPicture(std::uint64_t number, const std::string& bytes, transfer::PictureKind kind) {
+    auto picture = std::make_shared<transfer::Picture>();
+    picture->bytes.assign(bytes.begin(), bytes.end());
+    picture->kind = kind;
+    picture->number = number;
+    picture->time = std::chrono::system_clock::now();
+    return picture;
 }
 
 int OpenDescriptors() {

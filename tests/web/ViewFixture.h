@@ -30,6 +30,11 @@ public:
     std::string startError;
 };
 
+// A picture as a worker shares it with its event.
+std::shared_ptr<const transfer::Picture>
+SharedPicture(std::uint64_t number, const std::string& bytes,
+              transfer::PictureKind kind = transfer::PictureKind::Jpeg);
+
 // Entries of /proc/self/fd and /proc/self/task: what the view must give
 // back when it is done.
 int OpenDescriptors();
