@@ -12,7 +12,7 @@ void PictureAnnouncer::OnRunEvent(const transfer::RunEvent& event) {
         return;
     }
     std::string shown = picture->file;
-    if (options.mode == Mode::Live) {
+    if (options.kind == transfer::RunKind::Live) {
         if (!platform::CopyFileReplacing(picture->file, options.path)) {
             std::fprintf(stderr, "%s: cannot write %s\n", program, options.path.c_str());
             return;

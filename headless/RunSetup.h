@@ -10,28 +10,27 @@ class WorkerContext;
 namespace headless {
 
 // Puts the run's settings into the context and prepares the display file;
-// an exit status when the run cannot start.
+// why not when the run cannot start.
 class RunSetup {
 public:
-    RunSetup(WorkerContext& context, const HeadlessOptions& options, const char* program)
-        : context(context), options(options), program(program) {}
+    RunSetup(WorkerContext& context, const HeadlessOptions& options)
+        : context(context), options(options) {}
     // Removes the private display file of a live run.
     ~RunSetup();
     RunSetup(const RunSetup&) = delete;
     RunSetup& operator=(const RunSetup&) = delete;
 
     // The port, speed, device and reconnecting.
-    std::optional<int> Describe();
+    std::optional<Refusal> Describe();
     // The capture path and its rules, or the live run's private display file.
-    std::optional<int> PrepareFiles();
+    std::optional<Refusal> PrepareFiles();
 
 private:
-    std::optional<int> PrepareCapture();
-    std::optional<int> PrepareLive();
+    std::optional<Refusal> PrepareCapture();
+    std::optional<Refusal> PrepareLive();
 
     WorkerContext& context;
     const HeadlessOptions& options;
-    const char* program;
     std::string privateDisplayFile;
 };
 

@@ -1,8 +1,8 @@
 #include "PictureTaker.h"
 
-#include "YieldToTheCamera.h"
 #include "picture/GreyJpeg.h"
 #include "platform/FileBytes.h"
+#include "platform/ThreadPriority.h"
 
 namespace web {
 
@@ -33,7 +33,7 @@ void PictureTaker::Stop() {
 }
 
 void PictureTaker::Run() {
-    YieldToTheCamera();
+    platform::YieldToTheCamera();
     for (;;) {
         Opened opened;
         {

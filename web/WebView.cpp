@@ -6,9 +6,9 @@
 
 namespace web {
 
-WebView::WebView(WebOptions options, RunDescription run,
+WebView::WebView(WebOptions options, RunDescription run, const transfer::RunTally& tally,
                  const transfer::PictureRetention* retention)
-    : state(std::move(options), std::move(run), retention),
+    : state(std::move(options), std::move(run), tally, retention),
       taker(state.options.jpegQuality, [this](SharedPicture picture) { Publish(picture); }) {}
 
 WebView::~WebView() {
@@ -32,7 +32,6 @@ void WebView::OnRunEvent(const transfer::RunEvent& event) {
     if (stopped) {
         return;
     }
-    state.tally.OnRunEvent(event);
     if (const auto* stored = std::get_if<transfer::PictureStored>(&event)) {
         TakePicture(*stored);
     }
@@ -41,7 +40,7 @@ void WebView::OnRunEvent(const transfer::RunEvent& event) {
 
 void WebView::TakePicture(const transfer::PictureStored& stored) {
     const auto storedAt = std::chrono::system_clock::now();
-    const bool live = state.run.mode == RunMode::Live;
+    const bool live = state.run.kind == transfer::RunKind::Live;
     if (!live) {
         state.archive.Add({stored.number, storedAt, stored.file, stored.kind, nullptr});
     }
@@ -87,7 +86,7 @@ void WebView::Publish(SharedPicture picture) {
         return;
     }
     published = picture->number;
-    if (state.run.mode == RunMode::Live) {
+    if (state.run.kind == transfer::RunKind::Live) {
         state.archive.Add(
             {picture->number, picture->storedAt, {}, transfer::PictureKind::Jpeg, picture});
     }

@@ -47,7 +47,7 @@ TEST(StreamTest, ReaderGetsEveryPictureOnceInOrderByteForByte) {
 TEST(StreamTest, AViewerTakesTheNewestPictureNoOftenerThanItsRate) {
     web::WebOptions options;
     options.maxPicturesPerSecond = 1;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
     StreamReader reader(fixture.Port());
     ASSERT_TRUE(reader.Started());
     std::vector<std::string> stored;
@@ -81,10 +81,10 @@ TEST(StreamTest, NewestPictureGoesOutAtOnceOnConnect) {
 // The stored BMP keeps its rows bottom-up; the stream must show the camera's
 // picture the right way up, in both modes (live mode takes the bytes before
 // the display file is overwritten).
-class GreyStreamTest : public testing::TestWithParam<web::RunMode> {};
+class GreyStreamTest : public testing::TestWithParam<transfer::RunKind> {};
 
 TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
-    const bool live = GetParam() == web::RunMode::Live;
+    const bool live = GetParam() == transfer::RunKind::Live;
     ViewFixture fixture(GetParam());
     StreamReader reader(fixture.Port());
     // A width that is no multiple of 4 pads every BMP row.
@@ -98,7 +98,7 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
     stored.kind = transfer::PictureKind::UncompressedPixels;
     stored.width = camera.width;
     stored.height = camera.height;
-    fixture.View().OnRunEvent(stored);
+    fixture.Tell(stored);
     if (live) {
         // The next picture takes the display file's place as soon as the
         // listener has returned, renamed over it whole as the worker does.
@@ -123,14 +123,14 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModes, GreyStreamTest,
-                         testing::Values(web::RunMode::Capture, web::RunMode::Live));
+                         testing::Values(transfer::RunKind::Capture, transfer::RunKind::Live));
 
 // Waiting for the camera is not the viewer being idle: a stream must outlive
 // the idle timeout while no picture comes, and then still get the next one.
 TEST(StreamTest, QuietCameraDoesNotTimeTheViewerOut) {
     web::WebOptions options;
     options.idleTimeoutSeconds = 1;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
     StreamReader reader(fixture.Port());
     ASSERT_TRUE(reader.Started());
     std::this_thread::sleep_for(3500ms);
