@@ -280,7 +280,9 @@ const Option kOptions[] = {
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return ParseWhole<unsigned>(v, 1, 3600, o.http.view.requestDeadlineSeconds);
      },
-     Role::ByView, "a request must be whole within S seconds (default 10)"},
+     Role::ByView,
+     "a request must be whole within S seconds\n"
+     "(default 10)"},
     {"--http-max-request", 0, "BYTES",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return ParseWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);

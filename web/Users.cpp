@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <crypt.h>
 #include <cstring>
 #include <memory>

@@ -221,6 +221,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
     std::string line;
     std::size_t options = 0;
     while (std::getline(lines, line)) {
+        EXPECT_LE(line.size(), 80u) << line;
         if (!line.starts_with("  -")) {
             continue; // the words of the option above
         }
