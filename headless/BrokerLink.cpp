@@ -8,9 +8,10 @@
 
 namespace headless {
 
-std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* program,
-                                   web::WebView* view, const transfer::PictureRetention* retention,
-                                   std::unique_ptr<mqtt::BrokerFeed>& feed) {
+std::optional<Refusal> StartBrokerFeed(const HeadlessOptions& options, const char* program,
+                                       web::WebView* view,
+                                       const transfer::PictureRetention* retention,
+                                       std::unique_ptr<mqtt::BrokerFeed>& feed) {
     if (!options.publishMqtt) {
         return std::nullopt;
     }
@@ -19,8 +20,7 @@ std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* p
         if (const std::string error =
                 mqtt::LoadPasswordFile(options.mqtt.passwordFile, settings.password);
             !error.empty()) {
-            std::fprintf(stderr, "%s: %s\n", program, error.c_str());
-            return kExitUsage;
+            return Refusal{kExitUsage, error};
         }
     }
     const runstate::RunDescription run = DescribeRun(options);
@@ -28,9 +28,8 @@ std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* p
         settings.topicPrefix = "zelnor2/" + run.name;
     }
     if (!mqtt::IsPublishableTopic(settings.topicPrefix)) {
-        std::fprintf(stderr, "%s: the camera's name '%s' cannot stand in a topic; give --name\n",
-                     program, run.name.c_str());
-        return kExitUsage;
+        return Refusal{kExitUsage,
+                       "the camera's name '" + run.name + "' cannot stand in a topic; give --name"};
     }
     if (!options.mqtt.discovery) {
         settings.discoveryPrefix.clear();
@@ -63,9 +62,8 @@ std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* p
         view->ShowBrokerConnected(false);
     }
     if (const std::string error = feed->Start(); !error.empty()) {
-        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
         feed.reset();
-        return kExitUsage;
+        return Refusal{kExitUsage, error};
     }
     std::fprintf(stderr, "%s: publishing to the MQTT broker %s under %s/\n", program,
                  broker.c_str(), prefix.c_str());

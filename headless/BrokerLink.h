@@ -13,11 +13,12 @@ namespace headless {
 // touched: its password and TLS files read once, its first connection on
 // its way. A broker that does not answer does not stop the run; the
 // journal says once when the broker is lost and once when it is back, and
-// view (when there is one) shows it. The exit status when the feed cannot
+// view (when there is one) shows it. Why not when the feed cannot
 // be had: 64 for a file or setting that cannot be used. feed stays empty
 // without --mqtt.
-std::optional<int> StartBrokerFeed(const HeadlessOptions& options, const char* program,
-                                   web::WebView* view, const transfer::PictureRetention* retention,
-                                   std::unique_ptr<mqtt::BrokerFeed>& feed);
+std::optional<Refusal> StartBrokerFeed(const HeadlessOptions& options, const char* program,
+                                       web::WebView* view,
+                                       const transfer::PictureRetention* retention,
+                                       std::unique_ptr<mqtt::BrokerFeed>& feed);
 
 } // namespace headless

@@ -1,17 +1,17 @@
 #include "BrowserView.h"
 
 #include "RunIdentity.h"
-#include "web/ListenAddress.h"
-#include "web/TlsFiles.h"
 #include "web/Users.h"
+#include "web/WebOptions.h"
 
 #include <cstdio>
 
 namespace headless {
 
-std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* program,
-                                    const transfer::PictureRetention* retention,
-                                    std::unique_ptr<web::WebView>& view) {
+std::optional<Refusal> StartBrowserView(const HeadlessOptions& options, const char* program,
+                                        const transfer::RunTally& tally,
+                                        const transfer::PictureRetention* retention,
+                                        std::unique_ptr<web::WebView>& view) {
     if (!options.serveHttp) {
         return std::nullopt;
     }
@@ -19,8 +19,7 @@ std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* 
     if (!options.http.usersFile.empty()) {
         web::LoadedUsers loaded = web::LoadUsersFile(options.http.usersFile);
         if (!loaded.error.empty()) {
-            std::fprintf(stderr, "%s: %s\n", program, loaded.error.c_str());
-            return kExitUsage;
+            return Refusal{kExitUsage, std::move(loaded.error)};
         }
         settings.users = std::move(loaded.users);
     }
@@ -28,19 +27,18 @@ std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* 
         web::LoadedTls loaded =
             web::LoadTlsFiles(options.http.certificateFile, options.http.keyFile);
         if (!loaded.error.empty()) {
-            std::fprintf(stderr, "%s: %s\n", program, loaded.error.c_str());
-            return kExitUsage;
+            return Refusal{kExitUsage, std::move(loaded.error)};
         }
         settings.tls = std::move(loaded.credentials);
     }
     const bool open = settings.users.Empty() && !web::IsLoopback(settings.listen);
     const bool secure = !settings.tls.Empty();
     web::ListenAddress listen = settings.listen;
-    view = std::make_unique<web::WebView>(std::move(settings), DescribeRun(options), retention);
+    view =
+        std::make_unique<web::WebView>(std::move(settings), DescribeRun(options), tally, retention);
     if (const std::string error = view->Start(); !error.empty()) {
-        std::fprintf(stderr, "%s: cannot serve the browser view: %s\n", program, error.c_str());
         view.reset();
-        return kExitFailure;
+        return Refusal{kExitFailure, "cannot serve the browser view: " + error};
     }
     // With port 0 the system chose one; people need the one it chose.
     listen.port = view->Port();

@@ -11,11 +11,12 @@ namespace headless {
 
 // The browser view that --http asks for, serving before the serial port is
 // touched: its users and certificate files read once, its address bound.
-// The exit status when it cannot be had: 64 for a users or certificate file
+// Why not when it cannot be had: 64 for a users or certificate file
 // that cannot be used, 1 for an address that cannot be bound. view stays
 // empty without --http. retention, when there is one, must outlive the view.
-std::optional<int> StartBrowserView(const HeadlessOptions& options, const char* program,
-                                    const transfer::PictureRetention* retention,
-                                    std::unique_ptr<web::WebView>& view);
+std::optional<Refusal> StartBrowserView(const HeadlessOptions& options, const char* program,
+                                        const transfer::RunTally& tally,
+                                        const transfer::PictureRetention* retention,
+                                        std::unique_ptr<web::WebView>& view);
 
 } // namespace headless

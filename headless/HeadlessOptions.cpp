@@ -1,16 +1,19 @@
 #include "HeadlessOptions.h"
 
 #include "mqtt/BrokerAddress.h"
-#include "web/ListenAddress.h"
+#include "web/WebOptions.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <getopt.h>
 #include <iterator>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <string_view>
 
 namespace headless {
 
@@ -48,8 +51,9 @@ bool ParseSeconds(const std::string& text, double& value) {
 // the option takes, with why where there is more to say than that.
 using TakeValue = bool (*)(HeadlessOptions& options, const std::string& value, std::string& why);
 
-bool TakePictureMode(HeadlessOptions& options, Mode mode, const std::string& value) {
-    options.mode = mode;
+bool TakeRun(HeadlessOptions& options, transfer::RunKind kind, const std::string& value) {
+    options.command = Command::Run;
+    options.kind = kind;
     options.path = value;
     return !value.empty();
 }
@@ -62,11 +66,6 @@ bool TakeOptionalWhole(const std::string& value, Number low, std::optional<Numbe
     }
     field = parsed;
     return true;
-}
-
-template <typename Number>
-bool TakeWhole(const std::string& value, Number low, Number high, Number& field) {
-    return ParseWhole<Number>(value, low, high, field);
 }
 
 bool TakePath(const std::string& value, std::string& field) {
@@ -117,32 +116,67 @@ bool TakeTopicPart(const std::string& value, std::string& field, std::string& wh
     return true;
 }
 
-struct ValueOption {
-    const char* name;
-    TakeValue take;
-    // The browser view's own options, which mean something only with --http.
-    bool ofTheView = false;
+// What an option is to the rest of the command line.
+enum class Role {
+    Plain,
+    Picks,    // --capture and --live: the run, of which one is given
+    Ends,     // a command that ends the command line
+    ByView,   // means something only with --http
+    ByBroker, // means something only with --mqtt
 };
 
-const ValueOption kValueOptions[] = {
-    {"--capture", [](HeadlessOptions& o, const std::string& v,
-                     std::string&) { return TakePictureMode(o, Mode::Capture, v); }},
-    {"--live", [](HeadlessOptions& o, const std::string& v,
-                  std::string&) { return TakePictureMode(o, Mode::Live, v); }},
-    {"--port", [](HeadlessOptions& o, const std::string& v,
-                  std::string&) { return ParseWhole<std::int32_t>(v, 1, 9, o.port); }},
-    {"--device",
+// Every option the program takes, once: the parser reads the command line by
+// this table and --help lists it, so that the two cannot part.
+struct Option {
+    const char* name;
+    char letter;       // the short form, or 0
+    const char* value; // what its value stands for in --help; nullptr: none
+    TakeValue take;    // stores the value, or sets the switch (value empty)
+    Role role;
+    const char* help;                  // its lines in --help, the first beside the name
+    Command command = Command::Dialog; // what an option that ends the line asks for
+};
+
+// Where the words of an option start in --help.
+constexpr std::size_t kHelpColumn = 19;
+
+// getopt_long returns an option's letter, or for a long option this plus its
+// place in the table: above every letter.
+constexpr int kLetterCount = 256;
+
+const Option kOptions[] = {
+    {"--capture", 0, "PATH",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
-         o.device = v;
-         return !v.empty();
-     }},
-    {"--speed",
+         return TakeRun(o, transfer::RunKind::Capture, v);
+     },
+     Role::Picks,
+     "receive every picture into a numbered file: PATH with an\n"
+     "eight-digit number before its extension (shot00000000.jpg),\n"
+     "after the highest one present; no file is ever replaced"},
+    {"--live", 0, "FILE",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeRun(o, transfer::RunKind::Live, v);
+     },
+     Role::Picks, "keep the newest good picture in FILE"},
+    {"--port", 0, "N",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return ParseWhole<std::int32_t>(v, 1, 9, o.port);
+     },
+     Role::Plain, "serial port COM1 to COM9 (see the ports folder in README)"},
+    {"--device", 0, "PATH",
+     [](HeadlessOptions& o, const std::string& v, std::string&) { return TakePath(v, o.device); },
+     Role::Plain, "the serial device itself, e.g. /dev/serial/by-id/usb-..."},
+    {"--speed", 0, "BPS",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return ParseWhole<std::int32_t>(v, 1, std::numeric_limits<std::int32_t>::max(), o.speed);
-     }},
-    {"--count", [](HeadlessOptions& o, const std::string& v,
-                   std::string&) { return TakeOptionalWhole<std::uint64_t>(v, 1, o.count); }},
-    {"--seconds",
+     },
+     Role::Plain, "line speed in bit/s, e.g. 115200"},
+    {"--count", 0, "K",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakeOptionalWhole<std::uint64_t>(v, 1, o.count);
+     },
+     Role::Plain, "stop after K good pictures"},
+    {"--seconds", 0, "T",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          double seconds = 0;
          if (!ParseSeconds(v, seconds)) {
@@ -150,12 +184,23 @@ const ValueOption kValueOptions[] = {
          }
          o.seconds = seconds;
          return true;
-     }},
-    {"--free-space-limit",
+     },
+     Role::Plain, "stop after T seconds"},
+    {"--delete-corrupted", 0, nullptr,
+     [](HeadlessOptions& o, const std::string&, std::string&) {
+         o.deleteCorrupted = true;
+         return true;
+     },
+     Role::Plain, "delete the file of a failed transfer"},
+    {"--free-space-limit", 0, "BYTES",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakeOptionalWhole<std::uint32_t>(v, 0, o.freeSpaceLimit);
-     }},
-    {"--keep-days",
+     },
+     Role::Plain,
+     "stop when the disk has less free space; with\n"
+     "--keep-days or --keep-size delete the oldest pictures first\n"
+     "and stop only when none is left to delete"},
+    {"--keep-days", 0, "D",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          std::uint32_t days = 0;
          if (!ParseWhole<std::uint32_t>(v, 1, kMostKeepDays, days)) {
@@ -163,130 +208,175 @@ const ValueOption kValueOptions[] = {
          }
          o.keepDays = days;
          return true;
-     }},
-    {"--keep-size",
+     },
+     Role::Plain, "delete the numbered pictures of PATH older than D days"},
+    {"--keep-size", 0, "SIZE",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          o.keepSize = ParseSize(v);
          return o.keepSize.has_value() && *o.keepSize > 0;
-     }},
-    {"--http", TakeListenAddress},
-    {"--http-users",
+     },
+     Role::Plain,
+     "delete the oldest numbered pictures of PATH while they take\n"
+     "more than SIZE: bytes, or K, M, G, T (1024-based) behind the\n"
+     "number, e.g. 500M, 20G; the newest picture always stays"},
+    {"--no-reconnect", 0, nullptr,
+     [](HeadlessOptions& o, const std::string&, std::string&) {
+         o.reconnect = false;
+         return true;
+     },
+     Role::Plain,
+     "end when the line is lost (an adapter unplugged) instead of\n"
+     "opening the port again every half second until it returns"},
+    {"--quiet", 'q', nullptr,
+     [](HeadlessOptions& o, const std::string&, std::string&) {
+         o.quiet = true;
+         return true;
+     },
+     Role::Plain, "no progress lines; warnings and the summary remain"},
+    {"--http", 0, "[ADDR:]PORT", TakeListenAddress, Role::Plain,
+     "show the camera to browsers: the live picture, the state,\n"
+     "the newest and the recent pictures; on 127.0.0.1 unless an\n"
+     "address is given (0.0.0.0, [::], [::1] or another one)"},
+    {"--http-users", 0, "FILE",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakePath(v, o.http.usersFile);
      },
-     true},
-    {"--http-cert",
+     Role::ByView,
+     "an htpasswd file (bcrypt, SHA-512 or yescrypt): only\n"
+     "those users may watch"},
+    {"--http-cert", 0, "FILE",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakePath(v, o.http.certificateFile);
      },
-     true},
-    {"--http-key",
+     Role::ByView, "serve HTTPS with this certificate; with --http-key"},
+    {"--http-key", 0, "FILE",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
          return TakePath(v, o.http.keyFile);
      },
-     true},
-    {"--http-host", TakeHostName, true},
-    {"--http-request-deadline",
+     Role::ByView, "the certificate's private key"},
+    {"--http-host", 0, "NAME", TakeHostName, Role::ByView,
+     "a name the view answers to besides its address and\n"
+     "localhost (repeatable); other names get 421"},
+    {"--http-max-connections", 0, "N",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakeWhole<unsigned>(v, 1, 3600, o.http.view.requestDeadlineSeconds);
+         return ParseWhole<unsigned>(v, 1, 10000, o.http.view.maxConnections);
      },
-     true},
-    {"--http-max-connections",
+     Role::ByView, "viewers' connections at once (default 64)"},
+    {"--http-max-per-address", 0, "N",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakeWhole<unsigned>(v, 1, 10000, o.http.view.maxConnections);
+         return ParseWhole<unsigned>(v, 0, 10000, o.http.view.maxConnectionsPerAddress);
      },
-     true},
-    {"--http-max-per-address",
+     Role::ByView,
+     "connections from one address (default 16;\n"
+     "0: any, as behind a reverse proxy)"},
+    {"--http-idle-timeout", 0, "S",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakeWhole<unsigned>(v, 0, 10000, o.http.view.maxConnectionsPerAddress);
+         return ParseWhole<unsigned>(v, 1, 86400, o.http.view.idleTimeoutSeconds);
      },
-     true},
-    {"--http-idle-timeout",
+     Role::ByView,
+     "close a connection that neither asks nor takes a\n"
+     "byte this long (default 30)"},
+    {"--http-request-deadline", 0, "S",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakeWhole<unsigned>(v, 1, 86400, o.http.view.idleTimeoutSeconds);
+         return ParseWhole<unsigned>(v, 1, 3600, o.http.view.requestDeadlineSeconds);
      },
-     true},
-    {"--http-max-rate",
+     Role::ByView,
+     "a request must be whole within S seconds\n"
+     "(default 10)"},
+    {"--http-max-request", 0, "BYTES",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakeWhole<unsigned>(v, 0, 1000, o.http.view.maxPicturesPerSecond);
+         return ParseWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);
      },
-     true},
-    {"--http-max-request",
+     Role::ByView, "the largest request taken (default 32768)"},
+    {"--http-max-rate", 0, "N",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakeWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);
+         return ParseWhole<unsigned>(v, 0, 1000, o.http.view.maxPicturesPerSecond);
      },
-     true},
-    {"--name",
+     Role::ByView,
+     "pictures a second one stream viewer gets at most\n"
+     "(default 30; 0: every picture)"},
+    {"--name", 0, "NAME",
      [](HeadlessOptions& o, const std::string& v, std::string& why) {
          return TakeTopicPart(v, o.name, why) && v.find('/') == std::string::npos;
-     }},
-    {"--mqtt", TakeBrokerUrl},
-    {"--mqtt-ca", [](HeadlessOptions& o, const std::string& v,
-                     std::string&) { return TakePath(v, o.mqtt.client.caFile); }},
-    {"--mqtt-cert", [](HeadlessOptions& o, const std::string& v,
-                       std::string&) { return TakePath(v, o.mqtt.client.certFile); }},
-    {"--mqtt-key", [](HeadlessOptions& o, const std::string& v,
-                      std::string&) { return TakePath(v, o.mqtt.client.keyFile); }},
-    {"--mqtt-user", [](HeadlessOptions& o, const std::string& v,
-                       std::string&) { return TakePath(v, o.mqtt.client.user); }},
-    {"--mqtt-password-file", [](HeadlessOptions& o, const std::string& v,
-                                std::string&) { return TakePath(v, o.mqtt.passwordFile); }},
-    {"--mqtt-topic",
+     },
+     Role::Plain,
+     "the camera's name among several (default: the COM name or the\n"
+     "device file's name), for the broker's topics and the views"},
+    {"--mqtt", 0, "URL", TakeBrokerUrl, Role::Plain,
+     "publish the state, pictures and events to an MQTT broker:\n"
+     "mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (TLS, 8883)"},
+    {"--mqtt-ca", 0, "FILE",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.mqtt.client.caFile);
+     },
+     Role::ByBroker,
+     "check an mqtts:// broker against this certificate authority\n"
+     "(default: the system's)"},
+    {"--mqtt-cert", 0, "FILE",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.mqtt.client.certFile);
+     },
+     Role::ByBroker, "a client certificate; with --mqtt-key"},
+    {"--mqtt-key", 0, "FILE",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.mqtt.client.keyFile);
+     },
+     Role::ByBroker, "the client certificate's private key"},
+    {"--mqtt-user", 0, "NAME",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.mqtt.client.user);
+     },
+     Role::ByBroker, "log in as NAME; with --mqtt-password-file"},
+    {"--mqtt-password-file", 0, "FILE",
+     [](HeadlessOptions& o, const std::string& v, std::string&) {
+         return TakePath(v, o.mqtt.passwordFile);
+     },
+     Role::ByBroker, "the password to log in with: the file's first line"},
+    {"--mqtt-topic", 0, "PREFIX",
      [](HeadlessOptions& o, const std::string& v, std::string& why) {
          return TakeTopicPart(v, o.mqtt.client.topicPrefix, why);
-     }},
-    {"--mqtt-discovery-prefix",
+     },
+     Role::ByBroker, "the camera's topics lie below it (default zelnor2/NAME)"},
+    {"--mqtt-no-discovery", 0, nullptr,
+     [](HeadlessOptions& o, const std::string&, std::string&) {
+         o.mqtt.discovery = false;
+         return true;
+     },
+     Role::ByBroker, "do not announce the camera to Home Assistant"},
+    {"--mqtt-discovery-prefix", 0, "PREFIX",
      [](HeadlessOptions& o, const std::string& v, std::string& why) {
          return TakeTopicPart(v, o.mqtt.client.discoveryPrefix, why);
-     }},
+     },
+     Role::ByBroker,
+     "where Home Assistant's discovery listens\n"
+     "(default homeassistant)"},
+    {"--list-ports", 0, nullptr, nullptr, Role::Ends,
+     "show what COM1 to COM9 lead to, whether each is there, usable\n"
+     "and free, and the serial devices no COM name leads to",
+     Command::ListPorts},
+    // Its port and device are the last words of the command line.
+    {"--map-port", 0, "N DEVICE", nullptr, Role::Ends,
+     "make COMN stand for DEVICE (a link in the ports folder);\n"
+     "prefer a /dev/serial/by-id name, which survives re-plugging",
+     Command::MapPort},
+    {"--help", 'h', nullptr, nullptr, Role::Ends, "show this text and end", Command::Help},
+    {"--version", 0, nullptr, nullptr, Role::Ends, "show the program's version and end",
+     Command::Version},
 };
 
-const ValueOption* FindValueOption(const std::string& name) {
-    for (const ValueOption& option : kValueOptions) {
-        if (name == option.name) {
+bool TakesAValue(const Option& option) {
+    return option.value != nullptr && option.role != Role::Ends;
+}
+
+// The option that text names exactly, in its long or short form.
+const Option* Named(std::string_view text) {
+    for (const Option& option : kOptions) {
+        if (text == option.name || (option.letter != 0 && text.size() == 2 && text[0] == '-' &&
+                                    text[1] == option.letter)) {
             return &option;
         }
     }
     return nullptr;
-}
-
-// Options without a value that set a switch; true when name is one of them.
-bool TakeSwitch(HeadlessOptions& options, const std::string& name) {
-    if (name == "--delete-corrupted") {
-        options.deleteCorrupted = true;
-    } else if (name == "--no-reconnect") {
-        options.reconnect = false;
-    } else if (name == "--quiet" || name == "-q") {
-        options.quiet = true;
-    } else if (name == "--mqtt-no-discovery") {
-        options.mqtt.discovery = false;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// The options that end the command line: what they ask for, or nothing when
-// name is none of them.
-std::optional<Mode> CommandMode(const std::string& name) {
-    if (name == "--help" || name == "-h") {
-        return Mode::Help;
-    }
-    if (name == "--version") {
-        return Mode::Version;
-    }
-    if (name == "--list-ports") {
-        return Mode::ListPorts;
-    }
-    if (name == "--map-port") {
-        return Mode::MapPort;
-    }
-    return std::nullopt;
-}
-
-// The options that make the program run without a window.
-bool IsModeOption(const std::string& argument) {
-    return argument == "--capture" || argument == "--live" || CommandMode(argument).has_value();
 }
 
 // --map-port N DEVICE, the last words of the command line.
@@ -324,10 +414,11 @@ std::string CheckCombination(const HeadlessOptions& options) {
     if (options.speed == 0) {
         return "--speed is needed";
     }
-    if (options.mode == Mode::Live && (options.deleteCorrupted || options.freeSpaceLimit)) {
+    if (options.kind == transfer::RunKind::Live &&
+        (options.deleteCorrupted || options.freeSpaceLimit)) {
         return "--delete-corrupted and --free-space-limit belong to --capture";
     }
-    if (options.mode == Mode::Live && (options.keepDays || options.keepSize)) {
+    if (options.kind == transfer::RunKind::Live && (options.keepDays || options.keepSize)) {
         return "--keep-days and --keep-size belong to --capture";
     }
     if (options.http.certificateFile.empty() != options.http.keyFile.empty()) {
@@ -361,71 +452,171 @@ std::optional<std::uint64_t> ParseSize(const std::string& text) {
 }
 
 bool WantsHeadless(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
-        if (IsModeOption(argument)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
+        const Option* option = Named(argument);
+        return option != nullptr && (option->role == Role::Picks || option->role == Role::Ends);
+    });
 }
 
 bool TakesValue(const std::string& option) {
-    return FindValueOption(option) != nullptr;
+    const Option* named = Named(option);
+    return named != nullptr && TakesAValue(*named);
 }
+
+namespace {
+
+// getopt_long's view of the table: each option returns its index in it.
+std::vector<::option> LongOptions() {
+    std::vector<::option> options;
+    for (std::size_t i = 0; i < std::size(kOptions); ++i) {
+        options.push_back({kOptions[i].name + 2,
+                           TakesAValue(kOptions[i]) ? required_argument : no_argument, nullptr,
+                           static_cast<int>(kLetterCount + i)});
+    }
+    options.push_back({});
+    return options;
+}
+
+// "+" stops at the first word that is no option, ":" tells a missing value
+// apart from an unknown option.
+std::string ShortOptions() {
+    std::string letters = "+:";
+    for (const Option& option : kOptions) {
+        if (option.letter != 0) {
+            letters += option.letter;
+        }
+    }
+    return letters;
+}
+
+const Option* Returned(int code) {
+    if (code >= kLetterCount && code < kLetterCount + static_cast<int>(std::size(kOptions))) {
+        return &kOptions[code - kLetterCount];
+    }
+    for (const Option& option : kOptions) {
+        if (option.letter != 0 && option.letter == code) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// The rules between options, once all are read: those of the run, and the
+// view's and the broker's options only with the view and the broker.
+std::string CheckRun(const HeadlessOptions& options, bool viewDetails, bool brokerDetails) {
+    if (std::string error = CheckCombination(options); !error.empty()) {
+        return error;
+    }
+    if (viewDetails && !options.serveHttp) {
+        return "the --http-... options belong to --http";
+    }
+    if (brokerDetails && !options.publishMqtt) {
+        return "the --mqtt-... options belong to --mqtt";
+    }
+    return "";
+}
+
+} // namespace
 
 ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments) {
     ParseResult result;
     HeadlessOptions& options = result.options;
+    // getopt_long wants a program name first and words it may write to.
+    std::vector<std::string> words{"zelnor2"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+    static const std::vector<::option> longOptions = LongOptions();
+    static const std::string shortOptions = ShortOptions();
+    // getopt_long keeps its place in globals; one parse at a time, from the
+    // start (optind 0 makes it forget an earlier parse).
+    static std::mutex parsing;
+    std::lock_guard guard(parsing);
+    ::opterr = 0;
+    ::optind = 0;
     bool viewDetails = false;
     bool brokerDetails = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (const auto mode = CommandMode(option)) {
-            options.mode = *mode;
-            if (*mode == Mode::MapPort) {
-                TakeMapPort(
-                    {arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end()},
-                    result);
+    for (;;) {
+        const int at = std::max(::optind, 1);
+        const int code =
+            ::getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
+        if (code == -1) {
+            // A word that is no option, or "--", which getopt_long would take
+            // as the end of the options.
+            if (at < argc) {
+                result.error = "unknown option " + words[static_cast<std::size_t>(at)];
+            }
+            break;
+        }
+        const std::string& word = words[static_cast<std::size_t>(at)];
+        // Only the exact name is taken: no abbreviation, no "=value", no
+        // letters run together.
+        const Option* option = Named(word);
+        if (option == nullptr || (code != ':' && option != Returned(code))) {
+            result.error = "unknown option " + word;
+            break;
+        }
+        if (code == ':') {
+            result.error = word + " needs a value";
+            break;
+        }
+        if (option->role == Role::Ends) {
+            options.command = option->command;
+            if (option->command == Command::MapPort) {
+                TakeMapPort({words.begin() + ::optind, words.end()}, result);
             }
             return result;
         }
-        if (TakeSwitch(options, option)) {
-            continue;
-        }
-        const ValueOption* known = FindValueOption(option);
-        if (known == nullptr) {
-            result.error = "unknown option " + option;
-            return result;
-        }
-        if (i + 1 >= arguments.size()) {
-            result.error = option + " needs a value";
-            return result;
-        }
-        const bool picks = option == "--capture" || option == "--live";
-        if (picks && options.mode != Mode::Dialog) {
+        if (option->role == Role::Picks && options.command == Command::Run) {
             result.error = "give only one of --capture and --live";
-            return result;
+            break;
         }
-        const std::string& value = arguments[++i];
+        const std::string value = ::optarg != nullptr ? ::optarg : "";
         std::string why;
-        if (!known->take(options, value, why)) {
-            result.error = why.empty() ? "bad value for " + option + ": '" + value + "'" : why;
-            return result;
+        if (!option->take(options, value, why)) {
+            result.error = why.empty() ? "bad value for " + word + ": '" + value + "'" : why;
+            break;
         }
-        viewDetails = viewDetails || known->ofTheView;
-        brokerDetails = brokerDetails || option.starts_with("--mqtt-");
+        viewDetails = viewDetails || option->role == Role::ByView;
+        brokerDetails = brokerDetails || option->role == Role::ByBroker;
     }
-    if (options.mode != Mode::Dialog) {
-        result.error = CheckCombination(options);
-        if (result.error.empty() && viewDetails && !options.serveHttp) {
-            result.error = "the --http-... options belong to --http";
-        }
-        if (result.error.empty() && (brokerDetails || !options.mqtt.discovery) &&
-            !options.publishMqtt) {
-            result.error = "the --mqtt-... options belong to --mqtt";
-        }
+    if (result.error.empty() && options.command == Command::Run) {
+        result.error = CheckRun(options, viewDetails, brokerDetails);
     }
     return result;
+}
+
+std::string OptionList() {
+    std::string list;
+    const std::string column(kHelpColumn, ' ');
+    for (const Option& option : kOptions) {
+        std::string head = "  ";
+        if (option.letter != 0) {
+            head += std::string{'-', option.letter} + ", ";
+        }
+        head += option.name;
+        if (option.value != nullptr) {
+            head += std::string(" ") + option.value;
+        }
+        head += head.size() + 2 > kHelpColumn ? std::string(2, ' ')
+                                              : std::string(kHelpColumn - head.size(), ' ');
+        std::string_view help = option.help;
+        list += head;
+        for (std::size_t start = 0; start < help.size();) {
+            const std::size_t end = std::min(help.find('\n', start), help.size());
+            if (start != 0) {
+                list += column;
+            }
+            list.append(help.substr(start, end - start));
+            list += '\n';
+            start = end + 1;
+        }
+    }
+    return list;
 }
 
 std::string UsageText(const std::string& programName) {
@@ -445,62 +636,8 @@ std::string UsageText(const std::string& programName) {
            programName + " --map-port N DEVICE\n" + "       " + programName +
            " --help | --version\n"
            "\n"
-           "Without options the program opens its window.\n"
-           "  --capture PATH   receive every picture into a numbered file: PATH with an\n"
-           "                   eight-digit number before its extension (shot00000000.jpg),\n"
-           "                   after the highest one present; no file is ever replaced\n"
-           "  --live FILE      keep the newest good picture in FILE\n"
-           "  --port N         serial port COM1 to COM9 (see the ports folder in README)\n"
-           "  --device PATH    the serial device itself, e.g. /dev/serial/by-id/usb-...\n"
-           "  --speed BPS      line speed in bit/s, e.g. 115200\n"
-           "  --count K        stop after K good pictures\n"
-           "  --seconds T      stop after T seconds\n"
-           "  --delete-corrupted        delete the file of a failed transfer\n"
-           "  --free-space-limit BYTES  stop when the disk has less free space; with\n"
-           "                   --keep-days or --keep-size delete the oldest pictures first\n"
-           "                   and stop only when none is left to delete\n"
-           "  --keep-days D    delete the numbered pictures of PATH older than D days\n"
-           "  --keep-size SIZE delete the oldest numbered pictures of PATH while they take\n"
-           "                   more than SIZE: bytes, or K, M, G, T (1024-based) behind the\n"
-           "                   number, e.g. 500M, 20G; the newest picture always stays\n"
-           "  --no-reconnect   end when the line is lost (an adapter unplugged) instead of\n"
-           "                   opening the port again every half second until it returns\n"
-           "  -q, --quiet      no progress lines; warnings and the summary remain\n"
-           "  --http [ADDR:]PORT  show the camera to browsers: the live picture, the state,\n"
-           "                   the newest and the recent pictures; on 127.0.0.1 unless an\n"
-           "                   address is given (0.0.0.0, [::], [::1] or another one)\n"
-           "  --http-users FILE    an htpasswd file (bcrypt, SHA-512 or yescrypt): only\n"
-           "                   those users may watch\n"
-           "  --http-cert FILE --http-key FILE  serve HTTPS with this certificate and key\n"
-           "  --http-host NAME    a name the view answers to besides its address and\n"
-           "                   localhost (repeatable); other names get 421\n"
-           "  --http-max-connections N     viewers' connections at once (default 64)\n"
-           "  --http-max-per-address N     connections from one address (default 16;\n"
-           "                   0: any, as behind a reverse proxy)\n"
-           "  --http-idle-timeout S        close a connection that neither asks nor takes a\n"
-           "                   byte this long (default 30)\n"
-           "  --http-request-deadline S    a request must be whole within S seconds\n"
-           "                   (default 10)\n"
-           "  --http-max-request BYTES     the largest request taken (default 32768)\n"
-           "  --http-max-rate N   pictures a second one stream viewer gets at most\n"
-           "                   (default 30; 0: every picture)\n"
-           "  --name NAME      the camera's name among several (default: the COM name or the\n"
-           "                   device file's name), for the broker's topics and the views\n"
-           "  --mqtt URL       publish the state, pictures and events to an MQTT broker:\n"
-           "                   mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (TLS, 8883)\n"
-           "  --mqtt-ca FILE   check an mqtts:// broker against this certificate authority\n"
-           "                   (default: the system's)\n"
-           "  --mqtt-cert FILE --mqtt-key FILE  a client certificate and its key\n"
-           "  --mqtt-user NAME --mqtt-password-file FILE  log in; the password is the\n"
-           "                   file's first line\n"
-           "  --mqtt-topic PREFIX  the camera's topics lie below it (default zelnor2/NAME)\n"
-           "  --mqtt-no-discovery  do not announce the camera to Home Assistant\n"
-           "  --mqtt-discovery-prefix PREFIX  where Home Assistant's discovery listens\n"
-           "                   (default homeassistant)\n"
-           "  --list-ports     show what COM1 to COM9 lead to, whether each is there, usable\n"
-           "                   and free, and the serial devices no COM name leads to\n"
-           "  --map-port N DEVICE  make COMN stand for DEVICE (a link in the ports folder);\n"
-           "                   prefer a /dev/serial/by-id name, which survives re-plugging\n"
+           "Without options the program opens its window.\n" +
+           OptionList() +
            "Each good picture is named on standard output; progress, warnings and, at the\n"
            "end, a summary line go to standard error. Stops also on Ctrl+C or SIGTERM.\n"
            "Exit status: 0 done (also when the free-space limit was reached), 1 failed\n"

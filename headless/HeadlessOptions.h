@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mqtt/MqttOptions.h"
+#include "transfer/RunKind.h"
 #include "web/WebOptions.h"
 
 #include <cstdint>
@@ -10,7 +11,9 @@
 
 namespace headless {
 
-enum class Mode { Dialog, Capture, Live, Help, Version, ListPorts, MapPort };
+// What the command line asks for: the window, a run of pictures, or one of
+// the commands that end the command line.
+enum class Command { Dialog, Run, Help, Version, ListPorts, MapPort };
 
 // The browser view of a run: where it listens and its limits from the
 // command line, and the files it reads at the start.
@@ -31,7 +34,8 @@ struct BrokerOptions {
 
 // What the command line asks for when the program runs without a window.
 struct HeadlessOptions {
-    Mode mode = Mode::Dialog;
+    Command command = Command::Dialog;
+    transfer::RunKind kind = transfer::RunKind::Capture; // of a run: Capture or Live
     std::string path; // capture template, the live picture file, or the device to map
     std::int32_t port = 0;
     std::string device; // a device path used instead of a COM port
@@ -62,8 +66,14 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitPortUnusable = 2;
 inline constexpr int kExitUsage = 64;
 
+// Why a run cannot start: the words the program ends with, and its status.
+struct Refusal {
+    int status = kExitFailure;
+    std::string words;
+};
+
 // Reads the options (without the program name). A command line without any
-// headless option gives Mode::Dialog and leaves the arguments to the dialog.
+// headless option gives Command::Dialog and leaves the arguments to the dialog.
 ParseResult ParseHeadlessOptions(const std::vector<std::string>& arguments);
 
 // Whether the arguments ask for the program without a window at all.
@@ -76,6 +86,9 @@ std::optional<std::uint64_t> ParseSize(const std::string& text);
 // Whether option is one of those followed by a value (--capture PATH, ...).
 bool TakesValue(const std::string& option);
 
+// --help: how the program is called, and every option it takes with what it
+// does, from the table the command line is read by.
 std::string UsageText(const std::string& programName);
+std::string OptionList();
 
 } // namespace headless

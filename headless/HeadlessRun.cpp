@@ -7,7 +7,6 @@
 #include "PictureAnnouncer.h"
 #include "PortCommands.h"
 #include "Retention.h"
-#include "RunEnd.h"
 #include "RunSetup.h"
 #include "RunSummary.h"
 #include "ServiceNotices.h"
@@ -16,6 +15,7 @@
 #include "platform/ExecutablePath.h"
 #include "platform/StopSignals.h"
 #include "transfer/ContextFeed.h"
+#include "transfer/EventWords.h"
 #include "transfer/RunTally.h"
 #include "transfer/WorkerContext.h"
 #include "transfer/WorkerThread.h"
@@ -72,9 +72,19 @@ void WaitForEnd(WorkerThread& worker, const EndNotice& end, platform::StopSignal
     }
 }
 
+// The ends of a run keep the statuses the program has always ended with.
+static_assert(transfer::WordsOf(transfer::EndCause::Stopped).exitStatus == kExitOk &&
+              transfer::WordsOf(transfer::EndCause::PathRefused).exitStatus == kExitFailure &&
+              transfer::WordsOf(transfer::EndCause::PortFailed).exitStatus == kExitPortUnusable);
+
+// Tells why the run does not start, and gives the status to end with.
+int Refuse(const char* program, const Refusal& refusal) {
+    std::fprintf(stderr, "%s: %s\n", program, refusal.words.c_str());
+    return refusal.status;
+}
+
 // The connect check of the dialog's Connect: the port opens at the speed.
-// The exit status when it does not.
-std::optional<int> CheckPort(WorkerContext& context, const char* program) {
+std::optional<Refusal> CheckPort(WorkerContext& context) {
     transfer::ContextFeed feed(context, transfer::RunKind::Connect);
     transfer::RunTally check;
     transfer::RunListeners listeners{&feed, &check};
@@ -82,50 +92,49 @@ std::optional<int> CheckPort(WorkerContext& context, const char* program) {
     if (context.connected != 0) {
         return std::nullopt;
     }
-    const transfer::RunSnapshot result = check.Snapshot();
-    const EndOutcome outcome = OutcomeOf(transfer::EndCause::PortFailed, result.reason);
-    std::fprintf(stderr, "%s: %s\n", program, outcome.words.c_str());
-    return outcome.status;
+    constexpr auto kFailed = transfer::EndCause::PortFailed;
+    return Refusal{transfer::WordsOf(kFailed).exitStatus,
+                   transfer::EndDescription(kFailed, check.Snapshot().reason)};
 }
 
 // --capture and --live: connect, run the picture worker until it is done,
 // then the summary and the exit status.
 int RunPictures(const HeadlessOptions& options, const char* program) {
     if (!LanguageText::LoadCurrentLanguage()) {
-        std::fprintf(stderr, "%s: %s (in %s)\n", program,
-                     std::string(LanguageText::kLanguageNotSetMessage).c_str(),
-                     LanguageText::LanguageFilePath().c_str());
-        return kExitFailure;
+        return Refuse(program,
+                      {kExitFailure, std::string(LanguageText::kLanguageNotSetMessage) + " (in " +
+                                         LanguageText::LanguageFilePath() + ")"});
     }
     std::signal(SIGPIPE, SIG_IGN);
     platform::StopSignals signals(platform::StopSignalSettings{.wakePipe = true});
 
     WorkerContext context;
-    RunSetup setup(context, options, program);
+    RunSetup setup(context, options);
     if (const auto refused = setup.Describe()) {
-        return *refused;
+        return Refuse(program, *refused);
     }
     StatusReporter reporter(stderr, ::isatty(STDERR_FILENO) == 1);
     // Before the view, which shows its figures, and gone after it.
     const std::unique_ptr<transfer::PictureRetention> retention =
         RetentionFor(options, program, reporter);
+    // Before the view, which shows it, and gone after it.
+    transfer::RunTally tally;
     std::unique_ptr<web::WebView> view;
-    if (const auto refused = StartBrowserView(options, program, retention.get(), view)) {
-        return *refused;
+    if (const auto refused = StartBrowserView(options, program, tally, retention.get(), view)) {
+        return Refuse(program, *refused);
     }
     std::unique_ptr<mqtt::BrokerFeed> feed;
     if (const auto refused = StartBrokerFeed(options, program, view.get(), retention.get(), feed)) {
-        return *refused;
+        return Refuse(program, *refused);
     }
-    if (const auto refused = CheckPort(context, program)) {
-        return *refused;
+    if (const auto refused = CheckPort(context)) {
+        return Refuse(program, *refused);
     }
     if (const auto refused = setup.PrepareFiles()) {
-        return *refused;
+        return Refuse(program, *refused);
     }
 
     WorkerThread worker;
-    transfer::RunTally tally;
     PictureAnnouncer announcer(options, context.DisplayFileName(),
                                [&worker] { worker.RequestStop(); });
     Journal journal(reporter, options, program);
@@ -145,10 +154,10 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     // Last: the main thread goes on once the end is told everywhere.
     listeners.Add(end);
     const auto start = Clock::now();
-    if (!worker.Start(options.mode == Mode::Capture ? ContinuousCaptureWorker : LiveWorker, context,
-                      listeners, retention.get())) {
-        std::fprintf(stderr, "%s: cannot start the worker thread\n", program);
-        return kExitFailure;
+    if (!worker.Start(options.kind == transfer::RunKind::Capture ? ContinuousCaptureWorker
+                                                                 : LiveWorker,
+                      context, listeners, retention.get())) {
+        return Refuse(program, {kExitFailure, "cannot start the worker thread"});
     }
     WaitForEnd(worker, end, signals, options, start);
     worker.Join();
@@ -167,32 +176,30 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     std::fprintf(stderr, "%s: %s\n", program,
                  SummaryLine(RunFigures{result.totals, elapsed, context.connectedSpeed}).c_str());
-    const EndOutcome outcome =
-        OutcomeOf(result.end.value_or(transfer::EndCause::Stopped), result.reason);
-    if (!outcome.words.empty()) {
-        std::fprintf(stderr, "%s: %s\n", program, outcome.words.c_str());
+    const transfer::EndCause why = result.end.value_or(transfer::EndCause::Stopped);
+    if (const std::string words = transfer::EndDescription(why, result.reason); !words.empty()) {
+        std::fprintf(stderr, "%s: %s\n", program, words.c_str());
     }
-    return outcome.status;
+    return transfer::WordsOf(why).exitStatus;
 }
 
 } // namespace
 
 int RunHeadless(const HeadlessOptions& options, const std::string& programName) {
-    switch (options.mode) {
-    case Mode::Help:
+    switch (options.command) {
+    case Command::Help:
         std::fputs(UsageText(programName).c_str(), stdout);
         return kExitOk;
-    case Mode::Version:
+    case Command::Version:
         std::printf("%s %s\n", programName.c_str(), kVersion);
         return kExitOk;
-    case Mode::ListPorts:
+    case Command::ListPorts:
         return ListPorts();
-    case Mode::MapPort:
+    case Command::MapPort:
         return MapPort(options, programName);
-    case Mode::Capture:
-    case Mode::Live:
+    case Command::Run:
         return RunPictures(options, programName.c_str());
-    case Mode::Dialog:
+    case Command::Dialog:
         break;
     }
     return kExitUsage;

@@ -11,7 +11,7 @@ constexpr auto kProgressPeriod = std::chrono::milliseconds(50);
 }
 
 void Journal::ShowProgress(const transfer::Progress& picture) {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = clock();
     // A picture's first progress is its start, a change of state.
     if (picture.stored != 0 && now - progressShown < kProgressPeriod) {
         return;
@@ -30,8 +30,7 @@ void Journal::OnRunEvent(const transfer::RunEvent& event) {
                    },
                    [&](const transfer::Progress& picture) {
                        if (progress) {
-                           reporter.Show(transfer::ProgressText(picture), picture.stored,
-                                         picture.expected);
+                           ShowProgress(picture);
                        }
                    },
                    [&](const transfer::PictureFailed& failure) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace headless {
@@ -17,18 +18,23 @@ namespace headless {
 // the line on a terminal follows it at most twenty times a second.
 class Journal final : public transfer::RunListener {
 public:
-    Journal(StatusReporter& reporter, const HeadlessOptions& options, const char* program)
-        : reporter(reporter), options(options), program(program) {}
+    using Clock = std::chrono::steady_clock;
+    // clock: where the time between two progress lines is read.
+    Journal(StatusReporter& reporter, const HeadlessOptions& options, const char* program,
+            std::function<Clock::time_point()> clock = Clock::now)
+        : reporter(reporter), options(options), clock(std::move(clock)), program(program) {}
     void OnRunEvent(const transfer::RunEvent& event) override;
 
 private:
+    void ShowProgress(const transfer::Progress& picture);
+
     StatusReporter& reporter;
     const HeadlessOptions& options;
-    void ShowProgress(const transfer::Progress& picture);
+    const std::function<Clock::time_point()> clock;
 
     std::string program;
     std::uint64_t failed = 0;
-    std::chrono::steady_clock::time_point progressShown;
+    Clock::time_point progressShown;
 };
 
 } // namespace headless

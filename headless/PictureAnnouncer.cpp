@@ -11,7 +11,7 @@ void PictureAnnouncer::OnRunEvent(const transfer::RunEvent& event) {
     if (picture == nullptr) {
         return;
     }
-    if (options.mode == Mode::Capture && !displayFile.empty()) {
+    if (options.kind == transfer::RunKind::Capture && !displayFile.empty()) {
         KeepNewest(*picture);
     }
     std::printf("%s\n", picture->file.c_str());

@@ -7,7 +7,7 @@ namespace headless {
 
 std::unique_ptr<transfer::PictureRetention>
 RetentionFor(const HeadlessOptions& options, const char* program, StatusReporter& reporter) {
-    if (options.mode != Mode::Capture || (!options.keepDays && !options.keepSize)) {
+    if (options.kind != transfer::RunKind::Capture || (!options.keepDays && !options.keepSize)) {
         return nullptr;
     }
     transfer::RetentionSettings settings;

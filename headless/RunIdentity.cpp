@@ -20,9 +20,7 @@ runstate::RunDescription DescribeRun(const HeadlessOptions& options) {
     // The port as people know it, before it is opened: "COM1 (/dev/ttyUSB0)".
     std::string device = options.device.empty() ? serial::ResolvePort(options.port).Label()
                                                 : serial::NamedDevice(options.device).Label();
-    return {std::move(device), options.speed,
-            options.mode == Mode::Live ? runstate::RunMode::Live : runstate::RunMode::Capture,
-            kVersion, CameraName(options)};
+    return {std::move(device), options.speed, options.kind, kVersion, CameraName(options)};
 }
 
 } // namespace headless

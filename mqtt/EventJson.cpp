@@ -1,6 +1,5 @@
 #include "EventJson.h"
 
-#include "runstate/CauseNames.h"
 #include "transfer/EventWords.h"
 
 #include <chrono>
@@ -35,7 +34,7 @@ json Describe(const transfer::PictureStored& stored) {
 json Describe(const transfer::PictureFailed& failed) {
     return {{"event", "failed"},
             {"number", failed.number},
-            {"cause", runstate::FailureName(failed.why)},
+            {"cause", std::string(transfer::WordsOf(failed.why).name)},
             {"words", transfer::FailureDescription(failed)},
             {"bytes", failed.figures.payloadBytes}};
 }

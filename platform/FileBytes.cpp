@@ -2,6 +2,9 @@
 
 #include "File.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace platform {
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, std::size_t limit) {
@@ -22,6 +25,19 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(platform::File& file, std
         return std::nullopt;
     }
     return bytes;
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path, std::size_t limit,
+                                        std::string& error) {
+    errno = 0;
+    const auto bytes = ReadFileBytes(path, limit);
+    if (!bytes) {
+        // Without a system error it is no regular file, or larger than any
+        // file of its kind.
+        error = path + ": " + (errno != 0 ? std::strerror(errno) : "not a file of that kind");
+        return std::nullopt;
+    }
+    return std::string(bytes->begin(), bytes->end());
 }
 
 } // namespace platform

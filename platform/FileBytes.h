@@ -21,4 +21,10 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, 
 // The same for a file opened already, from its position to its end.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(platform::File& file, std::size_t limit);
 
+// A small file of text read whole, as the files a program is given at its
+// start (users, certificates); nothing when it cannot be, with error saying
+// "PATH: " and the system's reason.
+std::optional<std::string> ReadTextFile(const std::string& path, std::size_t limit,
+                                        std::string& error);
+
 } // namespace platform

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "transfer/RunKind.h"
+
 #include <cstdint>
 #include <string>
 
 namespace runstate {
 
-enum class RunMode { Capture, Live };
-
 // What a view of the run says about it besides its events.
 struct RunDescription {
     std::string device; // as people know it: "COM1 (/dev/ttyUSB0)"
     std::int32_t speed = 0;
-    RunMode mode = RunMode::Capture;
+    transfer::RunKind kind = transfer::RunKind::Capture; // Capture or Live
     std::string version;
     // The camera's name among several ("door"); empty when none was given.
     std::string name;

@@ -1,6 +1,6 @@
 #include "StateJson.h"
 
-#include "CauseNames.h"
+#include "transfer/EventWords.h"
 
 #include <nlohmann/json.hpp>
 
@@ -43,7 +43,8 @@ std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescriptio
     json state;
     state["state"] = StateName(snapshot.state);
     state["reason"] = snapshot.reason;
-    state["end"] = snapshot.end ? json(EndName(*snapshot.end)) : json(nullptr);
+    state["end"] =
+        snapshot.end ? json(std::string(transfer::WordsOf(*snapshot.end).name)) : json(nullptr);
     if (snapshot.state == transfer::RunState::Receiving) {
         state["transfer"] = {{"width", snapshot.progress.width},
                              {"height", snapshot.progress.height},
@@ -72,7 +73,7 @@ std::string StateJson(const transfer::RunSnapshot& snapshot, const RunDescriptio
     }
     state["device"] = run.device;
     state["speed"] = run.speed;
-    state["mode"] = run.mode == RunMode::Capture ? "capture" : "live";
+    state["mode"] = run.kind == transfer::RunKind::Capture ? "capture" : "live";
     state["version"] = run.version;
     state["viewers"] = viewers;
     state["uptime"] = std::chrono::duration<double>(uptime).count();

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "RunKind.h"
 #include "RunListener.h"
 
 class WorkerContext;
 
 namespace transfer {
-
-// Which command a run carries out; the texts differ a little between them.
-enum class RunKind { Connect, Disconnect, Live, Capture };
 
 // Keeps the worker context as the dialog reads it, from the events of one
 // run: the link marked connected and its speed, and the status text the

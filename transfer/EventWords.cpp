@@ -4,40 +4,26 @@
 
 namespace transfer {
 
-std::string_view FailureWords(FailureCause why) {
-    switch (why) {
-    case FailureCause::Stopped:
-        return "stopped";
-    case FailureCause::LineLost:
-        return "the line was lost";
-    case FailureCause::CutShort:
-        return "the camera stopped sending";
-    case FailureCause::BlocksRejected:
-        return "a block failed its check three times";
-    case FailureCause::FinalCheckFailed:
-        return "the picture's check did not match";
-    case FailureCause::FileNotCreated:
-        return "the picture file cannot be created";
-    case FailureCause::WriteFailed:
-        return "the picture file cannot be written";
-    case FailureCause::PixelMemoryRefused:
-        return "the picture is too large for memory";
-    case FailureCause::BitmapNotWritten:
-        return "the BMP file cannot be written";
-    case FailureCause::AnswerNotSent:
-        return "the answer to the camera did not go out";
-    case FailureCause::NotPublished:
-        return "the picture cannot replace the display file";
+namespace {
+
+std::string Joined(std::string_view words, std::string_view more) {
+    std::string text(words);
+    if (!words.empty() && !more.empty()) {
+        text += ": ";
     }
-    return "unknown";
+    text += more;
+    return text;
+}
+
+} // namespace
+
+std::string EndDescription(EndCause cause, std::string_view reason) {
+    const EndCauseWords& end = WordsOf(cause);
+    return Joined(end.words, end.withReason ? reason : std::string_view());
 }
 
 std::string FailureDescription(const PictureFailed& failure) {
-    std::string text(FailureWords(failure.why));
-    if (!failure.detail.empty()) {
-        text += ": " + failure.detail;
-    }
-    return text;
+    return Joined(WordsOf(failure.why).words, failure.detail);
 }
 
 std::string_view EventName(const RunEvent& event) {

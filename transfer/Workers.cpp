@@ -40,16 +40,10 @@ void ClosePort(SerialPort& port) {
     port.Close();
 }
 
-// How a picture worker ends.
-struct RunEnd {
-    EndCause why = EndCause::Stopped;
-    std::string reason;
-};
-
 // After a transfer that gave no picture: nothing while the worker goes on. A
 // lost line is opened again first, and ends the worker when the run is
 // stopped meanwhile or asks for no reopening.
-std::optional<RunEnd> EndAfterFailure(const WorkerRun& run, SerialPort& port) {
+std::optional<transfer::Ended> EndAfterFailure(const WorkerRun& run, SerialPort& port) {
     if (!port.IsLineLost()) {
         return std::nullopt;
     }
@@ -58,11 +52,11 @@ std::optional<RunEnd> EndAfterFailure(const WorkerRun& run, SerialPort& port) {
     case Recovery::Back:
         return std::nullopt;
     case Recovery::Stopped:
-        return RunEnd{};
+        return transfer::Ended{};
     case Recovery::NotReconnecting:
         break;
     }
-    return RunEnd{EndCause::LineLost, reason};
+    return transfer::Ended{EndCause::LineLost, reason};
 }
 
 // Hands the listeners the picture itself with its file, so that none of
@@ -111,9 +105,9 @@ bool OutOfSpace(const WorkerRun& run, const std::string& basePath) {
     return run.keeper == nullptr || !run.keeper->MakeRoom();
 }
 
-void End(const WorkerRun& run, SerialPort& port, const RunEnd& end) {
+void End(const WorkerRun& run, SerialPort& port, const transfer::Ended& end) {
     ClosePort(port);
-    run.Tell(transfer::Ended{end.why, end.reason});
+    run.Tell(end);
 }
 
 } // namespace
@@ -155,10 +149,10 @@ void LiveWorker(const WorkerRun& run) {
     }
     const std::string displayFile = run.context.DisplayFileName();
     if (displayFile.empty()) {
-        End(run, port, RunEnd{EndCause::PathRefused, PathTooLong()});
+        End(run, port, transfer::Ended{EndCause::PathRefused, PathTooLong()});
         return;
     }
-    RunEnd end;
+    transfer::Ended end;
     for (std::uint64_t number = 0; !run.StopRequested(); ++number) {
         // Each picture arrives under a name of its own and replaces the display
         // file only when it is whole, so that a reader of the display file
@@ -198,14 +192,14 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
     }
     const std::string basePath = context.CaptureBasePath();
     if (basePath.empty()) {
-        End(run, port, RunEnd{EndCause::PathRefused, PathTooLong()});
+        End(run, port, transfer::Ended{EndCause::PathRefused, PathTooLong()});
         return;
     }
     transfer::CaptureCounter counter(basePath, captureCounterStart.load());
-    RunEnd end;
+    transfer::Ended end;
     while (!run.StopRequested()) {
         if (transfer::NumberedPath(basePath, counter.Next()).size() >= WorkerContext::kPathSize) {
-            end = RunEnd{EndCause::PathRefused, PathTooLong()};
+            end = transfer::Ended{EndCause::PathRefused, PathTooLong()};
             break;
         }
         // The number of an attempt that creates no file is the one it would
@@ -225,7 +219,7 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
         if (!created) {
             counter.UseUp(); // every attempt uses up its number
         }
-        std::optional<RunEnd> ended;
+        std::optional<transfer::Ended> ended;
         if (result.Stored()) {
             // Written once: whoever shows the newest picture elsewhere takes
             // it from the event.
@@ -243,7 +237,7 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
             break;
         }
         if (context.checkFreeSpace == 1 && OutOfSpace(run, basePath)) {
-            end = RunEnd{EndCause::FreeSpaceLimit, {}};
+            end = transfer::Ended{EndCause::FreeSpaceLimit, {}};
             break;
         }
     }

@@ -1,12 +1,36 @@
 #include "ConnectionWatch.h"
 
-#include "SendProgress.h"
-
+// The kernel's own tcp_info: the C library's lacks the acknowledged bytes.
+#include <cstddef>
+#include <linux/sockios.h>
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <optional>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 namespace web {
 
 namespace {
+
+// How far a peer has come with what a TCP socket sent it.
+struct SendProgress {
+    std::uint64_t taken = 0;   // bytes the peer acknowledged, since the start
+    std::uint64_t waiting = 0; // bytes in the send queue, not yet taken
+};
+
+// Nothing when the socket cannot tell (not TCP, or closed).
+std::optional<SendProgress> ReadSendProgress(int socket) {
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    int waiting = 0;
+    if (::getsockopt(socket, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
+        length < offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked ||
+        ::ioctl(socket, SIOCOUTQ, &waiting) != 0) {
+        return std::nullopt;
+    }
+    return SendProgress{info.tcpi_bytes_acked, static_cast<std::uint64_t>(waiting)};
+}
 
 // Often enough that a limit of a second or two holds to a fraction of it.
 constexpr auto kLookEvery = std::chrono::milliseconds(200);

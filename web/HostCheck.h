@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListenAddress.h"
+#include "WebOptions.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "PictureTaker.h"
 
-#include "YieldToTheCamera.h"
 #include "picture/GreyJpeg.h"
+#include "platform/ThreadPriority.h"
 
 namespace web {
 
@@ -46,7 +46,7 @@ SharedPicture PictureTaker::AsJpeg(const transfer::Picture& picture) const {
 }
 
 void PictureTaker::Run() {
-    YieldToTheCamera();
+    platform::YieldToTheCamera();
     for (;;) {
         std::shared_ptr<const transfer::Picture> picture;
         {

@@ -1,13 +1,15 @@
 #include "Site.h"
 
-#include "BasicCredentials.h"
 #include "EventStream.h"
 #include "MultipartStream.h"
-#include "PicturesPage.h"
 #include "Responses.h"
+#include "Users.h"
 #include "picture/GreyJpeg.h"
 #include "platform/FileBytes.h"
-#include "web/page/IndexPage.h"
+#include "runstate/StateJson.h"
+#include "web/page/Pages.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <charconv>
@@ -24,6 +26,7 @@ constexpr std::size_t kPicturesOnPage = 50;
 
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
+constexpr const char* kJsonType = "application/json";
 
 // The page's own script and style are inline, and it loads nothing from
 // elsewhere.
@@ -119,7 +122,7 @@ MHD_Result Site::Answer(MHD_Connection* connection, const Request& request) {
         return QueueText(connection, MHD_HTTP_OK, kHtmlType, IndexPage(), kPageHeaders);
     }
     if (url == "/state") {
-        return QueueText(connection, MHD_HTTP_OK, "application/json", state.StateText());
+        return QueueText(connection, MHD_HTTP_OK, kJsonType, StateText());
     }
     if (url == "/snapshot") {
         return Snapshot(connection);
@@ -131,15 +134,41 @@ MHD_Result Site::Answer(MHD_Connection* connection, const Request& request) {
         return Events(connection, head);
     }
     if (url == "/pictures/") {
-        return QueueText(connection, MHD_HTTP_OK, kHtmlType,
-                         PicturesPage(state.archive.Newest(kPicturesOnPage), state.run.device),
-                         kPageHeaders);
+        return QueueText(connection, MHD_HTTP_OK, kHtmlType, PicturesPage(), kPageHeaders);
+    }
+    if (url == "/pictures/list") {
+        return QueueText(connection, MHD_HTTP_OK, kJsonType, PictureList());
     }
     constexpr std::string_view kPictures = "/pictures/";
     if (url.starts_with(kPictures)) {
         return Picture(connection, url.substr(kPictures.size()));
     }
     return NotFound(connection);
+}
+
+std::string Site::PictureList() const {
+    using nlohmann::json;
+    json pictures = json::array();
+    for (const ArchivedPicture& picture : state.archive.Newest(kPicturesOnPage)) {
+        pictures.push_back(
+            {{"number", picture.number},
+             {"time", std::chrono::duration<double>(picture.storedAt.time_since_epoch()).count()}});
+    }
+    const json list = {{"device", state.run.device}, {"pictures", std::move(pictures)}};
+    // The device's name comes from the system and may hold any bytes.
+    return list.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string Site::StateText() const {
+    const int broker = state.brokerConnected.load();
+    std::optional<transfer::RetentionFigures> kept;
+    if (state.retention != nullptr) {
+        kept = state.retention->Figures();
+    }
+    return runstate::StateJson(
+        state.tally.Snapshot(), state.run, std::chrono::steady_clock::now() - state.started,
+        state.streamViewers.load(),
+        broker == ViewState::kNoBroker ? std::nullopt : std::optional<bool>(broker == 1), kept);
 }
 
 MHD_Result Site::NotFound(MHD_Connection* connection) const {
@@ -197,11 +226,10 @@ MHD_Result Site::Events(MHD_Connection* connection, bool head) const {
     if (head) {
         return QueueText(connection, MHD_HTTP_OK, kEventType, "");
     }
-    const ViewState& view = state;
     return QueueStreaming(
         connection, kEventType,
         std::make_unique<EventStream>(
-            state.changes, [&view] { return view.StateText(); }, EventStream::Pacing{}),
+            state.changes, [this] { return StateText(); }, EventStream::Pacing{}),
         {StreamingWait(state.options.idleTimeoutSeconds), state.options.idleTimeoutSeconds});
 }
 

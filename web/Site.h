@@ -36,6 +36,11 @@ private:
     MHD_Result Stream(MHD_Connection* connection, bool head) const;
     MHD_Result Events(MHD_Connection* connection, bool head) const;
     MHD_Result NotFound(MHD_Connection* connection) const;
+    // The newest pictures of the run for "/pictures/", newest first: their
+    // numbers and when they were stored.
+    std::string PictureList() const;
+    // The run's state as /state and each of /events give it.
+    std::string StateText() const;
 
     const ViewState& state;
     const HostCheck hosts;

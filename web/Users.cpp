@@ -1,15 +1,32 @@
 #include "Users.h"
 
+#include "platform/FileBytes.h"
+
 #include <algorithm>
-#include <cerrno>
+#include <cctype>
 #include <crypt.h>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 namespace web {
 
 namespace {
+
+int DigitValue(char c) {
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 26;
+    }
+    if (c >= '0' && c <= '9') {
+        return c - '0' + 52;
+    }
+    if (c == '+') {
+        return 62;
+    }
+    return c == '/' ? 63 : -1;
+}
 
 // Compares without stopping at the first difference, so that the time taken
 // does not tell how much of a guess was right.
@@ -118,15 +135,18 @@ bool Users::Admit(std::string_view name, std::string_view password) const {
 }
 
 LoadedUsers LoadUsersFile(const std::string& path) {
+    // A users file of a thousand users is a hundred kilobytes.
+    constexpr std::size_t kLargestUsersFile = 16 * 1024 * 1024;
     LoadedUsers loaded;
-    std::ifstream file(path);
-    if (!file) {
-        loaded.error = path + ": " + std::strerror(errno);
+    const auto text = platform::ReadTextFile(path, kLargestUsersFile, loaded.error);
+    if (!text) {
         return loaded;
     }
-    std::string line;
     int lineNumber = 0;
-    while (std::getline(file, line)) {
+    for (std::size_t start = 0; start < text->size();) {
+        const std::size_t end = std::min(text->find('\n', start), text->size());
+        std::string line = text->substr(start, end - start);
+        start = end + 1;
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
@@ -150,14 +170,65 @@ LoadedUsers LoadUsersFile(const std::string& path) {
         }
         loaded.users.Add(line.substr(0, colon), std::move(hash));
     }
-    if (file.bad()) {
-        loaded.error = path + ": read error";
-        return loaded;
-    }
     if (loaded.users.Empty()) {
         loaded.error = path + ": no users in the file";
     }
     return loaded;
+}
+
+std::optional<std::string> DecodeBase64(std::string_view text) {
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    std::size_t padding = 0;
+    while (padding < 2 && text.size() > padding && text[text.size() - 1 - padding] == '=') {
+        ++padding;
+    }
+    const std::string_view digits = text.substr(0, text.size() - padding);
+    std::string bytes;
+    unsigned value = 0;
+    int bits = 0;
+    for (const char c : digits) {
+        const int digit = DigitValue(c);
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        value = (value << 6) | static_cast<unsigned>(digit);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            bytes += static_cast<char>((value >> bits) & 0xff);
+        }
+    }
+    // The bits left over past the last byte are zero in text made by an
+    // encoder; anything else is not Base64 of any bytes.
+    if ((value & ((1u << bits) - 1)) != 0) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<BasicCredentials> ParseBasicCredentials(std::string_view authorization) {
+    constexpr std::string_view kScheme = "basic";
+    if (authorization.size() <= kScheme.size() || authorization[kScheme.size()] != ' ' ||
+        !std::equal(kScheme.begin(), kScheme.end(), authorization.begin(), [](char a, char b) {
+            return a == std::tolower(static_cast<unsigned char>(b));
+        })) {
+        return std::nullopt;
+    }
+    std::string_view encoded = authorization.substr(kScheme.size());
+    while (!encoded.empty() && encoded.front() == ' ') {
+        encoded.remove_prefix(1);
+    }
+    const auto decoded = DecodeBase64(encoded);
+    if (!decoded || decoded->find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    const auto colon = decoded->find(':');
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    return BasicCredentials{decoded->substr(0, colon), decoded->substr(colon + 1)};
 }
 
 } // namespace web

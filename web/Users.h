@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,5 +46,21 @@ struct LoadedUsers {
 // name and a hash of a method crypt_r cannot check are errors naming the
 // file and line, for the caller to report as a usage error.
 LoadedUsers LoadUsersFile(const std::string& path);
+
+// What a request brings to be let in.
+struct BasicCredentials {
+    std::string name;
+    std::string password;
+};
+
+// The name and password of an Authorization header value of the Basic
+// scheme, its name in any case (RFC 7235). Nothing for another scheme, text
+// that is not Base64, no colon, or a NUL in either part: a C string would
+// end at the NUL and check only what comes before it.
+std::optional<BasicCredentials> ParseBasicCredentials(std::string_view authorization);
+
+// The bytes of standard Base64 text (RFC 4648, with its '=' padding), or
+// nothing when the text is not exactly that: no blanks, no other letters.
+std::optional<std::string> DecodeBase64(std::string_view text);
 
 } // namespace web

@@ -18,27 +18,27 @@ namespace web {
 
 // The view describes its run as every view of a run does.
 using runstate::RunDescription;
-using runstate::RunMode;
 
 // What the run's listener and the viewers' connections share. The listener
 // writes, on the worker's thread; connections read, each on its own thread.
 // Every member guards itself.
 struct ViewState {
-    ViewState(WebOptions options, RunDescription run,
+    ViewState(WebOptions options, RunDescription run, const transfer::RunTally& tally,
               const transfer::PictureRetention* retention = nullptr)
-        : options(std::move(options)), run(std::move(run)), retention(retention),
-          archive(this->options.keptPictures,
-                  this->run.mode == RunMode::Live ? this->options.livePictureMemoryBytes : 0) {}
-
-    std::string StateText() const;
+        : options(std::move(options)), run(std::move(run)), tally(tally), retention(retention),
+          archive(this->options.keptPictures, this->run.kind == transfer::RunKind::Live
+                                                  ? this->options.livePictureMemoryBytes
+                                                  : 0) {}
 
     const WebOptions options;
     const RunDescription run;
+    // The run's tally, which takes the run's events before the view does
+    // and outlives it.
+    const transfer::RunTally& tally;
     // The capture's retention, whose figures the state shows; it guards
     // itself and outlives the view.
     const transfer::PictureRetention* const retention;
     const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
-    transfer::RunTally tally;
     // How many of the newest pictures a stream that sends every picture may
     // be behind and still get each.
     static constexpr std::size_t kPicturesHeld = 16;

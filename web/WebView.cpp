@@ -4,9 +4,9 @@
 
 namespace web {
 
-WebView::WebView(WebOptions options, RunDescription run,
+WebView::WebView(WebOptions options, RunDescription run, const transfer::RunTally& tally,
                  const transfer::PictureRetention* retention)
-    : state(std::move(options), std::move(run), retention),
+    : state(std::move(options), std::move(run), tally, retention),
       taker(state.options.jpegQuality, [this](SharedPicture picture) { Publish(picture); }) {}
 
 WebView::~WebView() {
@@ -30,7 +30,6 @@ void WebView::OnRunEvent(const transfer::RunEvent& event) {
     if (stopped) {
         return;
     }
-    state.tally.OnRunEvent(event);
     if (const auto* stored = std::get_if<transfer::PictureStored>(&event)) {
         TakePicture(*stored);
     }
@@ -40,7 +39,7 @@ void WebView::OnRunEvent(const transfer::RunEvent& event) {
 void WebView::TakePicture(const transfer::PictureStored& stored) {
     // In capture a viewer's /pictures/N reads the numbered file when asked;
     // live mode keeps the JPEG bytes, since its one file is replaced.
-    if (state.run.mode != RunMode::Live) {
+    if (state.run.kind != transfer::RunKind::Live) {
         state.archive.Add({stored.number, stored.picture->time, stored.file, stored.kind, nullptr});
     }
     taker.Submit(stored.picture);
@@ -61,7 +60,7 @@ std::optional<std::uint64_t> WebView::NewestShown() const {
 
 // On the taker's thread, the one that publishes, in the order of the run.
 void WebView::Publish(SharedPicture picture) {
-    if (state.run.mode == RunMode::Live) {
+    if (state.run.kind == transfer::RunKind::Live) {
         state.archive.Add(
             {picture->number, picture->storedAt, {}, transfer::PictureKind::Jpeg, picture});
     }

@@ -28,8 +28,10 @@ namespace web {
 // end.
 class WebView final : public transfer::RunListener {
 public:
+    // tally is the run's: among its listeners before the view, so that the
+    // state the view shows holds each event it is told of. It and
     // retention, when given, must outlive the view.
-    WebView(WebOptions options, RunDescription run,
+    WebView(WebOptions options, RunDescription run, const transfer::RunTally& tally,
             const transfer::PictureRetention* retention = nullptr);
     ~WebView() override;
     WebView(const WebView&) = delete;

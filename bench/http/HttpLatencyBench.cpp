@@ -169,7 +169,9 @@ void RunCase(const char* name, int viewers, bool stalled, int pictures, std::siz
     // Every picture to every reader: the path's time is measured, not the
     // viewers' rate.
     options.maxPicturesPerSecond = 0;
-    web::WebView view(options, {"bench", 115200, web::RunMode::Capture, "bench", "bench"});
+    const transfer::RunTally tally{};
+    web::WebView view(options, {"bench", 115200, transfer::RunKind::Capture, "bench", "bench"},
+                      tally);
     if (const auto error = view.Start(); !error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());
         std::exit(1);

@@ -1,16 +1,18 @@
 #include "headless/HeadlessOptions.h"
 #include "headless/Journal.h"
-#include "headless/RunEnd.h"
 #include "headless/RunSummary.h"
 #include "headless/StatusReporter.h"
 #include "mqtt/BrokerAddress.h"
 
+#include <cctype>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sstream>
 
-using headless::Mode;
+using headless::Command;
 using headless::ParseHeadlessOptions;
 using headless::WantsHeadless;
+using transfer::RunKind;
 
 namespace {
 std::vector<std::string> Args(std::initializer_list<const char*> list) {
@@ -23,7 +25,8 @@ TEST(HeadlessOptions, CaptureWithEveryOption) {
         Args({"--capture", "/pics/shot.jpg", "--port", "3", "--speed", "115200", "--count", "5",
               "--seconds", "2.5", "--delete-corrupted", "--free-space-limit", "4294967295"}));
     ASSERT_EQ(result.error, "");
-    EXPECT_EQ(result.options.mode, Mode::Capture);
+    EXPECT_EQ(result.options.command, Command::Run);
+    EXPECT_EQ(result.options.kind, RunKind::Capture);
     EXPECT_EQ(result.options.path, "/pics/shot.jpg");
     EXPECT_EQ(result.options.port, 3);
     EXPECT_EQ(result.options.speed, 115200);
@@ -76,7 +79,8 @@ TEST(HeadlessOptions, LiveNeedsPortAndSpeedOnly) {
     const auto result =
         ParseHeadlessOptions(Args({"--live", "now.jpg", "--speed", "9600", "--port", "1"}));
     ASSERT_EQ(result.error, "");
-    EXPECT_EQ(result.options.mode, Mode::Live);
+    EXPECT_EQ(result.options.command, Command::Run);
+    EXPECT_EQ(result.options.kind, RunKind::Live);
     EXPECT_FALSE(result.options.count.has_value());
     EXPECT_FALSE(result.options.freeSpaceLimit.has_value());
 }
@@ -199,12 +203,67 @@ TEST(HeadlessOptions, TheBrowserViewTakesHostNamesAndARequestDeadline) {
 }
 
 TEST(HeadlessOptions, HelpAndVersionWinAndNoOptionsMeansTheDialog) {
-    EXPECT_EQ(ParseHeadlessOptions(Args({"--port", "1", "--help"})).options.mode, Mode::Help);
-    EXPECT_EQ(ParseHeadlessOptions(Args({"--version"})).options.mode, Mode::Version);
-    EXPECT_EQ(ParseHeadlessOptions({}).options.mode, Mode::Dialog);
+    EXPECT_EQ(ParseHeadlessOptions(Args({"--port", "1", "--help"})).options.command, Command::Help);
+    EXPECT_EQ(ParseHeadlessOptions(Args({"--version"})).options.command, Command::Version);
+    EXPECT_EQ(ParseHeadlessOptions({}).options.command, Command::Dialog);
     EXPECT_TRUE(WantsHeadless(Args({"--live", "x"})));
     EXPECT_TRUE(WantsHeadless(Args({"-Embedding", "--version"})));
     EXPECT_FALSE(WantsHeadless(Args({"/Automation"})));
+}
+
+// --help lists every option the parser takes, and only those: both come from
+// one table. Each option in the list is known to the parser, with its value
+// where it takes one.
+TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
+    const std::string list = headless::OptionList();
+    EXPECT_NE(headless::UsageText("Zelnor2").find(list), std::string::npos);
+    std::istringstream lines(list);
+    std::string line;
+    std::size_t options = 0;
+    while (std::getline(lines, line)) {
+        EXPECT_LE(line.size(), 80u) << line;
+        if (!line.starts_with("  -")) {
+            continue; // the words of the option above
+        }
+        SCOPED_TRACE(line);
+        ++options;
+        // "  -q, --quiet", "  --capture PATH", "  --map-port N DEVICE"
+        std::istringstream words(line);
+        std::string name;
+        words >> name;
+        if (name.ends_with(",")) {
+            const std::string letter = name.substr(0, name.size() - 1);
+            words >> name;
+            EXPECT_EQ(ParseHeadlessOptions(Args({letter.c_str()})).options.command,
+                      ParseHeadlessOptions(Args({name.c_str()})).options.command);
+        }
+        std::string value;
+        words >> value;
+        const bool takesValue =
+            !value.empty() && (value.front() == '[' || std::isupper(value.front()));
+        const auto alone = ParseHeadlessOptions(Args({name.c_str()}));
+        EXPECT_FALSE(alone.error.starts_with("unknown option")) << alone.error;
+        if (takesValue && name != "--map-port") {
+            EXPECT_EQ(alone.error, name + " needs a value");
+            EXPECT_TRUE(headless::TakesValue(name));
+        } else {
+            EXPECT_FALSE(headless::TakesValue(name));
+        }
+    }
+    EXPECT_GE(options, 35u);
+}
+
+// Only an option's exact name is taken, as it always was: no abbreviation,
+// no value after '=', no letters run together.
+TEST(HeadlessOptions, OnlyExactNamesAreTaken) {
+    for (const char* word : {"--cap", "--capture=x", "-qh", "--", "-", "x"}) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(ParseHeadlessOptions(Args({word, "--port", "1"})).error,
+                  std::string("unknown option ") + word);
+    }
+    EXPECT_EQ(
+        ParseHeadlessOptions(Args({"--live", "y", "--port", "1", "--speed", "9600", "-q"})).error,
+        "");
 }
 
 TEST(StatusReporter, BarFollowsTheBytesOfThePicture) {
@@ -259,28 +318,6 @@ TEST(RunSummary, CountsBytesTimeAndTheShareOfTheLineThatCarriedPictures) {
     figures.totals.transferTime = {}; // no transfer began
     EXPECT_EQ(headless::SummaryLine(figures),
               "pictures: 12 good, 1 failed; 1449984 bytes in 63.2 s; line efficiency -");
-}
-
-TEST(RunEnd, EachEndOfTheWorkerHasItsExitStatusAndWords) {
-    using transfer::EndCause;
-    const struct {
-        EndCause why;
-        int status;
-        std::string words;
-    } ends[] = {
-        {EndCause::Stopped, 0, ""},
-        {EndCause::Done, 0, ""},
-        {EndCause::FreeSpaceLimit, 0, "stopped, free disk space is below the limit"},
-        {EndCause::PathRefused, 1, "the reason"},
-        {EndCause::PortFailed, 2, "cannot use the serial port: the reason"},
-        {EndCause::LineLost, 2, ""},
-    };
-    for (const auto& end : ends) {
-        SCOPED_TRACE(static_cast<int>(end.why));
-        const headless::EndOutcome outcome = headless::OutcomeOf(end.why, "the reason");
-        EXPECT_EQ(outcome.status, end.status);
-        EXPECT_EQ(outcome.words, end.words);
-    }
 }
 
 // Off a terminal each change is one line, told once: the lost line is not
@@ -401,4 +438,34 @@ TEST(HeadlessOptions, TheBrokerTakesAUrlANameAndItsAccess) {
         const std::string error = with(row.more).error;
         EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
     }
+}
+
+// A fast camera sends progress before every block: the line on a terminal
+// follows it at most twenty times a second, and the state after the burst
+// is what stays shown.
+TEST(Journal, ProgressOnATerminalIsHeldToTwentyLinesASecond) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = open_memstream(&text, &size);
+    ASSERT_NE(stream, nullptr);
+    headless::Journal::Clock::time_point now{};
+    constexpr int kEvents = 1000; // one a millisecond: a second of progress
+    {
+        headless::HeadlessOptions options;
+        headless::StatusReporter reporter(stream, true);
+        headless::Journal journal(reporter, options, "Zelnor2", [&now] { return now; });
+        for (int i = 0; i < kEvents; ++i) {
+            journal.OnRunEvent(
+                transfer::Progress{8, 8, static_cast<std::uint32_t>(i) * 64, 64 * kEvents});
+            now += std::chrono::milliseconds(1);
+        }
+        journal.OnRunEvent(transfer::WaitingForHeader{});
+    }
+    std::fclose(stream);
+    const std::string shown(text, size);
+    std::free(text);
+    const auto drawn = std::count(shown.begin(), shown.end(), '\r');
+    EXPECT_LE(drawn, 1 + 20 + 1) << "the start, twenty a second, and the state after";
+    EXPECT_GE(drawn, 20);
+    EXPECT_TRUE(shown.ends_with("\rWaiting for valid header...\033[K")) << shown;
 }

@@ -3,8 +3,8 @@
 #include "HttpClient.h"
 #include "ViewFixture.h"
 
-#include "web/ListenAddress.h"
 #include "web/Users.h"
+#include "web/WebOptions.h"
 
 #include <crypt.h>
 #include <gtest/gtest.h>
@@ -72,7 +72,7 @@ TEST_P(AccessTest, OnlyTheRightPasswordOpensEveryAddress) {
     ASSERT_EQ(loaded.error, "");
     web::WebOptions options;
     options.users = loaded.users;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
 
     for (const char* path : {"/", "/state", "/snapshot", "/stream", "/pictures/1", "/nothing"}) {
         for (const std::string& wrong :
@@ -171,7 +171,7 @@ TEST_P(RequestFaultTest, AnswersWithItsStatus) {
     web::WebOptions options;
     options.users = loaded.users;
     options.hostNames = {"camera.example", "192.0.2.7"};
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
     fixture.StorePicture(1, "the first picture");
     Connection connection(fixture.Port());
     ASSERT_TRUE(connection.Send(GetParam().request + "Connection: close\r\n\r\n"));
@@ -293,7 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ListenAddressTest, ServesOnTheIpv6Loopback) {
     web::WebOptions options;
     options.listen = web::ParseListenAddress("[::1]:0").address;
-    web::WebView view(options, {});
+    const transfer::RunTally tally{};
+    web::WebView view(options, {}, tally);
     ASSERT_EQ(view.Start(), "");
     EXPECT_NE(view.Port(), 0);
 }

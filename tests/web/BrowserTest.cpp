@@ -50,5 +50,36 @@ TEST(BrowserTest, PageShowsAPictureThatNoOtherFollows) {
     EXPECT_LT(look.difference, 12);
 }
 
+// The page of the recent pictures is drawn by its script from their list:
+// one linked thumbnail a picture, newest first, under the device's name.
+TEST(BrowserTest, PicturesPageShowsTheListNewestFirst) {
+    if (!HeadlessBrowser::Installed()) {
+        GTEST_SKIP() << HeadlessBrowser::kProgram << " is not installed";
+    }
+    ViewFixture fixture;
+    for (std::uint64_t number = 0; number < 3; ++number) {
+        fixture.StorePicture(number, MakeJpeg(160, 120, static_cast<int>(number)));
+    }
+    HeadlessBrowser browser("http://127.0.0.1:" + std::to_string(fixture.Port()) + "/pictures/",
+                            1280, 900);
+    ASSERT_TRUE(browser.AttachToPage());
+    const char* kShown = R"(JSON.stringify({
+        heading: document.getElementById("heading").textContent,
+        links: [...document.querySelectorAll("figure a")].map((a) => a.getAttribute("href")),
+        images: [...document.querySelectorAll("figure img")].filter((i) => i.naturalWidth === 160).length}))";
+    nlohmann::json shown;
+    testsupport::WaitUntil(
+        [&] {
+            const auto text = browser.Evaluate(kShown);
+            shown = text.is_string() ? nlohmann::json::parse(text.get<std::string>()) : nullptr;
+            return shown.is_object() && shown["images"] == 3;
+        },
+        60s);
+    ASSERT_TRUE(shown.is_object());
+    EXPECT_EQ(shown["heading"], "Pictures of COM1 (/dev/ttyUSB0)");
+    EXPECT_EQ(shown["links"], (nlohmann::json{"2", "1", "0"}));
+    EXPECT_EQ(shown["images"], 3) << "each thumbnail loaded";
+}
+
 } // namespace
 } // namespace webtest

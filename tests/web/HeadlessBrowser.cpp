@@ -2,7 +2,7 @@
 
 #include "TestPictures.h"
 
-#include "web/Base64.h"
+#include "web/Users.h"
 
 #include <cerrno>
 #include <csignal>

@@ -38,7 +38,7 @@ web::WebOptions OneAddressForAll() {
 TEST(ResilienceTest, BadRequestsLeaveTheServerServingAndNothingBehind) {
     const ProcessResources before;
     {
-        ViewFixture fixture(web::RunMode::Capture, OneAddressForAll());
+        ViewFixture fixture(transfer::RunKind::Capture, OneAddressForAll());
         fixture.StorePicture(1, MakeJpeg(160, 120, 1));
         // A header far beyond the request memory.
         const HttpResponse huge = Request(fixture.Port(), "GET", "/state",
@@ -73,7 +73,7 @@ TEST(ResilienceTest, BadRequestsLeaveTheServerServingAndNothingBehind) {
 }
 
 TEST(ResilienceTest, StalledViewerSlowsNeitherTheCameraNorOtherViewers) {
-    ViewFixture fixture(web::RunMode::Capture, OneAddressForAll());
+    ViewFixture fixture(transfer::RunKind::Capture, OneAddressForAll());
     // One viewer that asks for the stream and never reads a byte.
     Connection stalled(fixture.Port());
     ASSERT_TRUE(stalled.Send("GET /stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
@@ -118,7 +118,7 @@ TEST(ResilienceTest, StalledViewerSlowsNeitherTheCameraNorOtherViewers) {
 
 TEST(ResilienceTest, StopEndsSixteenViewersAndLeavesNothingBehind) {
     const ProcessResources before;
-    auto fixture = std::make_unique<ViewFixture>(web::RunMode::Capture, OneAddressForAll());
+    auto fixture = std::make_unique<ViewFixture>(transfer::RunKind::Capture, OneAddressForAll());
     fixture->StorePicture(1, MakeJpeg(160, 120, 1));
     std::vector<std::unique_ptr<StreamReader>> viewers;
     std::vector<std::unique_ptr<Connection>> events;
@@ -160,7 +160,7 @@ TEST(ResilienceTest, StopEndsSixteenViewersAndLeavesNothingBehind) {
 TEST(ResilienceTest, ConnectionsBeyondTheLimitAreRefused) {
     web::WebOptions options;
     options.maxConnections = 2;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
     StreamReader first(fixture.Port());
     StreamReader second(fixture.Port());
     ASSERT_TRUE(first.Started() && second.Started());
@@ -174,7 +174,7 @@ TEST(ResilienceTest, BusyAddressIsAClearError) {
     ViewFixture first;
     web::WebOptions options;
     options.listen = {"127.0.0.1", false, first.Port()};
-    web::WebView second(options, {});
+    web::WebView second(options, {}, first.tally);
     EXPECT_EQ(second.Start(),
               "127.0.0.1:" + std::to_string(first.Port()) + ": Address already in use");
 }

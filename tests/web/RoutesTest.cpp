@@ -29,14 +29,10 @@ TEST(SnapshotTest, UnavailableBeforeTheFirstPictureThenTheNewest) {
 
 TEST(StateTest, AgreesWithTheTallyOfTheSameEvents) {
     ViewFixture fixture;
-    transfer::RunTally tally;
-    auto both = [&](const transfer::RunEvent& event) {
-        tally.OnRunEvent(event);
-        fixture.View().OnRunEvent(event);
-    };
+    const auto both = [&](const transfer::RunEvent& event) { fixture.Tell(event); };
     both(transfer::WaitingForHeader{});
     const std::string picture = MakeJpeg(160, 120, 3);
-    tally.OnRunEvent(fixture.StorePicture(7, picture));
+    fixture.StorePicture(7, picture);
     both(transfer::PictureFailed{8, transfer::FailureCause::CutShort, "", {5000, 400ms}});
     both(transfer::Progress{640, 480, 4864, 32309});
 
@@ -44,7 +40,7 @@ TEST(StateTest, AgreesWithTheTallyOfTheSameEvents) {
     ASSERT_EQ(response.status, 200);
     EXPECT_EQ(response.Header("content-type"), "application/json");
     const auto state = nlohmann::json::parse(response.body);
-    const transfer::RunSnapshot expected = tally.Snapshot();
+    const transfer::RunSnapshot expected = fixture.tally.Snapshot();
     EXPECT_EQ(state["state"], "receiving");
     EXPECT_EQ(state["transfer"]["stored"], 4864);
     EXPECT_EQ(state["transfer"]["expected"], 32309);
@@ -79,7 +75,7 @@ TEST(EventsTest, EachEventCarriesTheStateAsStateGivesIt) {
     ASSERT_TRUE(events.ReceiveUntil("\n\n", 20s));
     ASSERT_TRUE(events.ReceiveUntil("data: ", 20s));
     EXPECT_NE(events.received.find("text/event-stream"), std::string::npos);
-    fixture.View().OnRunEvent(transfer::LineLost{"the adapter is gone", true});
+    fixture.Tell(transfer::LineLost{"the adapter is gone", true});
     ASSERT_TRUE(events.ReceiveUntil("the adapter is gone", 20s));
     const auto at = events.received.rfind("data: ");
     const auto end = events.received.find("\n\n", at);
@@ -100,10 +96,10 @@ TEST(EventsTest, AtMostTenASecond) {
     ASSERT_TRUE(events.Send("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
     // Progress as a fast line reports it: far more than ten a second.
     for (std::uint32_t stored = 0; stored < 150; ++stored) {
-        fixture.View().OnRunEvent(transfer::Progress{640, 480, stored * 256, 307200});
+        fixture.Tell(transfer::Progress{640, 480, stored * 256, 307200});
         std::this_thread::sleep_for(5ms);
     }
-    fixture.View().OnRunEvent(transfer::Progress{640, 480, 999'999, 307200});
+    fixture.Tell(transfer::Progress{640, 480, 999'999, 307200});
     // The last change still goes out, once the pause after the one before
     // has passed.
     ASSERT_TRUE(events.ReceiveUntil("999999"));
@@ -131,13 +127,16 @@ TEST(PicturesTest, ServesTheRunsPicturesByNumberNewestFirst) {
         EXPECT_EQ(response.status, 200);
         EXPECT_EQ(response.body, pictures[number]);
     }
-    const HttpResponse page = Request(fixture.Port(), "GET", "/pictures/");
-    EXPECT_EQ(page.status, 200);
-    const auto newest = page.body.find("src=\"2\"");
-    const auto oldest = page.body.find("src=\"0\"");
-    ASSERT_NE(newest, std::string::npos);
-    ASSERT_NE(oldest, std::string::npos);
-    EXPECT_LT(newest, oldest);
+    EXPECT_EQ(Request(fixture.Port(), "GET", "/pictures/").status, 200);
+    const HttpResponse list = Request(fixture.Port(), "GET", "/pictures/list");
+    EXPECT_EQ(list.status, 200);
+    const auto listed = nlohmann::json::parse(list.body);
+    EXPECT_EQ(listed["device"], "COM1 (/dev/ttyUSB0)");
+    ASSERT_EQ(listed["pictures"].size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(listed["pictures"][i]["number"], 2 - i) << "newest first";
+        EXPECT_GT(listed["pictures"][i]["time"].get<double>(), 0);
+    }
 
     // A capture file removed since is gone, not an error of the server.
     std::remove(fixture.PicturePath(1).c_str());
@@ -145,7 +144,7 @@ TEST(PicturesTest, ServesTheRunsPicturesByNumberNewestFirst) {
 }
 
 TEST(PicturesTest, LiveModeKeepsThePicturesThemselves) {
-    ViewFixture fixture(web::RunMode::Live);
+    ViewFixture fixture(transfer::RunKind::Live);
     const std::string first = MakeJpeg(160, 120, 1);
     fixture.StorePicture(1, first);
     fixture.StorePicture(2, MakeJpeg(160, 120, 2));
@@ -155,27 +154,23 @@ TEST(PicturesTest, LiveModeKeepsThePicturesThemselves) {
     EXPECT_EQ(response.body, first);
 }
 
-TEST(PicturesTest, PageShowsTheLastFiftyOnly) {
+TEST(PicturesTest, PageListsTheLastFiftyOnly) {
     ViewFixture fixture;
     const std::string picture = MakeJpeg(16, 16, 0);
     for (std::uint64_t number = 0; number < 55; ++number) {
         fixture.StorePicture(number, picture);
     }
-    const std::string page = Request(fixture.Port(), "GET", "/pictures/").body;
-    std::size_t shown = 0;
-    for (auto at = page.find("<img "); at != std::string::npos; at = page.find("<img ", at + 1)) {
-        ++shown;
-    }
-    EXPECT_EQ(shown, 50u);
-    EXPECT_NE(page.find("src=\"54\""), std::string::npos);
-    EXPECT_NE(page.find("src=\"5\""), std::string::npos);
-    EXPECT_EQ(page.find("src=\"4\""), std::string::npos);
+    const auto listed =
+        nlohmann::json::parse(Request(fixture.Port(), "GET", "/pictures/list").body)["pictures"];
+    ASSERT_EQ(listed.size(), 50u);
+    EXPECT_EQ(listed.front()["number"], 54);
+    EXPECT_EQ(listed.back()["number"], 5);
 }
 
 TEST(PicturesTest, LiveModeDropsTheOldestBeyondItsMemory) {
     web::WebOptions options;
     options.livePictureMemoryBytes = 250'000;
-    ViewFixture fixture(web::RunMode::Live, options);
+    ViewFixture fixture(transfer::RunKind::Live, options);
     for (std::uint64_t number = 0; number < 5; ++number) {
         fixture.StorePicture(number, std::string(100'000, static_cast<char>('a' + number)));
     }

@@ -47,7 +47,7 @@ TEST(StreamTest, ReaderGetsEveryPictureOnceInOrderByteForByte) {
 TEST(StreamTest, AViewerTakesTheNewestPictureNoOftenerThanItsRate) {
     web::WebOptions options;
     options.maxPicturesPerSecond = 1;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
     StreamReader reader(fixture.Port());
     ASSERT_TRUE(reader.Started());
     std::vector<std::string> stored;
@@ -81,10 +81,10 @@ TEST(StreamTest, NewestPictureGoesOutAtOnceOnConnect) {
 // The stored BMP keeps its rows bottom-up; the stream must show the camera's
 // picture the right way up, in both modes (live mode takes the bytes before
 // the display file is overwritten).
-class GreyStreamTest : public testing::TestWithParam<web::RunMode> {};
+class GreyStreamTest : public testing::TestWithParam<transfer::RunKind> {};
 
 TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
-    const bool live = GetParam() == web::RunMode::Live;
+    const bool live = GetParam() == transfer::RunKind::Live;
     ViewFixture fixture(GetParam());
     StreamReader reader(fixture.Port());
     // A width that is no multiple of 4 pads every BMP row.
@@ -99,7 +99,7 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
     stored.width = camera.width;
     stored.height = camera.height;
     stored.picture = SharedPicture(3, bmp, stored.kind);
-    fixture.View().OnRunEvent(stored);
+    fixture.Tell(stored);
     if (live) {
         // The next picture takes the display file's place as soon as the
         // listener has returned, renamed over it whole as the worker does.
@@ -124,7 +124,7 @@ TEST_P(GreyStreamTest, GreyBmpArrivesAsUprightJpeg) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModes, GreyStreamTest,
-                         testing::Values(web::RunMode::Capture, web::RunMode::Live));
+                         testing::Values(transfer::RunKind::Capture, transfer::RunKind::Live));
 
 // Without a rate, a viewer that keeps up gets every picture in the run's
 // order, grey ones too: a grey picture still being made JPEG when the next
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(BothModes, GreyStreamTest,
 TEST(StreamTest, WithoutARateAViewerGetsEveryPictureGreyOnesToo) {
     web::WebOptions options;
     options.maxPicturesPerSecond = 0;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
     StreamReader reader(fixture.Port());
     ASSERT_TRUE(reader.Started());
     const std::string first = MakeJpeg(160, 120, 0);
@@ -159,7 +159,7 @@ TEST(StreamTest, WithoutARateAViewerGetsEveryPictureGreyOnesToo) {
             isGrey ? transfer::PictureKind::UncompressedPixels : transfer::PictureKind::Jpeg;
         stored.bytes = static_cast<std::uint32_t>(bytes.size());
         stored.picture = SharedPicture(number, bytes, stored.kind);
-        fixture.View().OnRunEvent(stored);
+        fixture.Tell(stored);
     }
     for (std::uint64_t number = 1; number <= 6; ++number) {
         SCOPED_TRACE(number);
@@ -181,7 +181,7 @@ TEST(StreamTest, WithoutARateAViewerGetsEveryPictureGreyOnesToo) {
 TEST(StreamTest, QuietCameraDoesNotTimeTheViewerOut) {
     web::WebOptions options;
     options.idleTimeoutSeconds = 1;
-    ViewFixture fixture(web::RunMode::Capture, options);
+    ViewFixture fixture(transfer::RunKind::Capture, options);
     StreamReader reader(fixture.Port());
     ASSERT_TRUE(reader.Started());
     std::this_thread::sleep_for(3500ms);

@@ -5,7 +5,7 @@
 
 #include "tests/support/ChildProcess.h"
 
-#include "web/TlsFiles.h"
+#include "web/WebOptions.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -37,7 +37,7 @@ protected:
 };
 
 TEST_F(TlsTest, ServesHttpsAndNoPlainHttp) {
-    ViewFixture fixture(web::RunMode::Capture, Served());
+    ViewFixture fixture(transfer::RunKind::Capture, Served());
     ASSERT_EQ(fixture.startError, "");
 
     // Python's own TLS client, certificate checks off: the certificate is
@@ -74,7 +74,7 @@ class TlsVersionTest : public TlsTest, public testing::WithParamInterface<TlsVer
 // A client that speaks only the given version, with every cipher its library
 // has (security level 0), so that only the server can refuse it.
 TEST_P(TlsVersionTest, OnlyTls12And13AreSpoken) {
-    ViewFixture fixture(web::RunMode::Capture, Served());
+    ViewFixture fixture(transfer::RunKind::Capture, Served());
     ASSERT_EQ(fixture.startError, "");
     testsupport::ChildProcess client(
         {kPython, "-c",

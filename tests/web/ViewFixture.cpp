@@ -9,16 +9,16 @@
 
 namespace webtest {
 
-ViewFixture::ViewFixture(web::RunMode mode, web::WebOptions options) : mode(mode) {
+ViewFixture::ViewFixture(transfer::RunKind mode, web::WebOptions options) : mode(mode) {
     options.listen = {"127.0.0.1", false, 0};
     view = std::make_unique<web::WebView>(
         std::move(options),
-        web::RunDescription{"COM1 (/dev/ttyUSB0)", 115200, mode, "2.0.0", "COM1"});
+        web::RunDescription{"COM1 (/dev/ttyUSB0)", 115200, mode, "2.0.0", "COM1"}, tally);
     startError = view->Start();
 }
 
 std::string ViewFixture::PicturePath(std::uint64_t number) const {
-    if (mode == web::RunMode::Live) {
+    if (mode == transfer::RunKind::Live) {
         return folder / "temp.jpg";
     }
     const std::string digits = std::to_string(number);
@@ -38,7 +38,7 @@ transfer::PictureStored ViewFixture::StorePicture(std::uint64_t number, const st
     // Whole or not at all, as the workers write it: renamed into place.
     testsupport::WriteFile(stored.file + ".incoming", bytes);
     std::filesystem::rename(stored.file + ".incoming", stored.file);
-    view->OnRunEvent(stored);
+    Tell(stored);
     // Shown by the view's own thread a moment later.
     testsupport::WaitUntil([&] {
         const auto shown = view->NewestShown();

@@ -13,10 +13,16 @@ namespace webtest {
 // run's picture files; the test plays the run by handing it events.
 class ViewFixture {
 public:
-    explicit ViewFixture(web::RunMode mode = web::RunMode::Capture, web::WebOptions options = {});
+    explicit ViewFixture(transfer::RunKind mode = transfer::RunKind::Capture,
+                         web::WebOptions options = {});
 
     std::uint16_t Port() const { return view->Port(); }
     web::WebView& View() { return *view; }
+    // Tells the run's tally and then the view, as a run does.
+    void Tell(const transfer::RunEvent& event) {
+        tally.OnRunEvent(event);
+        view->OnRunEvent(event);
+    }
 
     // Writes bytes as the picture's file (the numbered file in capture mode,
     // the one display file in live mode) and hands the view PictureStored.
@@ -25,7 +31,8 @@ public:
     std::string PicturePath(std::uint64_t number) const;
 
     testsupport::TempDir folder;
-    web::RunMode mode;
+    transfer::RunKind mode;
+    transfer::RunTally tally;
     std::unique_ptr<web::WebView> view;
     std::string startError;
 };

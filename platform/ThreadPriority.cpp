@@ -1,9 +1,9 @@
-#include "YieldToTheCamera.h"
+#include "ThreadPriority.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace web {
+namespace platform {
 
 void YieldToTheCamera() {
     constexpr int kNiceness = 10;
@@ -12,4 +12,4 @@ void YieldToTheCamera() {
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kNiceness);
 }
 
-} // namespace web
+} // namespace platform

@@ -1,8 +1,11 @@
-#include "ListenAddress.h"
+#include "WebOptions.h"
+
+#include "platform/FileBytes.h"
 
 #include <arpa/inet.h>
 #include <charconv>
 #include <cstring>
+#include <gnutls/gnutls.h>
 #include <netinet/in.h>
 
 namespace web {
@@ -26,6 +29,46 @@ ParsedListenAddress Refuse(std::string_view text, std::string_view why) {
     ParsedListenAddress parsed;
     parsed.error = "--http " + std::string(text) + ": " + std::string(why);
     return parsed;
+}
+
+// A certificate chain or a key is a few kilobytes; a file far larger is
+// neither.
+constexpr std::size_t kLargestPemFile = 1024 * 1024;
+
+bool ReadPem(const std::string& path, std::string& text, std::string& error) {
+    auto read = platform::ReadTextFile(path, kLargestPemFile, error);
+    if (!read) {
+        return false;
+    }
+    text = std::move(*read);
+    if (text.find("-----BEGIN ") == std::string::npos) {
+        error = path + ": no PEM block in the file";
+        return false;
+    }
+    return true;
+}
+
+// The server's TLS library reads the pair as it will when serving, so that a
+// key of another certificate or a file it cannot use is said at the start,
+// before anything else is opened; its reason, or empty when they are good.
+std::string PairProblem(const TlsCredentials& credentials) {
+    gnutls_certificate_credentials_t checked = nullptr;
+    if (gnutls_certificate_allocate_credentials(&checked) != GNUTLS_E_SUCCESS) {
+        return "no memory to read them";
+    }
+    auto datum = [](const std::string& pem) {
+        return gnutls_datum_t{reinterpret_cast<unsigned char*>(const_cast<char*>(pem.data())),
+                              static_cast<unsigned>(pem.size())};
+    };
+    const gnutls_datum_t certificate = datum(credentials.certificatePem);
+    const gnutls_datum_t key = datum(credentials.keyPem);
+    const int result =
+        gnutls_certificate_set_x509_key_mem(checked, &certificate, &key, GNUTLS_X509_FMT_PEM);
+    gnutls_certificate_free_credentials(checked);
+    if (result == GNUTLS_E_CERTIFICATE_KEY_MISMATCH) {
+        return "the key does not belong to the certificate";
+    }
+    return result < 0 ? gnutls_strerror(result) : std::string();
 }
 
 } // namespace
@@ -85,6 +128,20 @@ bool IsLoopback(const ListenAddress& address) {
         return false;
     }
     return (ntohl(bytes.s_addr) >> 24) == 127;
+}
+
+LoadedTls LoadTlsFiles(const std::string& certificatePath, const std::string& keyPath) {
+    LoadedTls loaded;
+    if (!ReadPem(certificatePath, loaded.credentials.certificatePem, loaded.error) ||
+        !ReadPem(keyPath, loaded.credentials.keyPem, loaded.error)) {
+        loaded.credentials = {};
+        return loaded;
+    }
+    if (const std::string problem = PairProblem(loaded.credentials); !problem.empty()) {
+        loaded.error = certificatePath + " and " + keyPath + ": " + problem;
+        loaded.credentials = {};
+    }
+    return loaded;
 }
 
 } // namespace web
