@@ -158,6 +158,7 @@ void CZelnor2Dlg::CreatePictureWindow() {
 void CZelnor2Dlg::RefreshDialog() {
     ReadControls(Reading::ByTimer);
     WriteControls();
+    ApplyControlStates();
 }
 
 void CZelnor2Dlg::OnRunEvent(const transfer::RunEvent& event) {
