@@ -14,7 +14,8 @@ public:
     EndNotice(const EndNotice&) = delete;
     EndNotice& operator=(const EndNotice&) = delete;
 
-    // -1 when no descriptor could be made; the caller then polls.
+    // -1 when no descriptor could be made (errno says why); the run cannot
+    // be waited for then.
     int Descriptor() const { return descriptor; }
     void OnRunEvent(const transfer::RunEvent& event) override;
 

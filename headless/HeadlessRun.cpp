@@ -14,7 +14,6 @@
 #include "language/LanguageText.h"
 #include "platform/ExecutablePath.h"
 #include "platform/StopSignals.h"
-#include "transfer/ContextFeed.h"
 #include "transfer/EventWords.h"
 #include "transfer/RunTally.h"
 #include "transfer/WorkerContext.h"
@@ -23,9 +22,11 @@
 #include "version/Version.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <poll.h>
 #include <unistd.h>
@@ -36,16 +37,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// While the end cannot be watched for, how often the run is looked at.
-constexpr int kFallbackPollMs = 100;
-
 int MillisecondsUntil(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 60000));
 }
 
-// Waits until the run has ended; asks it to stop on a signal and once the
-// time is up.
+// Waits until the run has told its end; asks it to stop on a signal and once
+// the time is up.
 void WaitForEnd(WorkerThread& worker, const EndNotice& end, platform::StopSignals& signals,
                 const HeadlessOptions& options, Clock::time_point start) {
     // A run without a time limit, or one already asked to stop, waits for
@@ -54,13 +52,9 @@ void WaitForEnd(WorkerThread& worker, const EndNotice& end, platform::StopSignal
     const Clock::time_point deadline =
         start + std::chrono::duration_cast<Clock::duration>(
                     std::chrono::duration<double>(options.seconds.value_or(0)));
-    while (worker.IsRunning()) {
+    for (;;) {
         pollfd watched[2] = {{end.Descriptor(), POLLIN, 0}, {signals.WakeDescriptor(), POLLIN, 0}};
-        int timeout = end.Descriptor() < 0 ? kFallbackPollMs : -1;
-        if (timed) {
-            const int untilDeadline = MillisecondsUntil(deadline);
-            timeout = timeout < 0 ? untilDeadline : std::min(timeout, untilDeadline);
-        }
+        const int timeout = timed ? MillisecondsUntil(deadline) : -1;
         if (::poll(watched, 2, timeout) > 0 && (watched[0].revents & POLLIN) != 0) {
             return;
         }
@@ -84,17 +78,16 @@ int Refuse(const char* program, const Refusal& refusal) {
 }
 
 // The connect check of the dialog's Connect: the port opens at the speed.
-std::optional<Refusal> CheckPort(WorkerContext& context) {
-    transfer::ContextFeed feed(context, transfer::RunKind::Connect);
+std::optional<Refusal> CheckPort(const WorkerContext& context) {
     transfer::RunTally check;
-    transfer::RunListeners listeners{&feed, &check};
-    ConnectWorker(WorkerRun{context, {}, listeners});
-    if (context.connected != 0) {
+    ConnectWorker(WorkerRun{context, {}, check});
+    const transfer::RunSnapshot result = check.Snapshot();
+    if (result.end == transfer::EndCause::Done) {
         return std::nullopt;
     }
     constexpr auto kFailed = transfer::EndCause::PortFailed;
     return Refusal{transfer::WordsOf(kFailed).exitStatus,
-                   transfer::EndDescription(kFailed, check.Snapshot().reason)};
+                   transfer::EndDescription(kFailed, result.reason)};
 }
 
 // --capture and --live: connect, run the picture worker until it is done,
@@ -140,6 +133,11 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     Journal journal(reporter, options, program);
     ServiceNotices service;
     EndNotice end;
+    if (end.Descriptor() < 0) {
+        std::fprintf(stderr, "%s: cannot wait for the end of the run: %s\n", program,
+                     std::strerror(errno));
+        return kExitFailure;
+    }
     transfer::RunListeners listeners{&tally, &announcer, &journal, &service};
     if (view) {
         listeners.Add(*view);
@@ -175,7 +173,7 @@ int RunPictures(const HeadlessOptions& options, const char* program) {
     const transfer::RunSnapshot result = tally.Snapshot();
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     std::fprintf(stderr, "%s: %s\n", program,
-                 SummaryLine(RunFigures{result.totals, elapsed, context.connectedSpeed}).c_str());
+                 SummaryLine(RunFigures{result.totals, elapsed, context.speed}).c_str());
     const transfer::EndCause why = result.end.value_or(transfer::EndCause::Stopped);
     if (const std::string words = transfer::EndDescription(why, result.reason); !words.empty()) {
         std::fprintf(stderr, "%s: %s\n", program, words.c_str());

@@ -9,8 +9,12 @@ namespace platform {
 // which stays right across the wrap.
 std::uint32_t TickCount();
 
-// Shifts every later TickCount() by the given amount, so that tests can start
-// a timed operation just before the counter wraps.
-void SetTickOffsetForTesting(std::uint32_t offset);
+// The counter as one user of it sees it: TickCount() shifted by offset, so
+// that a timed operation can start just before the counter wraps.
+struct TickClock {
+    std::uint32_t offset = 0;
+
+    std::uint32_t Now() const { return TickCount() + offset; }
+};
 
 } // namespace platform

@@ -12,6 +12,7 @@
 
 #include "LineSettings.h"
 #include "PortNames.h"
+#include "platform/TickCount.h"
 
 // One COM port with a reader thread of its own that moves every arriving byte
 // into a fixed receive buffer; callers take bytes out with a timed read. All
@@ -73,6 +74,10 @@ public:
     // The COM name and device of the port last opened: "COM1 (/dev/ttyUSB0)".
     std::string PortDescription() const;
 
+    // The millisecond counter that timed reads measure their limit on; set
+    // before the port is read from.
+    void SetTickClock(platform::TickClock clock) { ticks = clock; }
+
 private:
     bool OpenResolved(const serial::PortDevice& device, std::int32_t speed,
                       const std::string& format);
@@ -106,6 +111,7 @@ private:
     // The open device; -1 while closed. The reader reads from it while the
     // owner writes to it.
     std::atomic<int> descriptor{-1};
+    platform::TickClock ticks;
 
     // The receive buffer, a ring: count bytes from head on, oldest first,
     // wrapping at capacity. Contents, head, capacity and changes of count are

@@ -14,8 +14,6 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "platform/TickCount.h"
-
 namespace {
 
 constexpr std::size_t kChunkSize = 4096;
@@ -181,7 +179,7 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t length, bool wai
         return 0;
     }
     const bool limited = timeoutMs != kNoTimeLimit;
-    const std::uint32_t start = limited ? platform::TickCount() : 0;
+    const std::uint32_t start = limited ? ticks.Now() : 0;
     std::unique_lock guard(lock);
     if (waitForAll) {
         // The reader wakes this read only once it can end: its bytes are
@@ -194,7 +192,7 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t length, bool wai
         while (count < length && count < capacity && !lineLost.load()) {
             // Unsigned difference: right across the counter's wrap, and an
             // elapsed time equal to the limit still waits.
-            if (limited && platform::TickCount() - start > timeoutMs) {
+            if (limited && ticks.Now() - start > timeoutMs) {
                 // The limit is for a silent line. Bytes the device holds
                 // that the reader has not taken yet (its thread had no turn
                 // on a loaded machine) are no silence: the read waits for

@@ -13,10 +13,11 @@ namespace transfer {
 // stops.
 bool FreeSpaceBelowLimit(std::uint64_t freeBytes, std::uint32_t limit);
 
-// The question asked once per picture; tests put their own answer in place.
+// The question asked once per picture: the free bytes on the file system of
+// path, nothing when it cannot tell. A run's settings carry the one to ask,
+// so that tests put their own answer in place.
 using FreeSpaceQuery = std::function<std::optional<std::uint64_t>(const std::string& path)>;
+// The file system's answer.
 std::optional<std::uint64_t> QueryFreeSpace(const std::string& path);
-// An empty query restores the file system's answer.
-void SetFreeSpaceQueryForTesting(FreeSpaceQuery query);
 
 } // namespace transfer

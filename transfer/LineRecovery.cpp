@@ -27,7 +27,7 @@ bool WaitBeforeRetry(const WorkerRun& run) {
 } // namespace
 
 Recovery ReopenLostLine(const WorkerRun& run, SerialPort& port) {
-    const bool reopening = run.context.reconnect.load() != 0;
+    const bool reopening = run.context.reconnect != 0;
     run.Tell(transfer::LineLost{port.LineLostReason(), reopening});
     port.ClearBuffer();
     port.Close();
@@ -36,7 +36,7 @@ Recovery ReopenLostLine(const WorkerRun& run, SerialPort& port) {
     }
     std::string toldProblem;
     while (WaitBeforeRetry(run)) {
-        if (OpenWorkerPort(run.context, port, run.context.connectedSpeed)) {
+        if (OpenWorkerPort(run.context, port, run.context.speed)) {
             port.ClearBuffer();
             run.Tell(transfer::LineBack{port.PortDescription()});
             return Recovery::Back;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "RunEvents.h"
+#include "RunKind.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,7 +14,18 @@ class WorkerContext;
 // always shown, with the language file's texts where it has them.
 namespace transfer {
 
+// Room of the status line, terminator included; a longer text is cut.
+inline constexpr std::size_t kStatusTextSize = 255;
+
 inline constexpr std::string_view kWaitingForHeaderText = "Waiting for valid header...";
+
+// The status line that an event of a run of that kind brings; nothing when
+// the line stays as it is. settings are the run's (the port to name).
+std::optional<std::string> StatusLineFor(const RunEvent& event, RunKind kind,
+                                         const WorkerContext& settings);
+
+// text cut to the room of the status line.
+std::string FitStatusText(std::string_view text);
 
 // "Pic 640x480, 4864 of 32309 bytes read"
 std::string ProgressText(const Progress& progress);

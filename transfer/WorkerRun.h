@@ -7,8 +7,8 @@
 
 class WorkerContext;
 
-// What a worker procedure has for one run: the context with the run's
-// settings (written before the start, only read by the worker), the run's own
+// What a worker procedure has for one run: the run's settings (the worker's
+// own copy, only read), the run's own
 // stop request, the listener that every event of the run goes to, and for a
 // capture that deletes its oldest pictures, what makes room at the free-space
 // limit.

@@ -7,10 +7,15 @@ WorkerThread::~WorkerThread() {
     Join();
 }
 
-bool WorkerThread::Start(Procedure procedure, const WorkerContext& context,
+bool WorkerThread::Start(Procedure procedure, const WorkerContext& settings,
                          transfer::RunListener& listener, transfer::SpaceKeeper* keeper) {
-    if (IsRunning()) {
-        return false;
+    if (thread.joinable()) {
+        if (!finished->load(std::memory_order_acquire)) {
+            return false;
+        }
+        // The procedure has returned; the thread is about to end, so the
+        // join is immediate.
+        Join();
     }
     // The run's stop is in place before the worker can tell anything, so
     // that a listener may stop the run from its very first event.
@@ -22,8 +27,10 @@ bool WorkerThread::Start(Procedure procedure, const WorkerContext& context,
     }
     auto done = std::make_shared<std::atomic<bool>>(false);
     try {
-        thread = std::thread([procedure, &context, &listener, keeper, token, done] {
-            procedure(WorkerRun{context, token, listener, keeper});
+        // The worker reads its own copy of the settings: what the caller
+        // changes for the next run never reaches this one.
+        thread = std::thread([procedure, settings, &listener, keeper, token, done] {
+            procedure(WorkerRun{settings, token, listener, keeper});
             done->store(true, std::memory_order_release);
         });
     } catch (const std::system_error&) {
@@ -36,20 +43,6 @@ bool WorkerThread::Start(Procedure procedure, const WorkerContext& context,
 void WorkerThread::RequestStop() {
     std::lock_guard lock(stopLock);
     stop.request_stop();
-}
-
-bool WorkerThread::IsRunning() {
-    if (!thread.joinable()) {
-        return false;
-    }
-    if (!finished->load(std::memory_order_acquire)) {
-        return true;
-    }
-    // The procedure has returned; the thread is about to end, so the join is
-    // immediate.
-    thread.join();
-    finished.reset();
-    return false;
 }
 
 void WorkerThread::Join() {

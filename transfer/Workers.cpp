@@ -9,12 +9,10 @@
 #include "WorkerContext.h"
 #include "WorkerPort.h"
 #include "WorkerRun.h"
-#include "WorkerTesting.h"
 #include "language/LanguageText.h"
 #include "platform/File.h"
 #include "serial/SerialPort.h"
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -26,8 +24,6 @@ namespace {
 
 using transfer::EndCause;
 using transfer::TransferResult;
-
-std::atomic<std::uint64_t> captureCounterStart{0};
 
 std::string PathTooLong() {
     return LanguageText::TextOr("STRING_IDS_PATH_TOO_LONG", "Error: the picture path is too long");
@@ -85,7 +81,7 @@ void TellFailure(const WorkerRun& run, std::uint64_t number, const TransferResul
 // Opens the picture worker's port; false, with the run told why it ends,
 // when it does not open.
 bool OpenPicturePort(const WorkerRun& run, SerialPort& port) {
-    if (OpenWorkerPort(run.context, port, run.context.connectedSpeed)) {
+    if (OpenWorkerPort(run.context, port, run.context.speed)) {
         port.ClearBuffer();
         return true;
     }
@@ -98,7 +94,7 @@ bool OpenPicturePort(const WorkerRun& run, SerialPort& port) {
 // does not stop the capture; the next picture asks again.
 bool OutOfSpace(const WorkerRun& run, const std::string& basePath) {
     const auto freeBytes =
-        run.keeper != nullptr ? run.keeper->FreeBytes() : transfer::QueryFreeSpace(basePath);
+        run.keeper != nullptr ? run.keeper->FreeBytes() : run.context.freeSpace(basePath);
     if (!freeBytes || !transfer::FreeSpaceBelowLimit(*freeBytes, run.context.freeSpaceLimit)) {
         return false;
     }
@@ -111,10 +107,6 @@ void End(const WorkerRun& run, SerialPort& port, const transfer::Ended& end) {
 }
 
 } // namespace
-
-void SetCaptureCounterStartForTesting(std::uint64_t start) {
-    captureCounterStart.store(start);
-}
 
 void ConnectWorker(const WorkerRun& run) {
     SerialPort port;
@@ -195,7 +187,7 @@ void ContinuousCaptureWorker(const WorkerRun& run) {
         End(run, port, transfer::Ended{EndCause::PathRefused, PathTooLong()});
         return;
     }
-    transfer::CaptureCounter counter(basePath, captureCounterStart.load());
+    transfer::CaptureCounter counter(basePath, context.captureCounterStart);
     transfer::Ended end;
     while (!run.StopRequested()) {
         if (transfer::NumberedPath(basePath, counter.Next()).size() >= WorkerContext::kPathSize) {

@@ -1,6 +1,6 @@
 // The main dialog's life: what it is made of, its start from the settings,
-// the periodic refresh that follows the worker (the controls' states, and
-// Stop in the place of the command it stands for), and its end.
+// what it makes of the run's events (the controls' states, and Stop in the
+// place of the command it stands for), and its end.
 #include "CZelnor2Dlg.h"
 
 #include "ControlStates.h"
@@ -9,6 +9,8 @@
 #include "SettingsStore.h"
 #include "language/LanguageText.h"
 #include "picture/CPictureDlg.h"
+#include "platform/Overloaded.h"
+#include "transfer/StatusTexts.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -17,8 +19,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -96,11 +96,12 @@ bool CZelnor2Dlg::PrepareExit() {
         QWidget::setVisible(false);
         return false;
     }
-    // The worker polls its stop request; nothing else is handled meanwhile,
-    // so no command can start another worker.
-    while (IsWorkerRunning()) {
-        workerThread.RequestStop();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Nothing else is handled while the worker ends, so no command can start
+    // another worker; the end it told on the way is taken here.
+    workerThread.RequestStop();
+    workerThread.Join();
+    if (runListener) {
+        runListener->DeliverQueued();
     }
     ReadControls();
     StorePlaces();
@@ -154,30 +155,55 @@ void CZelnor2Dlg::CreatePictureWindow() {
     pictureWindow->update();
 }
 
-bool CZelnor2Dlg::IsWorkerRunning() {
-    return workerThread.IsRunning();
-}
-
 void CZelnor2Dlg::RefreshDialog() {
     ReadControls(Reading::ByTimer);
-    // Status texts are language texts, with a path or a number at most.
-    statusText = LanguageBytesToString(context.StatusText());
     WriteControls();
     ApplyControlStates();
-    RefreshPicture();
+}
+
+void CZelnor2Dlg::OnRunEvent(const transfer::RunEvent& event) {
+    if (const auto line = transfer::StatusLineFor(event, runKind, context)) {
+        ShowStatus(*line);
+    }
+    std::visit(platform::Overloaded{
+                   [this](const transfer::Connected& link) {
+                       connected = true;
+                       connectedSpeed = link.speed;
+                       ApplyControlStates();
+                   },
+                   [this](const transfer::Disconnected&) {
+                       connected = false;
+                       connectedSpeed = 0;
+                       ApplyControlStates();
+                   },
+                   [this](const transfer::Ended&) { OnRunEnded(); },
+                   [](const auto&) {},
+               },
+               event);
+}
+
+void CZelnor2Dlg::OnRunEnded() {
+    // Ended is the worker's last word: its thread returns at once.
+    workerThread.Join();
+    workerRunning = false;
+    ApplyControlStates();
+}
+
+void CZelnor2Dlg::ShowStatus(const std::string& text) {
+    // Status texts are language texts, with a path or a number at most.
+    statusText = LanguageBytesToString(transfer::FitStatusText(text));
+    WriteStatusLine();
 }
 
 void CZelnor2Dlg::RefreshPicture() {
-    // Taken and cleared in one step, so that a picture announced meanwhile
-    // is not lost.
-    if (context.newPicture.exchange(0) != 0 && pictureWindow != nullptr) {
+    if (pictureWindow != nullptr) {
         pictureWindow->pictureFile = QString::fromStdString(context.DisplayFileName());
         ResetPictureView();
     }
 }
 
 void CZelnor2Dlg::ApplyControlStates() {
-    const ControlStates states = ControlStatesFor(context.connected != 0, IsWorkerRunning());
+    const ControlStates states = ControlStatesFor(connected, workerRunning);
     const auto apply = [](QWidget* control, const ControlState& state) {
         control->setEnabled(state.enabled);
         if (state.visible.has_value()) {
@@ -233,9 +259,6 @@ void CZelnor2Dlg::ResetPictureView() {
 
 void CZelnor2Dlg::ShowPicture(const std::string& displayFile,
                               std::shared_ptr<const transfer::Picture> picture) {
-    // The window gets the newest picture now, which serves a reload asked
-    // for meanwhile as well.
-    context.newPicture = 0;
     if (pictureWindow == nullptr) {
         return;
     }
@@ -253,9 +276,10 @@ void CZelnor2Dlg::showEvent(QShowEvent* event) {
 
 void CZelnor2Dlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
-    // Coming back to the dialog has the picture window load its file again.
+    // Coming back to the dialog has the picture window load its file again,
+    // once the activation is through.
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        context.newPicture = 1;
+        QMetaObject::invokeMethod(this, &CZelnor2Dlg::RefreshPicture, Qt::QueuedConnection);
     }
 }
 

@@ -5,6 +5,8 @@
 #include "MainDialogTemplate.h"
 #include "WorkerProcedures.h"
 #include "transfer/Picture.h"
+#include "transfer/RunEvents.h"
+#include "transfer/RunKind.h"
 #include "transfer/WorkerContext.h"
 #include "transfer/WorkerThread.h"
 
@@ -20,9 +22,11 @@ class QTimer;
 
 // The program's control window: port and speed, Connect and Disconnect, live
 // mode, continuous capture and Stop. It does no serial or file work itself:
-// every command fills the worker context and starts one worker thread on it;
-// the run's listener keeps the context from the worker's events, and a
-// 100 ms timer follows the worker through the context.
+// every command fills the settings of a run and starts one worker thread with
+// a copy of them. It only listens to the run: the link, the worker and the
+// status line are the dialog's own state, changed on its thread from the
+// run's events. A 100 ms timer exchanges the controls with the members, as
+// the operator edits them.
 class CZelnor2Dlg : public QDialog {
     Q_OBJECT
 
@@ -45,14 +49,22 @@ public:
     // PrepareExit allows it.
     void reject() override;
 
-    // Waits for the worker, asking it to stop every millisecond, then stores
-    // positions, port and speed and destroys the picture window.
+    // Asks the worker to stop and waits for its end, then stores positions,
+    // port and speed and destroys the picture window.
     bool PrepareExit();
 
-    bool IsWorkerRunning();
-    // The periodic refresh: status text, button states, new pictures.
+    // Whether a worker was started and has not told its end yet.
+    bool IsWorkerRunning() const { return workerRunning; }
+    // Whether the link is marked connected, and the speed it was found
+    // usable at (0 when it is not), which the picture runs open their port at.
+    bool IsConnected() const { return connected; }
+    std::int32_t ConnectedSpeed() const { return connectedSpeed; }
+    // The periodic refresh: the controls read into the members and written
+    // back, so that what the operator typed is taken and shown as read.
     void RefreshDialog();
-    // Hands a new picture, if one was announced, to the picture window.
+    // One event of the running worker, on the dialog's thread.
+    void OnRunEvent(const transfer::RunEvent& event);
+    // Hands the display file to the picture window.
     void RefreshPicture();
     // Sets the picture window's display size and has it redraw from its file.
     void ResetPictureView();
@@ -66,6 +78,7 @@ public:
     // this platform serves such clients, so the program itself never sets it.
     CZelnor2DlgAutoProxy* automationProxy = nullptr;
 
+    // The settings the next run is given (and the running one was).
     WorkerContext& Context() { return context; }
     CPictureDlg* PictureWindow() const { return pictureWindow; }
 
@@ -85,6 +98,10 @@ private:
     // Brings the picture window to its display size.
     void FitPictureView();
     void ApplyControlStates();
+    // The status line shows text (cut to its room).
+    void ShowStatus(const std::string& text);
+    // The worker has told its end.
+    void OnRunEnded();
     // Stop takes the place (and the focus) of the command it stands for.
     void SwapInStop(QPushButton* pressed);
 
@@ -96,6 +113,7 @@ private:
     void ReadControls(Reading reading = Reading::ByCommand);
     bool IsFreeSpaceBeingEdited() const;
     void WriteControls();
+    void WriteStatusLine();
     void ReportInvalidFreeSpace();
 
     // The windows' places (CZelnor2DlgPlaces.cpp).
@@ -143,6 +161,12 @@ private:
     // The start button whose place Stop took last.
     QPushButton* stopStandsFor = nullptr;
     bool placeBesideWhenShown = false;
+
+    // The dialog's state, changed by its commands and the run's events.
+    bool connected = false;
+    std::int32_t connectedSpeed = 0;
+    bool workerRunning = false;
+    transfer::RunKind runKind = transfer::RunKind::Connect;
 
     WorkerContext context;
     // The listener of the worker's run; replaced at each start, when no

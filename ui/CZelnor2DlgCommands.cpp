@@ -51,6 +51,7 @@ void CZelnor2Dlg::OnLiveMode() {
     }
     ReadControls();
     SwapInStop(controls.liveMode);
+    context.speed = connectedSpeed;
     const std::string displayFile = platform::DisplayFileLocation(
         platform::ExecutableFolder(), LanguageString("STRING_IDS_TEMP_JPG").toStdString());
     if (!context.SetDisplayFileName(displayFile)) {
@@ -70,6 +71,7 @@ void CZelnor2Dlg::OnContinuousCapture() {
         return;
     }
     SwapInStop(controls.continuousCapture);
+    context.speed = connectedSpeed;
     context.deleteCorrupted = deleteCorruptedCheck ? 1 : 0;
     context.checkFreeSpace = freeSpaceCheck ? 1 : 0;
     context.freeSpaceLimit = FreeSpaceLimitBytes(freeSpaceValue, controls.unitList->currentIndex());
@@ -122,14 +124,16 @@ bool CZelnor2Dlg::ChooseCaptureFile(QString& path) {
 }
 
 void CZelnor2Dlg::StartWorker(WorkerThread::Procedure procedure, transfer::RunKind kind) {
+    runKind = kind;
     runListener = std::make_unique<DialogRunListener>(*this, context, kind);
-    if (!workerThread.Start(procedure, context, *runListener)) {
-        context.SetStatusText(StatusText(kCannotStartWorker));
+    workerRunning = workerThread.Start(procedure, context, *runListener);
+    if (!workerRunning) {
+        ShowStatus(StatusText(kCannotStartWorker));
     }
     ApplyControlStates();
 }
 
 void CZelnor2Dlg::RefuseCommand(const std::string& text) {
-    context.SetStatusText(text);
+    ShowStatus(text);
     ApplyControlStates();
 }

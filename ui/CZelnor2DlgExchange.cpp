@@ -61,17 +61,21 @@ void CZelnor2Dlg::ReadControls(Reading reading) {
 
 void CZelnor2Dlg::WriteControls() {
     SetIndexIfDiffers(controls.portList, portIndex);
-    if (controls.statusLine->text() != statusText) {
-        controls.statusLine->setText(statusText);
-        // A long status shows its beginning, where the news is.
-        controls.statusLine->setCursorPosition(0);
-    }
+    WriteStatusLine();
     SetIndexIfDiffers(controls.speedList, speedIndex);
     if (!IsFreeSpaceBeingEdited()) {
         SetTextIfDiffers(controls.freeSpaceValue, QString::number(freeSpaceValue));
     }
     SetCheckedIfDiffers(controls.freeSpaceCheck, freeSpaceCheck);
     SetCheckedIfDiffers(controls.deleteCorrupted, deleteCorruptedCheck);
+}
+
+void CZelnor2Dlg::WriteStatusLine() {
+    if (controls.statusLine->text() != statusText) {
+        controls.statusLine->setText(statusText);
+        // A long status shows its beginning, where the news is.
+        controls.statusLine->setCursorPosition(0);
+    }
 }
 
 bool CZelnor2Dlg::IsFreeSpaceBeingEdited() const {

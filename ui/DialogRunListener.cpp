@@ -4,12 +4,28 @@
 #include "platform/File.h"
 #include "transfer/WorkerContext.h"
 
-DialogRunListener::DialogRunListener(CZelnor2Dlg& dialog, WorkerContext& context,
+DialogRunListener::DialogRunListener(CZelnor2Dlg& dialog, const WorkerContext& context,
                                      transfer::RunKind kind)
-    : dialog(dialog), feed(context, kind), kind(kind), displayFile(context.DisplayFileName()) {}
+    : dialog(dialog), kind(kind), displayFile(context.DisplayFileName()) {}
+
+namespace {
+
+void Deliver(CZelnor2Dlg& dialog, transfer::RunEventQueue& queue) {
+    for (const transfer::RunEvent& event : queue.TakeAll()) {
+        dialog.OnRunEvent(event);
+    }
+}
+
+} // namespace
 
 void DialogRunListener::OnRunEvent(const transfer::RunEvent& event) {
-    feed.OnRunEvent(event);
+    if (queue->Push(event)) {
+        // One delivery takes whatever has come by the time it runs. Qt drops
+        // it with the dialog.
+        QMetaObject::invokeMethod(
+            &dialog, [target = &dialog, waiting = queue] { Deliver(*target, *waiting); },
+            Qt::QueuedConnection);
+    }
     bitmapMessages.OnRunEvent(event);
     const auto* stored = std::get_if<transfer::PictureStored>(&event);
     if (stored != nullptr && Displayed(*stored)) {
@@ -30,4 +46,8 @@ bool DialogRunListener::Displayed(const transfer::PictureStored& stored) const {
     // shown.
     return kind != transfer::RunKind::Capture ||
            platform::WriteFileReplacing(displayFile, stored.picture->bytes);
+}
+
+void DialogRunListener::DeliverQueued() {
+    Deliver(dialog, *queue);
 }

@@ -23,6 +23,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
@@ -171,7 +172,9 @@ int main(int argc, char** argv) {
     uitest::FindButton(&dialog, ControlId::kConnect)->click();
     QPushButton* liveMode = uitest::FindButton(&dialog, ControlId::kLiveMode);
     if (!SpinUntil([&] { return liveMode->isEnabled(); }, 10s)) {
-        std::fprintf(stderr, "not connected: %s\n", dialog.Context().StatusText().c_str());
+        const QString status =
+            uitest::FindControl<QLineEdit>(&dialog, ControlId::kStatusLine)->text();
+        std::fprintf(stderr, "not connected: %s\n", qPrintable(status));
         return 1;
     }
     liveMode->click();

@@ -95,7 +95,6 @@ protected:
         ASSERT_TRUE(deletions.Watching());
         context.port = line.PortNumber();
         context.speed = 115200;
-        context.connectedSpeed = 115200;
         context.deleteCorrupted = 1;
         ASSERT_TRUE(context.SetCaptureBasePath(pictures / "shot.jpg"));
         ASSERT_TRUE(context.SetDisplayFileName(pictures / "temp.jpg"));

@@ -12,15 +12,13 @@ TEST(TickCount, AdvancesInMilliseconds) {
     EXPECT_GE(elapsed, 19u);
 }
 
-TEST(TickCount, OffsetHookMovesTheCounterAcrossTheWrap) {
-    const std::uint32_t now = platform::TickCount();
-    // Put the counter 5 ms before it wraps around.
-    platform::SetTickOffsetForTesting(0xFFFFFFFBu - now);
-    const std::uint32_t before = platform::TickCount();
+TEST(TickCount, AClockWithAnOffsetWrapsAroundWhereItSays) {
+    // A clock 5 ms before the counter wraps around.
+    const platform::TickClock clock{0xFFFFFFFBu - platform::TickCount()};
+    const std::uint32_t before = clock.Now();
     EXPECT_GE(before, 0xFFFFFF00u);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const std::uint32_t after = platform::TickCount();
-    platform::SetTickOffsetForTesting(0);
+    const std::uint32_t after = clock.Now();
     EXPECT_LT(after, 1000u) << "the counter wrapped";
     EXPECT_GE(static_cast<std::uint32_t>(after - before), 19u);
 }

@@ -46,12 +46,6 @@ struct OpenPort {
     }
 };
 
-class TickOffset {
-public:
-    explicit TickOffset(std::uint32_t offset) { platform::SetTickOffsetForTesting(offset); }
-    ~TickOffset() { platform::SetTickOffsetForTesting(0); }
-};
-
 } // namespace
 
 TEST(SerialPortRead, NothingToDeliverReturnsAtOnce) {
@@ -113,14 +107,15 @@ TEST(SerialPortRead, TimedReadEndsAcrossTheTickWrap) {
     OpenPort open;
     open.Receive("wrap");
     // Start 20 ms before the 32-bit millisecond counter wraps to 0.
-    TickOffset offset(0xFFFFFFFFu - 20u - platform::TickCount());
-    const std::uint32_t startTick = platform::TickCount();
+    const platform::TickClock ticks{0xFFFFFFFFu - 20u - platform::TickCount()};
+    open.port.SetTickClock(ticks);
+    const std::uint32_t startTick = ticks.Now();
     ASSERT_GT(startTick, 0xFFFFFF00u);
     std::uint8_t into[10] = {};
     const auto start = Clock::now();
     ASSERT_EQ(open.port.Read(into, 10, true, 50), 4u);
     const auto waited = Clock::now() - start;
-    EXPECT_LT(platform::TickCount(), startTick) << "the counter did not wrap during the read";
+    EXPECT_LT(ticks.Now(), startTick) << "the counter did not wrap during the read";
     EXPECT_EQ(Text(into, 4), "wrap");
     EXPECT_GE(waited, std::chrono::milliseconds(50));
     EXPECT_LT(waited, std::chrono::seconds(10));

@@ -25,8 +25,13 @@ void ReturnAtOnce(const WorkerRun& run) {
         run.StopRequested() ? transfer::EndCause::Stopped : transfer::EndCause::Done, {}});
 }
 
-bool WaitUntilEnded(WorkerThread& worker) {
-    return testsupport::WaitUntil([&worker] { return !worker.IsRunning(); });
+// Waits for the run's end as the dialog does: for its Ended, then the thread.
+bool WaitUntilEnded(WorkerThread& worker, const RunRecorder& events, std::size_t ends) {
+    if (!events.WaitFor<transfer::Ended>(ends)) {
+        return false;
+    }
+    worker.Join();
+    return true;
 }
 
 } // namespace
@@ -35,19 +40,17 @@ TEST(WorkerThread, RunsOneWorkerAtATimeEachWithAStopOfItsOwn) {
     WorkerContext context;
     RunRecorder events;
     WorkerThread worker;
-    EXPECT_FALSE(worker.IsRunning());
     worker.RequestStop(); // asked while none runs: reaches no later run
     ASSERT_TRUE(worker.Start(RunUntilStopped, context, events));
-    EXPECT_TRUE(worker.IsRunning());
     EXPECT_FALSE(worker.Start(ReturnAtOnce, context, events)) << "a second worker must not start";
 
     worker.RequestStop();
-    ASSERT_TRUE(WaitUntilEnded(worker));
+    ASSERT_TRUE(WaitUntilEnded(worker, events, 1));
     ASSERT_EQ(events.Count<transfer::Ended>(), 1u);
 
     worker.RequestStop(); // after the end: reaches no later run either
     ASSERT_TRUE(worker.Start(ReturnAtOnce, context, events));
-    ASSERT_TRUE(WaitUntilEnded(worker));
+    ASSERT_TRUE(WaitUntilEnded(worker, events, 2));
     EXPECT_EQ(events.Last<transfer::Ended>()->why, transfer::EndCause::Done);
 }
 
@@ -82,7 +85,28 @@ TEST(WorkerThread, ARunCanBeStoppedFromItsListener) {
     listener.worker = &worker;
     for (int run = 0; run < 50; ++run) {
         ASSERT_TRUE(worker.Start(tellThenWait, context, listener));
-        ASSERT_TRUE(WaitUntilEnded(worker)) << "run " << run;
+        ASSERT_TRUE(WaitUntilEnded(worker, listener.seen, static_cast<std::size_t>(run) + 1))
+            << "run " << run;
     }
     EXPECT_EQ(listener.seen.Count<transfer::Ended>(), 50u);
+}
+
+// The worker reads the settings it was started with, whatever the starter
+// changes for its next run meanwhile.
+TEST(WorkerThread, ARunKeepsTheSettingsItWasStartedWith) {
+    const auto tellPortWhenStopped = [](const WorkerRun& run) {
+        while (!run.StopRequested()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        run.Tell(transfer::Ended{transfer::EndCause::Stopped, std::to_string(run.context.port)});
+    };
+    WorkerContext context;
+    context.port = 3;
+    RunRecorder events;
+    WorkerThread worker;
+    ASSERT_TRUE(worker.Start(tellPortWhenStopped, context, events));
+    context.port = 7;
+    worker.RequestStop();
+    ASSERT_TRUE(WaitUntilEnded(worker, events, 1));
+    EXPECT_EQ(events.Last<transfer::Ended>()->reason, "3");
 }

@@ -3,15 +3,14 @@
 #include "tests/support/WaitUntil.h"
 #include "transfer/CaptureNaming.h"
 #include "transfer/ConnectSemaphore.h"
-#include "transfer/ContextFeed.h"
-#include "transfer/FreeSpaceRule.h"
 #include "transfer/PictureRetention.h"
-#include "transfer/WorkerTesting.h"
+#include "transfer/StatusTexts.h"
 #include "transfer/WorkerThread.h"
 #include "transfer/Workers.h"
 
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <thread>
@@ -28,21 +27,43 @@ using transfer::RunKind;
 
 namespace {
 
-// What the dialog has of a run: the context kept by the run's feed; and
-// every event, for the test to wait for.
-class FeedAndRecord final : public transfer::RunListener {
+// What the operator reads of a run: the status line as the dialog keeps it
+// from the events; and every event, for the test to wait for.
+class StatusAndRecord final : public transfer::RunListener {
 public:
-    FeedAndRecord(WorkerContext& context, RunRecorder& events) : context(context), events(events) {}
-    void Use(RunKind kind) { feed.emplace(context, kind); }
+    StatusAndRecord(const WorkerContext& context, RunRecorder& events)
+        : context(context), events(events) {}
+    // The kind and the settings of the next run.
+    void Use(RunKind kind) {
+        std::lock_guard guard(lock);
+        this->kind = kind;
+        settings = context;
+    }
     void OnRunEvent(const transfer::RunEvent& event) override {
-        feed->OnRunEvent(event);
+        {
+            std::lock_guard guard(lock);
+            if (const auto line = transfer::StatusLineFor(event, kind, settings)) {
+                status = *line;
+            }
+        }
         events.OnRunEvent(event);
+    }
+    std::string Status() const {
+        std::lock_guard guard(lock);
+        return status;
+    }
+    void SetStatus(const std::string& text) {
+        std::lock_guard guard(lock);
+        status = text;
     }
 
 private:
-    WorkerContext& context;
+    const WorkerContext& context;
     RunRecorder& events;
-    std::optional<transfer::ContextFeed> feed;
+    mutable std::mutex lock;
+    RunKind kind = RunKind::Connect;
+    WorkerContext settings;
+    std::string status;
 };
 
 class WorkersTest : public ::testing::Test {
@@ -50,14 +71,11 @@ protected:
     void SetUp() override {
         context.port = 1;
         context.speed = 115200;
-        context.connectedSpeed = 115200;
         context.SetDisplayFileName(dir / "temp.jpg");
     }
     void TearDown() override {
         worker.RequestStop();
         worker.Join();
-        transfer::SetFreeSpaceQueryForTesting({});
-        SetCaptureCounterStartForTesting(0);
     }
 
     // Runs a worker here, to its end.
@@ -73,11 +91,21 @@ protected:
         listener.Use(kind);
         ASSERT_TRUE(worker.Start(procedure, context, listener));
         ASSERT_TRUE(WaitUntil(
-            [&] { return events.Count<transfer::WaitingForHeader>() > 0 || !worker.IsRunning(); }));
+            [&] { return events.Count<transfer::WaitingForHeader>() > 0 || HasEnded(); }));
+    }
+    // Whether the run has told its end.
+    bool HasEnded() const { return events.Count<transfer::Ended>() > 0; }
+    // Waits for the end of the run and its thread.
+    bool WaitForEnd(std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+        if (!events.WaitFor<transfer::Ended>(1, limit)) {
+            return false;
+        }
+        worker.Join();
+        return true;
     }
     void StopAndWait() {
         worker.RequestStop();
-        ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+        ASSERT_TRUE(WaitForEnd());
     }
     // Starts a picture worker, lets the camera send the pictures once the
     // worker listens, then stops the worker (unless it ended by itself) and
@@ -92,8 +120,7 @@ protected:
             results.push_back(camera.Send(picture));
         }
         // The last picture is dealt with once the worker waits for the next.
-        WaitUntil(
-            [&] { return events.LastIs<transfer::WaitingForHeader>() || !worker.IsRunning(); });
+        WaitUntil([&] { return events.LastIs<transfer::WaitingForHeader>() || HasEnded(); });
         StopAndWait();
         return results;
     }
@@ -130,7 +157,7 @@ protected:
     testsupport::TempDir dir;
     WorkerContext context;
     RunRecorder events;
-    FeedAndRecord listener{context, events};
+    StatusAndRecord listener{context, events};
     WorkerThread worker;
 };
 
@@ -154,10 +181,10 @@ TEST_F(WorkersTest, APortThatDoesNotOpenIsExplained) {
         {"capture", ContinuousCaptureWorker, RunKind::Capture, "Error open Com3! " + why}};
     for (const auto& run : workers) {
         SCOPED_TRACE(run.name);
-        context.SetStatusText("earlier text");
+        listener.SetStatus("earlier text");
         Call(run.procedure, run.kind);
-        EXPECT_EQ(context.connected, 0);
-        EXPECT_EQ(context.StatusText(), run.status);
+        EXPECT_EQ(events.Count<transfer::Connected>(), 0u);
+        EXPECT_EQ(listener.Status(), run.status);
         ASSERT_EQ(events.Events().size(), 1u) << "nothing but the end";
         EXPECT_EQ(EndedWith(), EndCause::PortFailed);
         EXPECT_EQ(events.Last<transfer::Ended>()->reason, why) << "the reason alone, as a value";
@@ -165,12 +192,9 @@ TEST_F(WorkersTest, APortThatDoesNotOpenIsExplained) {
 }
 
 TEST_F(WorkersTest, ConnectMarksTheLinkAndClosesThePortWithoutSending) {
-    context.connectedSpeed = 0;
     context.speed = 57600;
     Call(ConnectWorker, RunKind::Connect);
-    EXPECT_EQ(context.connected, 1);
-    EXPECT_EQ(context.connectedSpeed, 57600);
-    EXPECT_EQ(context.StatusText(), "");
+    EXPECT_EQ(listener.Status(), "");
     EXPECT_EQ(events.Last<transfer::Connected>()->speed, 57600);
     EXPECT_EQ(EndedWith(), EndCause::Done);
     EXPECT_TRUE(line.Receive(1, std::chrono::milliseconds(100)).empty());
@@ -183,23 +207,21 @@ TEST_F(WorkersTest, StopWhileWaitingForTheConnectSemaphore) {
     listener.Use(RunKind::Connect);
     ASSERT_TRUE(worker.Start(ConnectWorker, context, listener));
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_TRUE(worker.IsRunning()) << "it waits for the semaphore";
+    EXPECT_FALSE(HasEnded()) << "it waits for the semaphore";
     worker.RequestStop();
-    EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(WaitForEnd(std::chrono::seconds(5)));
     ConnectSemaphore().release();
-    EXPECT_EQ(context.connected, 0);
+    EXPECT_EQ(events.Count<transfer::Connected>(), 0u);
     EXPECT_EQ(EndedWith(), EndCause::Stopped);
 }
 
 TEST_F(WorkersTest, DisconnectAlwaysLeavesItsText) {
-    context.connected = 1;
     Call(DisconnectWorker, RunKind::Disconnect);
-    EXPECT_EQ(context.connected, 0);
-    EXPECT_EQ(context.connectedSpeed, 0);
-    EXPECT_EQ(context.StatusText(), kDisconnected);
-    context.SetStatusText("");
+    EXPECT_EQ(events.Count<transfer::Disconnected>(), 1u);
+    EXPECT_EQ(listener.Status(), kDisconnected);
+    listener.SetStatus("");
     Call(DisconnectWorker, RunKind::Disconnect);
-    EXPECT_EQ(context.StatusText(), kDisconnected);
+    EXPECT_EQ(listener.Status(), kDisconnected);
 }
 
 TEST_F(WorkersTest, CaptureNumbersEveryAttempt) {
@@ -224,7 +246,7 @@ TEST_F(WorkersTest, CaptureNumbersEveryAttempt) {
 }
 
 TEST_F(WorkersTest, CaptureWithoutExtensionAndPastEightDigits) {
-    SetCaptureCounterStartForTesting(99999999);
+    context.captureCounterStart = 99999999;
     context.SetCaptureBasePath(dir / "shot");
     const auto first = Picture(500);
     const auto second = Picture(600);
@@ -313,8 +335,9 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
     context.SetCaptureBasePath(dir / "shot.jpg");
     context.checkFreeSpace = 1;
     std::uint64_t freeBytes = 5000;
-    transfer::SetFreeSpaceQueryForTesting(
-        [&](const std::string&) -> std::optional<std::uint64_t> { return freeBytes; });
+    context.freeSpace = [&](const std::string&) -> std::optional<std::uint64_t> {
+        return freeBytes;
+    };
 
     // Equal to the limit goes on.
     context.freeSpaceLimit = 5000;
@@ -324,15 +347,15 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
 
     // Below the limit: the worker ends by itself after the current picture.
     context.freeSpaceLimit = 5001;
-    context.SetStatusText("");
+    listener.SetStatus("");
     Start(ContinuousCaptureWorker, RunKind::Capture);
     camsim::Camera camera(line.Master(), Unpaced());
     const auto stored = Picture(400);
     camera.Send(stored);
-    EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+    EXPECT_TRUE(WaitForEnd());
     EXPECT_EQ(EndedWith(), EndCause::FreeSpaceLimit) << "it ended without being asked";
     EXPECT_TRUE(FileHolds(dir / "shot00000002.jpg", stored.data)) << "after the run before";
-    EXPECT_EQ(context.StatusText(), "Pic 640x480, 256 of 400 bytes read")
+    EXPECT_EQ(listener.Status(), "Pic 640x480, 256 of 400 bytes read")
         << "the free-space stop has no text of its own";
 
     // A limit of 0, four GiB or more free, or a failed query never stop it.
@@ -346,8 +369,9 @@ TEST_F(WorkersTest, CaptureStopsWhenFreeSpaceFallsBelowTheLimit) {
         EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
         EXPECT_EQ(EndedWith(), EndCause::Stopped);
     }
-    transfer::SetFreeSpaceQueryForTesting(
-        [](const std::string&) -> std::optional<std::uint64_t> { return std::nullopt; });
+    context.freeSpace = [](const std::string&) -> std::optional<std::uint64_t> {
+        return std::nullopt;
+    };
     context.freeSpaceLimit = 4294967295u;
     Run(ContinuousCaptureWorker, RunKind::Capture, {Picture(100), Picture(100)});
     EXPECT_EQ(events.Count<transfer::PictureStored>(), 2u);
@@ -400,7 +424,6 @@ TEST_F(WorkersTest, AtTheFreeSpaceLimitRetentionMakesRoomAndTheRunGoesOn) {
     }
     ASSERT_TRUE(WaitUntil([&] { return retention.Figures().deleted.count == 5; }));
     ASSERT_TRUE(events.WaitUntilLastIs<transfer::WaitingForHeader>());
-    EXPECT_TRUE(worker.IsRunning());
     EXPECT_EQ(events.Count<transfer::Ended>(), 0u);
     std::set<std::string> left{"other.bin"};
     for (std::uint64_t number = 5; number < 15; ++number) {
@@ -414,10 +437,10 @@ TEST_F(WorkersTest, AtTheFreeSpaceLimitRetentionMakesRoomAndTheRunGoesOn) {
     capacity = 2000;
     camera.Send(Picture(1000));
     ASSERT_TRUE(WaitUntil([&] { return retention.Figures().limitUnmet; }));
-    if (worker.IsRunning()) {
+    if (!HasEnded()) {
         camera.Send(Picture(1000)); // not taken when the worker ends meanwhile
     }
-    ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+    ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(EndedWith(), EndCause::FreeSpaceLimit);
     retention.Stop();
     const std::uint64_t newest = events.Last<transfer::PictureStored>()->number;
@@ -440,7 +463,7 @@ TEST_F(WorkersTest, StopDuringACaptureTransferUsesUpItsNumber) {
     });
     camera.Send(slow);
     stopper.join();
-    EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+    EXPECT_TRUE(WaitForEnd());
     EXPECT_FALSE(FileExists(dir / "shot00000000.jpg"));
     EXPECT_FALSE(FileExists(dir / "temp.jpg"));
     const auto failed = events.All<transfer::PictureFailed>();
@@ -455,7 +478,7 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     camsim::Camera camera(line.Master(), QuickGiveUp());
     const auto good = Picture(4000);
     camera.Send(good);
-    ASSERT_TRUE(WaitUntil([&] { return events.Count<transfer::PictureStored>() == 1; }));
+    ASSERT_TRUE(events.WaitFor<transfer::PictureStored>());
     EXPECT_TRUE(FileHolds(dir / "temp.jpg", good.data));
 
     // A failed transfer leaves no display file until the next good picture.
@@ -465,7 +488,7 @@ TEST_F(WorkersTest, LiveKeepsOnlyWholePicturesInTheDisplayFile) {
     ASSERT_TRUE(WaitUntil([&] { return !FileExists(dir / "temp.jpg"); }));
     const auto next = Picture(3000);
     camera.Send(next);
-    ASSERT_TRUE(WaitUntil([&] { return events.Count<transfer::PictureStored>() == 2; }));
+    ASSERT_TRUE(events.WaitFor<transfer::PictureStored>(2));
     EXPECT_TRUE(FileHolds(dir / "temp.jpg", next.data));
 
     // Stopping while it waits for the next picture fails that transfer, so
@@ -543,8 +566,8 @@ TEST_F(WorkersTest, ALostLineIsOpenedAgainAndWorkGoesOn) {
         const auto lost = events.Last<transfer::LineLost>();
         EXPECT_TRUE(StartsWith(lost->reason, "COM1 (" + pulled + "): ")) << lost->reason;
         EXPECT_TRUE(lost->reopening);
-        EXPECT_TRUE(StartsWith(context.StatusText(), kLineLost)) << context.StatusText();
-        EXPECT_TRUE(worker.IsRunning());
+        EXPECT_TRUE(StartsWith(listener.Status(), kLineLost)) << listener.Status();
+        EXPECT_FALSE(HasEnded());
 
         line.PlugBack();
         ASSERT_TRUE(events.WaitFor<transfer::LineBack>());
@@ -576,7 +599,7 @@ TEST_F(WorkersTest, ALostLineEndsTheWorkerOnStopOrWithoutReconnecting) {
         if (reconnect == 1) {
             worker.RequestStop();
         }
-        EXPECT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }, std::chrono::seconds(3)));
+        EXPECT_TRUE(WaitForEnd(std::chrono::seconds(3)));
         EXPECT_EQ(EndedWith(), reconnect == 1 ? EndCause::Stopped : EndCause::LineLost);
         if (reconnect == 0) {
             EXPECT_EQ(events.Last<transfer::Ended>()->reason,

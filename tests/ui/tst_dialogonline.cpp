@@ -80,7 +80,7 @@ private:
     }
 
     void WaitUntilConnected() {
-        QTRY_COMPARE_WITH_TIMEOUT(dialog->Context().connected.load(), 1, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->IsConnected(), true, kWait);
         QTRY_COMPARE_WITH_TIMEOUT(Buttons(), QString("Disconnect Live Capture"), kWait);
     }
 
@@ -118,7 +118,7 @@ private slots:
         ConnectSemaphore().release();
         QVERIFY(heldState);
         WaitUntilConnected();
-        QCOMPARE(dialog->Context().connectedSpeed.load(), 9600);
+        QCOMPARE(dialog->ConnectedSpeed(), 9600);
 
         // Live: connected, the worker runs, each picture reaches the window.
         Click(ControlId::kLiveMode);
@@ -152,7 +152,7 @@ private slots:
 
         Click(ControlId::kDisconnect);
         QTRY_COMPARE_WITH_TIMEOUT(Buttons(), QString("Connect ports speeds"), kWait);
-        QCOMPARE(dialog->Context().connected.load(), 0);
+        QCOMPARE(dialog->IsConnected(), false);
         QTRY_COMPARE(Status(), QString("Line hung up"));
     }
 
@@ -162,7 +162,7 @@ private slots:
         List(ControlId::kSpeedList)->setCurrentIndex(4);
         Click(ControlId::kConnect);
         WaitUntilConnected();
-        QCOMPARE(dialog->Context().connectedSpeed.load(), 115200);
+        QCOMPARE(dialog->ConnectedSpeed(), 115200);
 
         ModalWatcher watcher;
         const std::string base = environment->Folder() / "shot.jpg";
@@ -231,10 +231,10 @@ private slots:
         List(ControlId::kPortList)->setCurrentIndex(4);
         Click(ControlId::kConnect);
         QTRY_COMPARE_WITH_TIMEOUT(Buttons(), QString("Connect ports speeds"), kWait);
-        QCOMPARE(dialog->Context().connected.load(), 0);
+        QCOMPARE(dialog->IsConnected(), false);
         // The operator learns why, in the words the program without a
         // window uses.
-        // The status line follows at the next tick.
+        // The status line follows once the dialog has taken the end.
         QTRY_COMPARE_WITH_TIMEOUT(
             Status(),
             QString::fromStdString("COM5 (" + (environment->Folder() / "no-such-device") +

@@ -111,7 +111,7 @@ private:
     void Connect() {
         Click(ControlId::kConnect);
         scripted::Release();
-        QTRY_VERIFY(dialog->Context().connected == 1 && !dialog->IsWorkerRunning());
+        QTRY_VERIFY(dialog->IsConnected() && !dialog->IsWorkerRunning());
         QTRY_VERIFY(Button(ControlId::kLiveMode)->isEnabled());
         scripted::Reset();
     }
@@ -388,7 +388,7 @@ private slots:
         scripted::Release();
         QTRY_VERIFY(!Button(ControlId::kStop)->isVisible());
         VerifyIdle();
-        QCOMPARE(dialog->Context().connected.load(), 0);
+        QCOMPARE(dialog->IsConnected(), false);
     }
 
     void stopTakesThePlaceOfEachStartButton_data() {
@@ -438,7 +438,7 @@ private slots:
         QVERIFY(dialog->isVisible());
         QCOMPARE(scripted::StartCount(), 1);
         scripted::Release();
-        QTRY_VERIFY(dialog->Context().connected == 1 && !Button(ControlId::kStop)->isVisible());
+        QTRY_VERIFY(dialog->IsConnected() && !Button(ControlId::kStop)->isVisible());
         // Connect is disabled now: the first usable command.
         QCOMPARE(dialog->focusWidget(), Button(ControlId::kDisconnect));
         pressKey(Qt::Key_Return);
@@ -522,7 +522,6 @@ private slots:
         QVERIFY(red.save(QString::fromStdString(displayFile), "JPEG"));
         scripted::AnnouncePicture();
         QTRY_COMPARE(picture->pictureFile, QString::fromStdString(displayFile));
-        QTRY_COMPARE(dialog->Context().newPicture.load(), 0);
         const QColor centre = picture->grab().toImage().pixelColor(320, 240);
         QVERIFY2(centre.red() > 200, qPrintable(centre.name()));
         QFile::remove(QString::fromStdString(displayFile));
@@ -544,7 +543,50 @@ private slots:
         // Only what was queued runs here, no timer.
         QCoreApplication::sendPostedEvents(dialog.get(), QEvent::MetaCall);
         QCOMPARE(dialog->PictureWindow()->pictureFile, QString::fromStdString(displayFile));
-        QCOMPARE(dialog->Context().newPicture.load(), 0);
+    }
+
+    // Events reach the dialog on its own thread, in order; of progress that
+    // came faster than the dialog took it, the status line shows the newest.
+    void progressFasterThanTheDialogTakesItShowsOnlyTheNewest() {
+        Open();
+        QLineEdit* status = Edit(ControlId::kStatusLine);
+        const QSignalSpy shown(status, &QLineEdit::textChanged);
+        DialogRunListener listener(*dialog, dialog->Context(), transfer::RunKind::Live);
+        std::thread worker([&listener] {
+            listener.OnRunEvent(transfer::WaitingForHeader{});
+            for (std::uint32_t stored = 256; stored <= 25600; stored += 256) {
+                listener.OnRunEvent(transfer::Progress{320, 240, stored, 25600});
+            }
+            listener.OnRunEvent(transfer::WaitingForHeader{});
+            listener.OnRunEvent(transfer::Progress{160, 120, 512, 4096});
+        });
+        worker.join();
+        // Nothing is shown off the dialog's thread.
+        QCOMPARE(status->text(), QString());
+        // Only what was queued runs here, no timer.
+        QCoreApplication::sendPostedEvents(dialog.get(), QEvent::MetaCall);
+        QCOMPARE(status->text(), QString("Pic 160x120, 512 of 4096 bytes read"));
+        QCOMPARE(shown.count(), 4);
+        QCOMPARE(shown.at(1).at(0).toString(), QString("Pic 320x240, 25600 of 25600 bytes read"));
+    }
+
+    // The picture runs open their port at the speed the link was connected
+    // at, which the dialog keeps, whatever the speed list shows meanwhile.
+    void theConnectedSpeedGoesIntoThePictureRuns() {
+        SettingsStore::WriteInt("Comunication", "Baudrate", 1);
+        Open();
+        Connect();
+        QCOMPARE(dialog->ConnectedSpeed(), 19200);
+        List(ControlId::kSpeedList)->setCurrentIndex(4);
+        Click(ControlId::kLiveMode);
+        QTRY_COMPARE(scripted::StartCount(), 1);
+        QCOMPARE(scripted::LastStart().speed, 19200);
+        Click(ControlId::kStop);
+        QTRY_VERIFY(!dialog->IsWorkerRunning());
+        Click(ControlId::kDisconnect);
+        scripted::Release();
+        QTRY_VERIFY(!dialog->IsConnected());
+        QCOMPARE(dialog->ConnectedSpeed(), 0);
     }
 
     void comingBackToTheDialogReloadsThePicture() {
