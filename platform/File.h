@@ -44,6 +44,8 @@ public:
     int Error() const { return error; }
 
 private:
+    // Closes what is open and opens path with flags (close-on-exec added).
+    bool Open(const std::string& path, int flags);
     void Fail(int number);
 
     int descriptor = -1;
