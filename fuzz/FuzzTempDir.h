@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -12,7 +14,7 @@ namespace fuzzsupport {
 // on first use and removed when the process ends normally. A fuzzer that
 // forks workers gets one per process, so that runs never see each other's
 // files.
-class ProcessTempDir {
+class ProcessTempDir : private platform::NoCopy {
 public:
     static const ProcessTempDir& Get() {
         static const ProcessTempDir dir;
@@ -21,9 +23,6 @@ public:
 
     const std::string& Path() const { return path; }
     std::string operator/(std::string_view name) const { return path + "/" + std::string(name); }
-
-    ProcessTempDir(const ProcessTempDir&) = delete;
-    ProcessTempDir& operator=(const ProcessTempDir&) = delete;
 
 private:
     ProcessTempDir() {

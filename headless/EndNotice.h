@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NoCopy.h"
 #include "transfer/RunListener.h"
 
 namespace headless {
@@ -7,12 +8,10 @@ namespace headless {
 // A descriptor that becomes readable once the run has ended, so that the
 // main thread can wait for the end together with signals and a time limit,
 // without polling.
-class EndNotice final : public transfer::RunListener {
+class EndNotice final : public transfer::RunListener, private platform::NoCopy {
 public:
     EndNotice();
     ~EndNotice();
-    EndNotice(const EndNotice&) = delete;
-    EndNotice& operator=(const EndNotice&) = delete;
 
     // -1 when no descriptor could be made (errno says why); the run cannot
     // be waited for then.

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 namespace headless {
 
@@ -73,13 +74,54 @@ bool TakePath(const std::string& value, std::string& field) {
     return !value.empty();
 }
 
-bool TakeListenAddress(HeadlessOptions& options, const std::string& value, std::string& why) {
-    const web::ParsedListenAddress parsed = web::ParseListenAddress(value);
-    why = parsed.error;
-    options.serveHttp = parsed.error.empty();
-    options.http.view.listen = parsed.address;
-    return options.serveHttp;
+// The setting a chain of members leads to from the options: <&HeadlessOptions::http,
+// &HttpOptions::keyFile> is options.http.keyFile. With it one function serves
+// every option that stores its value in the same way.
+template <auto... Members> auto& SettingOf(HeadlessOptions& options) {
+    return (options.*....*Members);
 }
+
+template <auto... Members>
+bool TakePathInto(HeadlessOptions& options, const std::string& value, std::string&) {
+    return TakePath(value, SettingOf<Members...>(options));
+}
+
+// A whole number from low to high.
+template <auto Low, auto High, auto... Members>
+bool TakeWholeInto(HeadlessOptions& options, const std::string& value, std::string&) {
+    auto& setting = SettingOf<Members...>(options);
+    using Number = std::remove_reference_t<decltype(setting)>;
+    return ParseWhole<Number>(value, static_cast<Number>(Low), static_cast<Number>(High), setting);
+}
+
+// A setting of the browser view, whole from low to high.
+template <auto Low, auto High, auto Member>
+constexpr TakeValue kTakeViewWhole =
+    TakeWholeInto<Low, High, &HeadlessOptions::http, &HttpOptions::view, Member>;
+
+// A setting of the broker client.
+template <auto Member>
+constexpr TakeValue kTakeBrokerPath =
+    TakePathInto<&HeadlessOptions::mqtt, &BrokerOptions::client, Member>;
+
+// An address that turns a part of the run on (the browser view, the
+// broker): parse gives it with its error; the part is on when it is good.
+template <auto Parse, auto On, auto... Members>
+bool TakeAddress(HeadlessOptions& options, const std::string& value, std::string& why) {
+    const auto parsed = Parse(value);
+    why = parsed.error;
+    options.*On = parsed.error.empty();
+    SettingOf<Members...>(options) = parsed.address;
+    return options.*On;
+}
+
+constexpr TakeValue TakeListenAddress =
+    TakeAddress<web::ParseListenAddress, &HeadlessOptions::serveHttp, &HeadlessOptions::http,
+                &HttpOptions::view, &web::WebOptions::listen>;
+
+constexpr TakeValue TakeBrokerUrl =
+    TakeAddress<mqtt::ParseBrokerUrl, &HeadlessOptions::publishMqtt, &HeadlessOptions::mqtt,
+                &BrokerOptions::client, &mqtt::MqttOptions::broker>;
 
 // A name the view answers to besides its address: letters, digits, '-' and
 // '.', as a browser sends it in Host (in any case).
@@ -96,14 +138,6 @@ bool TakeHostName(HeadlessOptions& options, const std::string& value, std::strin
                    [](char c) { return static_cast<char>(std::tolower(c)); });
     options.http.view.hostNames.push_back(std::move(lower));
     return true;
-}
-
-bool TakeBrokerUrl(HeadlessOptions& options, const std::string& value, std::string& why) {
-    const mqtt::ParsedBrokerAddress parsed = mqtt::ParseBrokerUrl(value);
-    why = parsed.error;
-    options.publishMqtt = parsed.error.empty();
-    options.mqtt.client.broker = parsed.address;
-    return options.publishMqtt;
 }
 
 // A name or prefix that goes into the broker's topics.
@@ -158,18 +192,12 @@ const Option kOptions[] = {
          return TakeRun(o, transfer::RunKind::Live, v);
      },
      Role::Picks, "keep the newest good picture in FILE"},
-    {"--port", 0, "N",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<std::int32_t>(v, 1, 9, o.port);
-     },
-     Role::Plain, "serial port COM1 to COM9 (see the ports folder in README)"},
-    {"--device", 0, "PATH",
-     [](HeadlessOptions& o, const std::string& v, std::string&) { return TakePath(v, o.device); },
-     Role::Plain, "the serial device itself, e.g. /dev/serial/by-id/usb-..."},
+    {"--port", 0, "N", TakeWholeInto<1, 9, &HeadlessOptions::port>, Role::Plain,
+     "serial port COM1 to COM9 (see the ports folder in README)"},
+    {"--device", 0, "PATH", TakePathInto<&HeadlessOptions::device>, Role::Plain,
+     "the serial device itself, e.g. /dev/serial/by-id/usb-..."},
     {"--speed", 0, "BPS",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<std::int32_t>(v, 1, std::numeric_limits<std::int32_t>::max(), o.speed);
-     },
+     TakeWholeInto<1, std::numeric_limits<std::int32_t>::max(), &HeadlessOptions::speed>,
      Role::Plain, "line speed in bit/s, e.g. 115200"},
     {"--count", 0, "K",
      [](HeadlessOptions& o, const std::string& v, std::string&) {
@@ -237,61 +265,35 @@ const Option kOptions[] = {
      "show the camera to browsers: the live picture, the state,\n"
      "the newest and the recent pictures; on 127.0.0.1 unless an\n"
      "address is given (0.0.0.0, [::], [::1] or another one)"},
-    {"--http-users", 0, "FILE",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.http.usersFile);
-     },
+    {"--http-users", 0, "FILE", TakePathInto<&HeadlessOptions::http, &HttpOptions::usersFile>,
      Role::ByView,
      "an htpasswd file (bcrypt, SHA-512 or yescrypt): only\n"
      "those users may watch"},
-    {"--http-cert", 0, "FILE",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.http.certificateFile);
-     },
+    {"--http-cert", 0, "FILE", TakePathInto<&HeadlessOptions::http, &HttpOptions::certificateFile>,
      Role::ByView, "serve HTTPS with this certificate; with --http-key"},
-    {"--http-key", 0, "FILE",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.http.keyFile);
-     },
+    {"--http-key", 0, "FILE", TakePathInto<&HeadlessOptions::http, &HttpOptions::keyFile>,
      Role::ByView, "the certificate's private key"},
     {"--http-host", 0, "NAME", TakeHostName, Role::ByView,
      "a name the view answers to besides its address and\n"
      "localhost (repeatable); other names get 421"},
-    {"--http-max-connections", 0, "N",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<unsigned>(v, 1, 10000, o.http.view.maxConnections);
-     },
+    {"--http-max-connections", 0, "N", kTakeViewWhole<1, 10000, &web::WebOptions::maxConnections>,
      Role::ByView, "viewers' connections at once (default 64)"},
     {"--http-max-per-address", 0, "N",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<unsigned>(v, 0, 10000, o.http.view.maxConnectionsPerAddress);
-     },
-     Role::ByView,
+     kTakeViewWhole<0, 10000, &web::WebOptions::maxConnectionsPerAddress>, Role::ByView,
      "connections from one address (default 16;\n"
      "0: any, as behind a reverse proxy)"},
-    {"--http-idle-timeout", 0, "S",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<unsigned>(v, 1, 86400, o.http.view.idleTimeoutSeconds);
-     },
+    {"--http-idle-timeout", 0, "S", kTakeViewWhole<1, 86400, &web::WebOptions::idleTimeoutSeconds>,
      Role::ByView,
      "close a connection that neither asks nor takes a\n"
      "byte this long (default 30)"},
     {"--http-request-deadline", 0, "S",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<unsigned>(v, 1, 3600, o.http.view.requestDeadlineSeconds);
-     },
-     Role::ByView,
+     kTakeViewWhole<1, 3600, &web::WebOptions::requestDeadlineSeconds>, Role::ByView,
      "a request must be whole within S seconds\n"
      "(default 10)"},
     {"--http-max-request", 0, "BYTES",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<std::size_t>(v, 1024, 1024 * 1024, o.http.view.requestMemoryBytes);
-     },
-     Role::ByView, "the largest request taken (default 32768)"},
-    {"--http-max-rate", 0, "N",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return ParseWhole<unsigned>(v, 0, 1000, o.http.view.maxPicturesPerSecond);
-     },
+     kTakeViewWhole<1024, 1024 * 1024, &web::WebOptions::requestMemoryBytes>, Role::ByView,
+     "the largest request taken (default 32768)"},
+    {"--http-max-rate", 0, "N", kTakeViewWhole<0, 1000, &web::WebOptions::maxPicturesPerSecond>,
      Role::ByView,
      "pictures a second one stream viewer gets at most\n"
      "(default 30; 0: every picture)"},
@@ -305,33 +307,18 @@ const Option kOptions[] = {
     {"--mqtt", 0, "URL", TakeBrokerUrl, Role::Plain,
      "publish the state, pictures and events to an MQTT broker:\n"
      "mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (TLS, 8883)"},
-    {"--mqtt-ca", 0, "FILE",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.mqtt.client.caFile);
-     },
-     Role::ByBroker,
+    {"--mqtt-ca", 0, "FILE", kTakeBrokerPath<&mqtt::MqttOptions::caFile>, Role::ByBroker,
      "check an mqtts:// broker against this certificate authority\n"
      "(default: the system's)"},
-    {"--mqtt-cert", 0, "FILE",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.mqtt.client.certFile);
-     },
-     Role::ByBroker, "a client certificate; with --mqtt-key"},
-    {"--mqtt-key", 0, "FILE",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.mqtt.client.keyFile);
-     },
-     Role::ByBroker, "the client certificate's private key"},
-    {"--mqtt-user", 0, "NAME",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.mqtt.client.user);
-     },
-     Role::ByBroker, "log in as NAME; with --mqtt-password-file"},
+    {"--mqtt-cert", 0, "FILE", kTakeBrokerPath<&mqtt::MqttOptions::certFile>, Role::ByBroker,
+     "a client certificate; with --mqtt-key"},
+    {"--mqtt-key", 0, "FILE", kTakeBrokerPath<&mqtt::MqttOptions::keyFile>, Role::ByBroker,
+     "the client certificate's private key"},
+    {"--mqtt-user", 0, "NAME", kTakeBrokerPath<&mqtt::MqttOptions::user>, Role::ByBroker,
+     "log in as NAME; with --mqtt-password-file"},
     {"--mqtt-password-file", 0, "FILE",
-     [](HeadlessOptions& o, const std::string& v, std::string&) {
-         return TakePath(v, o.mqtt.passwordFile);
-     },
-     Role::ByBroker, "the password to log in with: the file's first line"},
+     TakePathInto<&HeadlessOptions::mqtt, &BrokerOptions::passwordFile>, Role::ByBroker,
+     "the password to log in with: the file's first line"},
     {"--mqtt-topic", 0, "PREFIX",
      [](HeadlessOptions& o, const std::string& v, std::string& why) {
          return TakeTopicPart(v, o.mqtt.client.topicPrefix, why);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HeadlessOptions.h"
+#include "platform/NoCopy.h"
 
 #include <optional>
 #include <string>
@@ -11,12 +12,10 @@ namespace headless {
 
 // Puts the run's settings into the context and prepares the display file;
 // why not when the run cannot start.
-class RunSetup {
+class RunSetup : private platform::NoCopy {
 public:
     RunSetup(WorkerContext& context, const HeadlessOptions& options)
         : context(context), options(options) {}
-    RunSetup(const RunSetup&) = delete;
-    RunSetup& operator=(const RunSetup&) = delete;
 
     // The port, speed, device and reconnecting.
     std::optional<Refusal> Describe();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MqttOptions.h"
+#include "platform/NoCopy.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -19,7 +20,7 @@ namespace mqtt {
 // all the network work: it connects, keeps the connection alive and, when
 // the broker goes away, connects again, waiting a little longer each time
 // (up to half a minute). Publishing only hands a message to that thread.
-class BrokerClient {
+class BrokerClient : private platform::NoCopy {
 public:
     struct Handlers {
         // The broker accepted the connection (true) or it ended or was
@@ -33,8 +34,6 @@ public:
 
     explicit BrokerClient(Handlers handlers);
     ~BrokerClient();
-    BrokerClient(const BrokerClient&) = delete;
-    BrokerClient& operator=(const BrokerClient&) = delete;
 
     // Takes the options' TLS files, user and password and the last will
     // (offline, retained, on willTopic). An error naming what cannot be

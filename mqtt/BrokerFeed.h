@@ -4,6 +4,7 @@
 #include "MqttOptions.h"
 #include "Outbox.h"
 #include "Topics.h"
+#include "platform/NoCopy.h"
 
 #include "runstate/RunDescription.h"
 #include "transfer/PictureRetention.h"
@@ -30,7 +31,7 @@ namespace mqtt {
 // the pictures (making grey ones JPEG) and publishes. A broker that is away
 // at the start, goes away or stalls costs the camera nothing; once it is
 // back, everything retained is published again.
-class BrokerFeed final : public transfer::RunListener {
+class BrokerFeed final : public transfer::RunListener, private platform::NoCopy {
 public:
     enum class Link { Connected, Lost };
     // A change of the connection, on the network thread: connected, or lost
@@ -42,8 +43,6 @@ public:
     BrokerFeed(MqttOptions options, runstate::RunDescription run, LinkChanged changed,
                const transfer::PictureRetention* retention = nullptr);
     ~BrokerFeed() override;
-    BrokerFeed(const BrokerFeed&) = delete;
-    BrokerFeed& operator=(const BrokerFeed&) = delete;
 
     // Takes the TLS files and starts connecting. An error naming the file or
     // setting that cannot be used; empty on success, also when the broker

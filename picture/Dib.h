@@ -2,6 +2,7 @@
 
 #include "picture/BmpFormat.h"
 #include "picture/OwnerWritable.h"
+#include "platform/NoCopy.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,7 +30,7 @@ struct PaletteEntry {
 // complete (pixel memory present). A failure gives false; the caller decides
 // how the operator hears of it, in the words below. One thread at a time may
 // use an object.
-class CDib {
+class CDib : private platform::NoCopy {
 public:
     // What the operator is told of a refused read and a failed write.
     static constexpr std::string_view kReadError = "Read error";
@@ -47,8 +48,6 @@ public:
     // CreatePixelSection then refuses.
     CDib(std::int32_t width, std::int32_t height, std::uint16_t bitCount);
     ~CDib() = default;
-    CDib(const CDib&) = delete;
-    CDib& operator=(const CDib&) = delete;
 
     // Creates the zero-filled pixel memory of a sized bitmap and returns it.
     // Null, with nothing changed, when the bitmap is empty, already has pixel

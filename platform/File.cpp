@@ -25,29 +25,25 @@ void File::Fail(int number) {
     failed = true;
 }
 
-bool File::Create(const std::string& path) {
+bool File::Open(const std::string& path, int flags) {
     Close();
     failed = false;
-    error = 0;
-    descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // The mode is used only where flags create the file.
+    descriptor = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
     error = descriptor < 0 ? errno : 0;
     return descriptor >= 0;
+}
+
+bool File::Create(const std::string& path) {
+    return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
 bool File::CreateNew(const std::string& path) {
-    Close();
-    failed = false;
-    descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    error = descriptor < 0 ? errno : 0;
-    return descriptor >= 0;
+    return Open(path, O_WRONLY | O_CREAT | O_EXCL);
 }
 
 bool File::OpenForReading(const std::string& path) {
-    Close();
-    failed = false;
-    descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    error = descriptor < 0 ? errno : 0;
-    return descriptor >= 0;
+    return Open(path, O_RDONLY);
 }
 
 bool File::Write(const void* data, std::size_t length) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NoCopy.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -11,12 +13,10 @@ namespace platform {
 // One file opened for writing or for reading, closed when the object goes.
 // Every failed or short write is reported, and remembered: Close() answers
 // false when anything written since the open did not reach the file.
-class File {
+class File : private NoCopy {
 public:
     File() = default;
     ~File();
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
 
     // Creates the file, or empties it when it exists, for writing only.
     bool Create(const std::string& path);
@@ -44,6 +44,8 @@ public:
     int Error() const { return error; }
 
 private:
+    // Closes what is open and opens path with flags (close-on-exec added).
+    bool Open(const std::string& path, int flags);
     void Fail(int number);
 
     int descriptor = -1;

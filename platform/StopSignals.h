@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NoCopy.h"
+
 #include <csignal>
 #include <vector>
 
@@ -28,13 +30,11 @@ struct StopSignalSettings {
 // handler records the newest of them in a lock-free atomic and, if asked to,
 // wakes the pipe and calls the hook. The old handlers come back when the
 // object goes. The handler's state is the process's, so one object at a time.
-class StopSignals {
+class StopSignals : private NoCopy {
 public:
     StopSignals();
     explicit StopSignals(StopSignalSettings settings);
     ~StopSignals();
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
 
     // False when nothing is caught: the wake pipe could not be made.
     bool Catching() const { return !previous.empty(); }

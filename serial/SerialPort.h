@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -18,15 +20,13 @@
 // into a fixed receive buffer; callers take bytes out with a timed read. All
 // operations are virtual so that tests and the protocol's fuzzer can stand in
 // for the device.
-class SerialPort {
+class SerialPort : private platform::NoCopy {
 public:
     static constexpr std::uint32_t kDefaultCapacity = 10000;
     static constexpr std::uint32_t kNoTimeLimit = 0xFFFFFFFFu;
 
     SerialPort();
     virtual ~SerialPort();
-    SerialPort(const SerialPort&) = delete;
-    SerialPort& operator=(const SerialPort&) = delete;
 
     virtual bool Open(std::int32_t port, std::int32_t speed, const std::string& format);
     // Opens a device by its path instead of a COM name, for a camera whose

@@ -1,6 +1,7 @@
 #include "PictureRetention.h"
 
 #include "CaptureNaming.h"
+#include "platform/ThreadStop.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,14 +42,7 @@ void PictureRetention::Start() {
 }
 
 void PictureRetention::Stop() {
-    {
-        std::lock_guard guard(lock);
-        stopping = true;
-    }
-    wake.notify_one();
-    if (thread.joinable()) {
-        thread.join();
-    }
+    platform::StopThread(lock, stopping, wake, thread);
 }
 
 void PictureRetention::OnRunEvent(const RunEvent& event) {

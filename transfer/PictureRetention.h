@@ -4,6 +4,7 @@
 #include "KeptPictures.h"
 #include "RunListener.h"
 #include "SpaceKeeper.h"
+#include "platform/NoCopy.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -60,12 +61,10 @@ struct RetentionSettings {
 // that the run's PictureStored events keep its index, so that no picture
 // costs a pass over the folder. All deleting is on the retention's thread,
 // never on the worker's: its listener side only queues and wakes.
-class PictureRetention final : public RunListener, public SpaceKeeper {
+class PictureRetention final : public RunListener, public SpaceKeeper, private platform::NoCopy {
 public:
     explicit PictureRetention(RetentionSettings settings);
     ~PictureRetention() override;
-    PictureRetention(const PictureRetention&) = delete;
-    PictureRetention& operator=(const PictureRetention&) = delete;
 
     // Starts the thread: the pass over the folder, then the rules.
     void Start();

@@ -2,6 +2,7 @@
 
 #include "WorkerContext.h"
 #include "WorkerRun.h"
+#include "platform/NoCopy.h"
 
 #include <atomic>
 #include <memory>
@@ -13,15 +14,13 @@
 // new thread with a stop request of its own, so that a stop asked of an
 // earlier run, or while none runs, reaches no later one. The end of a run is
 // its Ended event; whoever heard it joins the thread, which returns at once.
-class WorkerThread {
+class WorkerThread : private platform::NoCopy {
 public:
     using Procedure = void (*)(const WorkerRun& run);
 
     WorkerThread() = default;
     // Asks a running worker to stop and waits for it.
     ~WorkerThread();
-    WorkerThread(const WorkerThread&) = delete;
-    WorkerThread& operator=(const WorkerThread&) = delete;
 
     // Starts procedure for a run with a copy of settings, its events going
     // to listener; the listener (and a keeper) must outlive the run. False

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 class CZelnor2Dlg;
 
 // The application object: one per process, made first in main. Its start
 // routine settles the command line (the client options, then the program
 // without a window), creates the Qt application, names the settings location
 // and runs the main dialog modally; the program ends when the dialog ends.
-class CZelnor2App {
+class CZelnor2App : private platform::NoCopy {
 public:
     CZelnor2App();
     ~CZelnor2App();
-    CZelnor2App(const CZelnor2App&) = delete;
-    CZelnor2App& operator=(const CZelnor2App&) = delete;
 
     // The start routine; returns the process's exit status.
     int Run(int argc, char** argv);

@@ -132,6 +132,9 @@ private:
     void OnDisconnect();
     void OnStop();
     bool ChooseCaptureFile(QString& path);
+    // Names the run's display file in folder (empty: the current one); false,
+    // with the command refused, when the name does not fit.
+    bool SetDisplayFileIn(const std::string& folder);
     // Starts the worker for the command of that kind, or says why it could
     // not be started; the start controls follow at once either way.
     void StartWorker(WorkerThread::Procedure procedure, transfer::RunKind kind);

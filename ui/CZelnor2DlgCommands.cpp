@@ -33,6 +33,16 @@ std::string StatusText(const FallbackText& text) {
 
 } // namespace
 
+bool CZelnor2Dlg::SetDisplayFileIn(const std::string& folder) {
+    const std::string displayFile =
+        platform::DisplayFileLocation(folder, LanguageString("STRING_IDS_TEMP_JPG").toStdString());
+    if (!context.SetDisplayFileName(displayFile)) {
+        RefuseCommand(StatusText(kDisplayPathTooLong));
+        return false;
+    }
+    return true;
+}
+
 void CZelnor2Dlg::OnConnect() {
     if (IsWorkerRunning()) {
         return;
@@ -52,10 +62,7 @@ void CZelnor2Dlg::OnLiveMode() {
     ReadControls();
     SwapInStop(controls.liveMode);
     context.speed = connectedSpeed;
-    const std::string displayFile = platform::DisplayFileLocation(
-        platform::ExecutableFolder(), LanguageString("STRING_IDS_TEMP_JPG").toStdString());
-    if (!context.SetDisplayFileName(displayFile)) {
-        RefuseCommand(StatusText(kDisplayPathTooLong));
+    if (!SetDisplayFileIn(platform::ExecutableFolder())) {
         return;
     }
     StartWorker(procedures.live, transfer::RunKind::Live);
@@ -81,9 +88,7 @@ void CZelnor2Dlg::OnContinuousCapture() {
     }
     // In this mode the display file lies in the current folder (in the
     // user's cache folder where the current one cannot take it).
-    if (!context.SetDisplayFileName(platform::DisplayFileLocation(
-            "", LanguageString("STRING_IDS_TEMP_JPG").toStdString()))) {
-        RefuseCommand(StatusText(kDisplayPathTooLong));
+    if (!SetDisplayFileIn("")) {
         return;
     }
     StartWorker(procedures.continuousCapture, transfer::RunKind::Capture);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NoCopy.h"
 #include "platform/StopSignals.h"
 
 #include <QObject>
@@ -13,12 +14,10 @@ class QSocketNotifier;
 // so that the program can end as Exit ends it: worker stopped, settings
 // stored. The previous handlers come back when the object goes. Needs the
 // application object; one object at a time.
-class TerminationSignals : public QObject {
+class TerminationSignals : public QObject, private platform::NoCopy {
 public:
     explicit TerminationSignals(std::function<void()> onSignal);
     ~TerminationSignals() override;
-    TerminationSignals(const TerminationSignals&) = delete;
-    TerminationSignals& operator=(const TerminationSignals&) = delete;
 
 private:
     void Drain();

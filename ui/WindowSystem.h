@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <QtGlobal>
 #include <string>
 #include <vector>
@@ -19,12 +21,10 @@ void PreferX11WhereOffered(const std::vector<std::string>& arguments);
 // cannot be reached, a platform plugin that will not load) ends the program
 // with the message on standard error and exit status 1, instead of an abort
 // and a core file. Meant to guard the creation of the application object.
-class WindowSystemFailureGuard {
+class WindowSystemFailureGuard : private platform::NoCopy {
 public:
     WindowSystemFailureGuard();
     ~WindowSystemFailureGuard();
-    WindowSystemFailureGuard(const WindowSystemFailureGuard&) = delete;
-    WindowSystemFailureGuard& operator=(const WindowSystemFailureGuard&) = delete;
 
 private:
     QtMessageHandler previous = nullptr;

@@ -1,5 +1,7 @@
 #include "ConnectionWatch.h"
 
+#include "platform/ThreadStop.h"
+
 // The kernel's own tcp_info: the C library's lacks the acknowledged bytes.
 #include <cstddef>
 #include <linux/sockios.h>
@@ -52,12 +54,7 @@ ConnectionWatch::ConnectionWatch(std::chrono::seconds requestDeadline,
     : requestDeadline(requestDeadline), idleTimeout(idleTimeout), watcher([this] { Watch(); }) {}
 
 ConnectionWatch::~ConnectionWatch() {
-    {
-        std::lock_guard guard(lock);
-        stopping = true;
-    }
-    wake.notify_all();
-    watcher.join();
+    platform::StopThread(lock, stopping, wake, watcher);
 }
 
 void ConnectionWatch::Opened(const void* key, int socket) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -19,15 +21,13 @@ namespace web {
 // A thread of its own looks at every connection a few times a second and
 // cuts one that broke a limit; the connection's own thread then sees it
 // gone and ends it as any closed connection.
-class ConnectionWatch {
+class ConnectionWatch : private platform::NoCopy {
 public:
     using Clock = std::chrono::steady_clock;
 
     // Zero turns a limit off.
     ConnectionWatch(std::chrono::seconds requestDeadline, std::chrono::seconds idleTimeout);
     ~ConnectionWatch();
-    ConnectionWatch(const ConnectionWatch&) = delete;
-    ConnectionWatch& operator=(const ConnectionWatch&) = delete;
 
     // Each connection is known by a key of the caller's from Opened to
     // Closed; socket stays open until Closed has returned.

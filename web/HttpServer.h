@@ -3,6 +3,7 @@
 #include "ConnectionWatch.h"
 #include "Site.h"
 #include "WebOptions.h"
+#include "platform/NoCopy.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,12 +14,10 @@ namespace web {
 
 // libmicrohttpd with a thread for each connection, so that each viewer's
 // socket paces only that viewer, and the limits of the options.
-class HttpServer {
+class HttpServer : private platform::NoCopy {
 public:
     HttpServer() = default;
     ~HttpServer() { Stop(); }
-    HttpServer(const HttpServer&) = delete;
-    HttpServer& operator=(const HttpServer&) = delete;
 
     // Binds and starts serving; the error names the address and the reason.
     std::string Start(const WebOptions& options, Site& site);

@@ -3,6 +3,7 @@
 #include "Bulletin.h"
 #include "StreamingBody.h"
 #include "ViewPicture.h"
+#include "platform/NoCopy.h"
 
 #include <atomic>
 #include <chrono>
@@ -28,7 +29,7 @@ namespace web {
 // no more per viewer than a browser can show; the newest always goes out.
 // Without a gap it takes every picture after the one it sent, as long as it
 // is no more than the bulletin holds behind.
-class MultipartStream final : public StreamingBody {
+class MultipartStream final : public StreamingBody, private platform::NoCopy {
 public:
     static constexpr std::string_view kBoundary = "zelnor2-next-picture-6f3c91d24be87a05c1d9e2f4";
 
@@ -41,8 +42,6 @@ public:
         ++viewers;
     }
     ~MultipartStream() override { --viewers; }
-    MultipartStream(const MultipartStream&) = delete;
-    MultipartStream& operator=(const MultipartStream&) = delete;
 
     // Fills buffer with what comes next; waits up to limit when everything so
     // far has gone out. Returns the bytes filled, 0 when the limit passed

@@ -2,6 +2,7 @@
 
 #include "picture/GreyJpeg.h"
 #include "platform/ThreadPriority.h"
+#include "platform/ThreadStop.h"
 
 namespace web {
 
@@ -24,14 +25,7 @@ void PictureTaker::Submit(std::shared_ptr<const transfer::Picture> picture) {
 }
 
 void PictureTaker::Stop() {
-    {
-        std::lock_guard guard(lock);
-        stopping = true;
-    }
-    wake.notify_one();
-    if (thread.joinable()) {
-        thread.join();
-    }
+    platform::StopThread(lock, stopping, wake, thread);
 }
 
 SharedPicture PictureTaker::AsJpeg(const transfer::Picture& picture) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ViewPicture.h"
+#include "platform/NoCopy.h"
 
 #include "transfer/Picture.h"
 
@@ -20,7 +21,7 @@ namespace web {
 // few wait at most, so that a camera faster than the encoding costs no more
 // memory than that: then the oldest waiting one is dropped, as viewers want
 // the newest and not a backlog. Its thread yields to the camera's threads.
-class PictureTaker {
+class PictureTaker : private platform::NoCopy {
 public:
     using Done = std::function<void(SharedPicture)>;
     // More than any burst of pictures a thread that keeps up lets pile up.
@@ -30,8 +31,6 @@ public:
     // be made a JPEG.
     PictureTaker(int quality, Done done);
     ~PictureTaker();
-    PictureTaker(const PictureTaker&) = delete;
-    PictureTaker& operator=(const PictureTaker&) = delete;
 
     void Submit(std::shared_ptr<const transfer::Picture> picture);
     // Ends the thread; pictures still waiting are dropped.

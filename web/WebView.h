@@ -5,6 +5,7 @@
 #include "Site.h"
 #include "ViewState.h"
 #include "WebOptions.h"
+#include "platform/NoCopy.h"
 
 #include "transfer/RunListener.h"
 
@@ -26,7 +27,7 @@ namespace web {
 // Start it before the run, add it to the run's listeners, and Stop it (or let
 // it go) after the run has ended; it may also outlive the run, showing its
 // end.
-class WebView final : public transfer::RunListener {
+class WebView final : public transfer::RunListener, private platform::NoCopy {
 public:
     // tally is the run's: among its listeners before the view, so that the
     // state the view shows holds each event it is told of. It and
@@ -34,8 +35,6 @@ public:
     WebView(WebOptions options, RunDescription run, const transfer::RunTally& tally,
             const transfer::PictureRetention* retention = nullptr);
     ~WebView() override;
-    WebView(const WebView&) = delete;
-    WebView& operator=(const WebView&) = delete;
 
     // Binds the address and starts serving. An error text ("127.0.0.1:8080:
     // Address already in use") when it could not; empty on success.

@@ -4,11 +4,11 @@
 // answer takes tells which names exist.
 //
 // usage: bench_refusal_time [ROUNDS [BCRYPT_COST]]
+#include "tests/support/PasswordHash.h"
 #include "web/Users.h"
 
 #include <algorithm>
 #include <chrono>
-#include <crypt.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,15 +18,7 @@
 
 namespace {
 
-std::string HashOf(const std::string& password, const char* prefix, unsigned long cost) {
-    char setting[CRYPT_GENSALT_OUTPUT_SIZE];
-    if (crypt_gensalt_rn(prefix, cost, nullptr, 0, setting, sizeof setting) == nullptr) {
-        return {};
-    }
-    crypt_data data{};
-    const char* hashed = crypt_r(password.c_str(), setting, &data);
-    return hashed == nullptr ? std::string() : std::string(hashed);
-}
+using testsupport::PasswordHash;
 
 double Milliseconds(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
@@ -43,8 +35,8 @@ int main(int argc, char** argv) {
     }
     const std::string path = std::string(folder) + "/users";
     // As `openssl passwd -6` (5000 rounds) and `htpasswd -B -C 12` make them.
-    std::ofstream(path) << "alice:" << HashOf("alice's", "$6$", 0)
-                        << "\nzoe:" << HashOf("zoe's", "$2b$", bcryptCost) << "\n";
+    std::ofstream(path) << "alice:" << PasswordHash("alice's", "$6$", 0)
+                        << "\nzoe:" << PasswordHash("zoe's", "$2b$", bcryptCost) << "\n";
     const auto loadStart = std::chrono::steady_clock::now();
     const web::LoadedUsers loaded = web::LoadUsersFile(path);
     const double loadMs = Milliseconds(std::chrono::steady_clock::now() - loadStart);

@@ -10,6 +10,7 @@
 //
 //   bench_transfer_line_rate [runs (3)] [JPEG file (the ~100 KB test photograph)]
 //                            [only this speed]
+#include "platform/NoCopy.h"
 #include "serial/SerialPort.h"
 #include "tests/support/LinkedPort.h"
 #include "tests/support/TempDir.h"
@@ -70,7 +71,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
 // scheduling where the system allows it, so that its pacing does not suffer
 // from a busy machine; the receiver's threads, started before, stay as they
 // are.
-class RealtimeWhileAlive {
+class RealtimeWhileAlive : private platform::NoCopy {
 public:
     RealtimeWhileAlive() {
         sched_param priority{};
@@ -83,8 +84,6 @@ public:
             ::pthread_setschedparam(::pthread_self(), oldPolicy, &oldPriority);
         }
     }
-    RealtimeWhileAlive(const RealtimeWhileAlive&) = delete;
-    RealtimeWhileAlive& operator=(const RealtimeWhileAlive&) = delete;
 
     bool Granted() const { return granted; }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <arpa/inet.h>
 #include <cstdint>
 #include <netinet/in.h>
@@ -10,7 +12,7 @@ namespace e2e {
 
 // A TCP port on 127.0.0.1 that listens while the object lives: taken by
 // another program, for the program under test to find busy.
-class Listener {
+class Listener : private platform::NoCopy {
 public:
     Listener() : descriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
         sockaddr_in address{};
@@ -24,8 +26,6 @@ public:
         }
     }
     ~Listener() { ::close(descriptor); }
-    Listener(const Listener&) = delete;
-    Listener& operator=(const Listener&) = delete;
 
     std::uint16_t Port() const { return port; }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <set>
 #include <string>
@@ -9,12 +11,10 @@ namespace faultmatrix {
 // The names deleted from a folder since the watch began, as the kernel
 // queues them: a file is seen to go however briefly it existed, and however
 // late the test looks.
-class DeletionWatch {
+class DeletionWatch : private platform::NoCopy {
 public:
     explicit DeletionWatch(const std::string& folder);
     ~DeletionWatch();
-    DeletionWatch(const DeletionWatch&) = delete;
-    DeletionWatch& operator=(const DeletionWatch&) = delete;
 
     bool Watching() const { return watch >= 0; }
     // Waits until the entry name has been deleted; false when the limit passed.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NoCopy.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
@@ -13,15 +14,13 @@ namespace e2e {
 // A mosquitto of the test's own on a free loopback port, with a config
 // file in a folder of its own; killed when the object goes. settings are
 // further lines of the config (a password file, TLS, a second listener).
-class MqttBroker {
+class MqttBroker : private platform::NoCopy {
 public:
     explicit MqttBroker(std::string settings = "allow_anonymous true\n");
     // Made with its config but not started.
     struct NotStarted {};
     MqttBroker(NotStarted, std::string settings = "allow_anonymous true\n");
     ~MqttBroker();
-    MqttBroker(const MqttBroker&) = delete;
-    MqttBroker& operator=(const MqttBroker&) = delete;
 
     std::uint16_t Port() const { return port; }
     std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port); }

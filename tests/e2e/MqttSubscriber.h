@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -23,7 +25,7 @@ struct MqttMessage {
 
 // A client of the test's broker that subscribes to every topic and keeps
 // what comes, through libmosquitto as any other subscriber would.
-class MqttSubscriber {
+class MqttSubscriber : private platform::NoCopy {
 public:
     struct Access {
         std::string user;
@@ -32,8 +34,6 @@ public:
 
     explicit MqttSubscriber(std::uint16_t port, Access access = {});
     ~MqttSubscriber();
-    MqttSubscriber(const MqttSubscriber&) = delete;
-    MqttSubscriber& operator=(const MqttSubscriber&) = delete;
 
     // Whether it is subscribed by now; waits up to limit.
     bool Subscribed(std::chrono::milliseconds limit = std::chrono::seconds(20));

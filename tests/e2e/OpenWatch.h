@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <poll.h>
 #include <string>
@@ -9,15 +11,13 @@
 namespace e2e {
 
 // Counts the opens and closes of a device node, as the kernel reports them.
-class OpenWatch {
+class OpenWatch : private platform::NoCopy {
 public:
     explicit OpenWatch(const std::string& path)
         : descriptor(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
         watch = ::inotify_add_watch(descriptor, path.c_str(), IN_OPEN | IN_CLOSE);
     }
     ~OpenWatch() { ::close(descriptor); }
-    OpenWatch(const OpenWatch&) = delete;
-    OpenWatch& operator=(const OpenWatch&) = delete;
 
     bool Watching() const { return watch >= 0; }
     int Opens() const { return opens; }

@@ -3,6 +3,7 @@
 // within the limits.
 #include "tests/e2e/BrowserView.h"
 #include "tests/e2e/HeadlessProgram.h"
+#include "tests/support/EarlierRun.h"
 #include "tests/support/NumberedNames.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/web/HttpClient.h"
@@ -18,8 +19,6 @@ using namespace e2e;
 using testsupport::FilesIn;
 using testsupport::NumberedShots;
 using testsupport::ReadFile;
-using testsupport::SetFileTime;
-using testsupport::WriteFile;
 
 // A restart (the service's, after a reboot or a missing adapter) goes on
 // after the pictures of the run before instead of writing over them.
@@ -53,18 +52,7 @@ TEST_F(HeadlessProgramTest, ASecondRunLeavesTheFirstRunsPicturesAsTheyAre) {
 // are told in a line now and then, and the browser view's state shows what
 // is kept.
 TEST_F(HeadlessProgramTest, RetentionLeavesExactlyTheNewestWithinTheLimits) {
-    const auto now = std::chrono::system_clock::now();
-    for (std::uint64_t number = 0; number < 1000; ++number) {
-        const std::string path = transfer::NumberedPath(pictures / "shot.jpg", number);
-        WriteFile(path, std::string(100, 'e'));
-        SetFileTime(path, number < 300 ? now - 40 * 24h : now - 24h);
-    }
-    const std::set<std::string> strangers{"other00000005.jpg", "shot00000005.jpeg",
-                                          "shot0000005.jpg", "notes.txt"};
-    for (const std::string& name : strangers) {
-        WriteFile(pictures / name, "not a picture of this path");
-        SetFileTime(pictures / name, now - 400 * 24h);
-    }
+    const std::set<std::string> strangers = testsupport::WriteEarlierRun(pictures);
 
     const std::uint16_t port = FreePort();
     auto program =

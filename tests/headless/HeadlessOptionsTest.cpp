@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <span>
 #include <sstream>
 
 using headless::Command;
@@ -17,6 +18,29 @@ using transfer::RunKind;
 namespace {
 std::vector<std::string> Args(std::initializer_list<const char*> list) {
     return std::vector<std::string>(list.begin(), list.end());
+}
+
+// A good command line with more arguments after it.
+headless::ParseResult ParseWith(const std::vector<std::string>& base,
+                                std::initializer_list<const char*> more) {
+    std::vector<std::string> args = base;
+    args.insert(args.end(), more.begin(), more.end());
+    return ParseHeadlessOptions(args);
+}
+
+// Arguments that spoil a good command line, and how the error they give
+// begins.
+struct Refused {
+    std::initializer_list<const char*> more;
+    std::string error;
+};
+
+void ExpectRefused(const std::vector<std::string>& base, std::span<const Refused> rows) {
+    for (const Refused& row : rows) {
+        SCOPED_TRACE(*(row.more.end() - 1));
+        const std::string error = ParseWith(base, row.more).error;
+        EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
+    }
 }
 } // namespace
 
@@ -128,22 +152,17 @@ TEST(HeadlessOptions, ADevicePathStandsInForThePort) {
 // are only named here and read when the run starts.
 TEST(HeadlessOptions, TheBrowserViewTakesAnAddressAndItsLimits) {
     const auto base = Args({"--live", "now.jpg", "--port", "1", "--speed", "9600"});
-    const auto with = [&base](std::initializer_list<const char*> more) {
-        auto args = base;
-        args.insert(args.end(), more.begin(), more.end());
-        return ParseHeadlessOptions(args);
-    };
-    const auto plain = with({"--http", "8080"});
+    const auto plain = ParseWith(base, {"--http", "8080"});
     ASSERT_EQ(plain.error, "");
     EXPECT_TRUE(plain.options.serveHttp);
     EXPECT_EQ(plain.options.http.view.listen.host, "127.0.0.1") << "loopback unless told";
     EXPECT_EQ(plain.options.http.view.listen.port, 8080);
     EXPECT_FALSE(ParseHeadlessOptions(base).options.serveHttp);
 
-    const auto full =
-        with({"--http-users", "/etc/zelnor2/users", "--http", "[::]:8443", "--http-cert", "c.pem",
-              "--http-key", "k.pem", "--http-max-connections", "17", "--http-max-per-address", "4",
-              "--http-idle-timeout", "5", "--http-max-request", "65536", "--http-max-rate", "0"});
+    const auto full = ParseWith(
+        base, {"--http-users", "/etc/zelnor2/users", "--http", "[::]:8443", "--http-cert", "c.pem",
+               "--http-key", "k.pem", "--http-max-connections", "17", "--http-max-per-address", "4",
+               "--http-idle-timeout", "5", "--http-max-request", "65536", "--http-max-rate", "0"});
     ASSERT_EQ(full.error, "");
     const headless::HttpOptions& http = full.options.http;
     EXPECT_TRUE(http.view.listen.ipv6);
@@ -157,10 +176,7 @@ TEST(HeadlessOptions, TheBrowserViewTakesAnAddressAndItsLimits) {
     EXPECT_EQ(http.view.requestMemoryBytes, 65536u);
     EXPECT_EQ(http.view.maxPicturesPerSecond, 0u) << "every picture";
 
-    const struct {
-        std::initializer_list<const char*> more;
-        std::string error;
-    } refused[] = {
+    const Refused refused[] = {
         {{"--http", "localhost:8080"}, "--http localhost:8080: "},
         {{"--http", "99999"}, "--http 99999: "},
         {{"--http-users", "users"}, "the --http-... options belong to --http"},
@@ -168,27 +184,19 @@ TEST(HeadlessOptions, TheBrowserViewTakesAnAddressAndItsLimits) {
         {{"--http", "8080", "--http-cert", "c.pem"}, "--http-cert and --http-key go together"},
         {{"--http", "8080", "--http-max-connections", "0"}, "bad value for"},
     };
-    for (const auto& row : refused) {
-        SCOPED_TRACE(*(row.more.end() - 1));
-        const std::string error = with(row.more).error;
-        EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
-    }
+    ExpectRefused(base, refused);
 }
 
 TEST(HeadlessOptions, TheBrowserViewTakesHostNamesAndARequestDeadline) {
     const auto base = Args({"--live", "now.jpg", "--port", "1", "--speed", "9600", "--http", "80"});
-    const auto with = [&base](std::initializer_list<const char*> more) {
-        auto args = base;
-        args.insert(args.end(), more.begin(), more.end());
-        return ParseHeadlessOptions(args);
-    };
     const auto plain = ParseHeadlessOptions(base);
     EXPECT_TRUE(plain.options.http.view.hostNames.empty());
     EXPECT_EQ(plain.options.http.view.requestDeadlineSeconds, 10u);
     EXPECT_EQ(plain.options.http.view.maxConnectionsPerAddress, 16u);
 
-    const auto given = with({"--http-host", "Camera.Example.org", "--http-request-deadline", "3",
-                             "--http-host", "192.168.1.5"});
+    const auto given =
+        ParseWith(base, {"--http-host", "Camera.Example.org", "--http-request-deadline", "3",
+                         "--http-host", "192.168.1.5"});
     ASSERT_EQ(given.error, "");
     EXPECT_EQ(given.options.http.view.hostNames,
               (std::vector<std::string>{"camera.example.org", "192.168.1.5"}));
@@ -196,10 +204,11 @@ TEST(HeadlessOptions, TheBrowserViewTakesHostNamesAndARequestDeadline) {
 
     for (const char* name : {"camera.example.org:80", "", "[::1]", "a b"}) {
         SCOPED_TRACE(name);
-        const std::string error = with({"--http-host", name}).error;
+        const std::string error = ParseWith(base, {"--http-host", name}).error;
         EXPECT_EQ(error.rfind("--http-host " + std::string(name) + ": ", 0), 0u) << error;
     }
-    EXPECT_EQ(with({"--http-request-deadline", "0"}).error.rfind("bad value for", 0), 0u);
+    EXPECT_EQ(ParseWith(base, {"--http-request-deadline", "0"}).error.rfind("bad value for", 0),
+              0u);
 }
 
 TEST(HeadlessOptions, HelpAndVersionWinAndNoOptionsMeansTheDialog) {
@@ -369,11 +378,6 @@ TEST(Journal, TellsEachChangeOnceAndQuietKeepsTheLine) {
 
 TEST(HeadlessOptions, TheBrokerTakesAUrlANameAndItsAccess) {
     const auto base = Args({"--capture", "shot.jpg", "--port", "1", "--speed", "9600"});
-    const auto with = [&base](std::initializer_list<const char*> more) {
-        auto args = base;
-        args.insert(args.end(), more.begin(), more.end());
-        return ParseHeadlessOptions(args);
-    };
     const struct {
         const char* url;
         const char* host;
@@ -387,7 +391,7 @@ TEST(HeadlessOptions, TheBrokerTakesAUrlANameAndItsAccess) {
     };
     for (const auto& row : urls) {
         SCOPED_TRACE(row.url);
-        const auto parsed = with({"--mqtt", row.url});
+        const auto parsed = ParseWith(base, {"--mqtt", row.url});
         ASSERT_EQ(parsed.error, "");
         EXPECT_TRUE(parsed.options.publishMqtt);
         const mqtt::BrokerAddress& broker = parsed.options.mqtt.client.broker;
@@ -397,10 +401,11 @@ TEST(HeadlessOptions, TheBrokerTakesAUrlANameAndItsAccess) {
     }
     EXPECT_FALSE(ParseHeadlessOptions(base).options.publishMqtt);
 
-    const auto full = with({"--name", "door", "--mqtt", "mqtts://broker.lan", "--mqtt-ca", "ca.pem",
-                            "--mqtt-cert", "c.pem", "--mqtt-key", "k.pem", "--mqtt-user", "door",
-                            "--mqtt-password-file", "/etc/zelnor2/door.mqtt", "--mqtt-topic",
-                            "site/door", "--mqtt-no-discovery", "--mqtt-discovery-prefix", "ha"});
+    const auto full =
+        ParseWith(base, {"--name", "door", "--mqtt", "mqtts://broker.lan", "--mqtt-ca", "ca.pem",
+                         "--mqtt-cert", "c.pem", "--mqtt-key", "k.pem", "--mqtt-user", "door",
+                         "--mqtt-password-file", "/etc/zelnor2/door.mqtt", "--mqtt-topic",
+                         "site/door", "--mqtt-no-discovery", "--mqtt-discovery-prefix", "ha"});
     ASSERT_EQ(full.error, "");
     EXPECT_EQ(full.options.name, "door");
     const headless::BrokerOptions& mqtt = full.options.mqtt;
@@ -413,10 +418,7 @@ TEST(HeadlessOptions, TheBrokerTakesAUrlANameAndItsAccess) {
     EXPECT_FALSE(mqtt.discovery);
     EXPECT_EQ(mqtt.client.discoveryPrefix, "ha");
 
-    const struct {
-        std::initializer_list<const char*> more;
-        std::string error;
-    } refused[] = {
+    const Refused refused[] = {
         {{"--mqtt", "http://broker.lan"}, "bad --mqtt URL 'http://broker.lan'"},
         {{"--mqtt", "mqtt://"}, "bad --mqtt URL"},
         {{"--mqtt", "mqtt://user:pw@broker.lan"}, "bad --mqtt URL"},
@@ -433,11 +435,7 @@ TEST(HeadlessOptions, TheBrokerTakesAUrlANameAndItsAccess) {
         {{"--name", "door+yard"}, "'door+yard' cannot stand in a topic"},
         {{"--name", "site/door"}, "bad value for --name"},
     };
-    for (const auto& row : refused) {
-        SCOPED_TRACE(*(row.more.end() - 1));
-        const std::string error = with(row.more).error;
-        EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
-    }
+    ExpectRefused(base, refused);
 }
 
 // A fast camera sends progress before every block: the line on a terminal

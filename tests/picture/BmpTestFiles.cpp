@@ -39,17 +39,17 @@ std::string TestBmp::Bytes(std::size_t cutAt) const {
     PutU16(out, 0);
     const std::size_t natural = 14 + 40 + 4 * tableEntries + gap.size();
     PutU32(out, bfOffBits != 0 ? bfOffBits : static_cast<std::uint32_t>(natural));
-    PutU32(out, biSize);
-    PutU32(out, static_cast<std::uint32_t>(biWidth));
-    PutU32(out, static_cast<std::uint32_t>(biHeight));
-    PutU16(out, biPlanes);
-    PutU16(out, biBitCount);
-    PutU32(out, biCompression);
-    PutU32(out, biSizeImage);
-    PutU32(out, 0);
-    PutU32(out, 0);
-    PutU32(out, biClrUsed);
-    PutU32(out, biClrImportant);
+    PutU32(out, info.biSize);
+    PutU32(out, static_cast<std::uint32_t>(info.biWidth));
+    PutU32(out, static_cast<std::uint32_t>(info.biHeight));
+    PutU16(out, info.biPlanes);
+    PutU16(out, info.biBitCount);
+    PutU32(out, info.biCompression);
+    PutU32(out, info.biSizeImage);
+    PutU32(out, static_cast<std::uint32_t>(info.biXPelsPerMeter));
+    PutU32(out, static_cast<std::uint32_t>(info.biYPelsPerMeter));
+    PutU32(out, info.biClrUsed);
+    PutU32(out, info.biClrImportant);
     for (std::size_t i = 0; i < tableEntries; ++i) {
         const RgbQuad entry = TableEntry(i);
         out.push_back(static_cast<char>(entry.rgbBlue));
@@ -60,6 +60,19 @@ std::string TestBmp::Bytes(std::size_t cutAt) const {
     out += gap;
     out += pixels;
     return cutAt < out.size() ? out.substr(0, cutAt) : out;
+}
+
+std::ostream& operator<<(std::ostream& out, const DibShape& shape) {
+    return out << shape.width << "x" << shape.height << "x" << shape.bitCount << ", "
+               << shape.colors << " colours, " << shape.imageSize << " pixel bytes";
+}
+
+DibShape ShapeOf(const CDib& dib) {
+    const BitmapInfoHeader* info = dib.InfoHeader();
+    if (info == nullptr) {
+        throw std::invalid_argument("an empty bitmap has no shape");
+    }
+    return DibShape{info->biWidth, info->biHeight, info->biBitCount, dib.colorCount, dib.imageSize};
 }
 
 bool ReadBmpBytes(std::string_view bytes, CDib& dib) {

@@ -3,6 +3,7 @@
 #include "picture/Dib.h"
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,18 +13,17 @@ namespace bmptest {
 // A BMP file put together field by field with its own little-endian writer,
 // independent of the code under test, so that tests can make any header.
 struct TestBmp {
+    // An 8-bit 4x2 picture with a full table.
+    TestBmp() {
+        info.biWidth = 4;
+        info.biHeight = 2;
+        info.biBitCount = 8;
+    }
+
     std::string signature = "BM";
     std::uint32_t bfSize = 0;
     std::uint32_t bfOffBits = 0; // 0: right behind the table and the gap
-    std::uint32_t biSize = 40;
-    std::int32_t biWidth = 4;
-    std::int32_t biHeight = 2;
-    std::uint16_t biPlanes = 1;
-    std::uint16_t biBitCount = 8;
-    std::uint32_t biCompression = 0;
-    std::uint32_t biSizeImage = 0;
-    std::uint32_t biClrUsed = 0;
-    std::uint32_t biClrImportant = 0;
+    BitmapInfoHeader info;
     std::size_t tableEntries = 256; // written as TableEntry(i)
     std::string gap;                // bytes between the table and the pixels
     std::string pixels;
@@ -37,6 +37,22 @@ RgbQuad TableEntry(std::size_t i);
 // An entry as the little-endian 32-bit value it is in a file, so that
 // entries compare, and print, as one number.
 std::uint32_t EntryValue(const RgbQuad& entry);
+
+// What a bitmap's size comes to: its width, height and depth as its info
+// header has them, the entries of its colour table and its pixel bytes.
+struct DibShape {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint16_t bitCount = 0;
+    std::int32_t colors = 0;
+    std::uint32_t imageSize = 0;
+
+    bool operator==(const DibShape&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const DibShape& shape);
+
+// The shape of a bitmap that has its info; throws for an empty one.
+DibShape ShapeOf(const CDib& dib);
 
 // Reads bytes as a BMP file through a temporary file.
 bool ReadBmpBytes(std::string_view bytes, CDib& dib);

@@ -89,45 +89,45 @@ TEST(DibRead, RefusesFilesThatAreNotWhatTheyClaim) {
     add("info header cut short", GoodSmall().Bytes(14 + 20));
     add("wrong signature", with([](TestBmp& b) { b.signature = "BA"; }));
     add("signature reversed", with([](TestBmp& b) { b.signature = "MB"; }));
-    add("12-byte info header", with([](TestBmp& b) { b.biSize = 12; }));
-    add("108-byte info header", with([](TestBmp& b) { b.biSize = 108; }));
-    add("124-byte info header", with([](TestBmp& b) { b.biSize = 124; }));
+    add("12-byte info header", with([](TestBmp& b) { b.info.biSize = 12; }));
+    add("108-byte info header", with([](TestBmp& b) { b.info.biSize = 108; }));
+    add("124-byte info header", with([](TestBmp& b) { b.info.biSize = 124; }));
     add("pixel offset inside the file header", with([](TestBmp& b) { b.bfOffBits = 10; }));
     add("pixel offset inside the info header", with([](TestBmp& b) { b.bfOffBits = 53; }));
     add("pixel offset leaves no room for the colour table",
         with([](TestBmp& b) { b.bfOffBits = 54 + 4 * 256 - 1; }));
     add("pixel offset too small for the given colour count", with([](TestBmp& b) {
-            b.biClrUsed = 16;
+            b.info.biClrUsed = 16;
             b.tableEntries = 16;
             b.bfOffBits = 54 + 4 * 15;
         }));
     add("colour table cut short by the end of the file", GoodSmall().Bytes(54 + 4 * 100));
     add("257 colours", with([](TestBmp& b) {
-            b.biClrUsed = 257;
+            b.info.biClrUsed = 257;
             b.tableEntries = 257;
         }));
-    add("four thousand million colours", with([](TestBmp& b) { b.biClrUsed = 0xFFFFFFFFu; }));
-    add("negative width", with([](TestBmp& b) { b.biWidth = -4; }));
+    add("four thousand million colours", with([](TestBmp& b) { b.info.biClrUsed = 0xFFFFFFFFu; }));
+    add("negative width", with([](TestBmp& b) { b.info.biWidth = -4; }));
     add("bits of a row beyond 32 bits", with([](TestBmp& b) {
-            b.biWidth = 0x7FFFFFFF;
-            b.biBitCount = 32;
+            b.info.biWidth = 0x7FFFFFFF;
+            b.info.biBitCount = 32;
             b.tableEntries = 0;
         }));
     add("huge bit count", with([](TestBmp& b) {
-            b.biWidth = 65537;
-            b.biBitCount = 65535;
+            b.info.biWidth = 65537;
+            b.info.biBitCount = 65535;
             b.tableEntries = 0;
         }));
     add("rows beyond 32 bits", with([](TestBmp& b) {
-            b.biWidth = 65535;
-            b.biHeight = 65537;
+            b.info.biWidth = 65535;
+            b.info.biHeight = 65537;
         }));
     add("top-down height without a positive counterpart",
-        with([](TestBmp& b) { b.biHeight = static_cast<std::int32_t>(0x80000000u); }));
-    add("pixel data larger than the file", with([](TestBmp& b) { b.biSizeImage = 100000; }));
+        with([](TestBmp& b) { b.info.biHeight = static_cast<std::int32_t>(0x80000000u); }));
+    add("pixel data larger than the file", with([](TestBmp& b) { b.info.biSizeImage = 100000; }));
     add("computed pixel data larger than the file", with([](TestBmp& b) {
-            b.biWidth = 300;
-            b.biHeight = 300;
+            b.info.biWidth = 300;
+            b.info.biHeight = 300;
         }));
     add("pixel offset beyond the end of the file", with([](TestBmp& b) {
             b.bfOffBits = 100000;
@@ -152,7 +152,7 @@ TEST(DibRead, RefusesPixelDataBeyondTheBoundEvenInALargeFile) {
     testsupport::TempDir folder;
     const std::string path = folder / "large.bmp";
     TestBmp bmp = GoodSmall();
-    bmp.biSizeImage = CDib::kMaxReadImageSize + 1;
+    bmp.info.biSizeImage = CDib::kMaxReadImageSize + 1;
     testsupport::WriteFile(path, bmp.Bytes());
     ASSERT_EQ(truncate(path.c_str(), 300 * 1024 * 1024), 0);
 
@@ -175,8 +175,8 @@ TEST(DibRead, RefusesWhatCannotBeRead) {
 
 TEST(DibRead, PictureCutShortKeepsZerosForTheMissingBytes) {
     TestBmp bmp;
-    bmp.biWidth = 641;
-    bmp.biHeight = 10;
+    bmp.info.biWidth = 641;
+    bmp.info.biHeight = 10;
     for (std::size_t i = 0; i < 6000; ++i) {
         bmp.pixels.push_back(static_cast<char>(bmptest::PatternByte(i)));
     }
@@ -193,7 +193,7 @@ TEST(DibRead, PictureCutShortKeepsZerosForTheMissingBytes) {
 
 TEST(DibRead, StreamOfUnknownLengthIsBoundedAndZeroFilled) {
     TestBmp cut = GoodSmall();
-    cut.biSizeImage = 1 << 20;
+    cut.info.biSizeImage = 1 << 20;
     cut.pixels = std::string(100, '\x7F');
     CDib dib;
     ASSERT_TRUE(ReadBmpThroughPipe(cut.Bytes(), dib));
@@ -203,7 +203,7 @@ TEST(DibRead, StreamOfUnknownLengthIsBoundedAndZeroFilled) {
     EXPECT_EQ(dib.pixels[(1 << 20) - 1], 0);
 
     TestBmp huge = GoodSmall();
-    huge.biSizeImage = CDib::kMaxReadImageSize + 1;
+    huge.info.biSizeImage = CDib::kMaxReadImageSize + 1;
     EXPECT_FALSE(ReadBmpThroughPipe(huge.Bytes(), dib));
     TestBmp farOffset = GoodSmall();
     farOffset.bfOffBits = 1 << 20;
@@ -214,7 +214,7 @@ TEST(DibRead, TakesWhatTheHeadersSay) {
     {
         SCOPED_TRACE("fewer colours than the depth allows");
         TestBmp bmp = GoodSmall();
-        bmp.biClrUsed = 16;
+        bmp.info.biClrUsed = 16;
         bmp.tableEntries = 16;
         CDib dib;
         ASSERT_TRUE(ReadBmpBytes(bmp.Bytes(), dib));
@@ -245,7 +245,7 @@ TEST(DibRead, TakesWhatTheHeadersSay) {
     {
         SCOPED_TRACE("a declared pixel size larger than the rows");
         TestBmp bmp = GoodSmall();
-        bmp.biSizeImage = 20;
+        bmp.info.biSizeImage = 20;
         bmp.pixels = std::string(20, '\x22');
         CDib dib;
         ASSERT_TRUE(ReadBmpBytes(bmp.Bytes(), dib));
@@ -255,7 +255,7 @@ TEST(DibRead, TakesWhatTheHeadersSay) {
     {
         SCOPED_TRACE("top-down rows");
         TestBmp bmp = GoodSmall();
-        bmp.biHeight = -2;
+        bmp.info.biHeight = -2;
         CDib dib;
         ASSERT_TRUE(ReadBmpBytes(bmp.Bytes(), dib));
         EXPECT_EQ(dib.imageSize, 8u);
@@ -264,7 +264,7 @@ TEST(DibRead, TakesWhatTheHeadersSay) {
     {
         SCOPED_TRACE("no pixels at all");
         TestBmp bmp = GoodSmall();
-        bmp.biWidth = 0;
+        bmp.info.biWidth = 0;
         bmp.pixels.clear();
         CDib dib;
         ASSERT_TRUE(ReadBmpBytes(bmp.Bytes(), dib));
@@ -274,7 +274,7 @@ TEST(DibRead, TakesWhatTheHeadersSay) {
     {
         SCOPED_TRACE("a depth without a colour table of its own");
         TestBmp bmp = GoodSmall();
-        bmp.biBitCount = 2;
+        bmp.info.biBitCount = 2;
         bmp.tableEntries = 0;
         bmp.pixels = std::string(8, '\x33');
         CDib dib;
@@ -289,10 +289,10 @@ TEST(DibRead, ReadingReplacesTheFormerPicture) {
     CDib dib(641, 10, 8);
     ASSERT_NE(dib.CreatePixelSection(), nullptr);
     TestBmp bmp = GoodSmall();
-    bmp.biBitCount = 24;
+    bmp.info.biBitCount = 24;
     bmp.tableEntries = 0;
-    bmp.biWidth = 1;
-    bmp.biHeight = 1;
+    bmp.info.biWidth = 1;
+    bmp.info.biHeight = 1;
     bmp.pixels = "\x01\x02\x03\x00";
     ASSERT_TRUE(ReadBmpBytes(bmp.Bytes(), dib));
     EXPECT_EQ(dib.colorCount, 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <string>
 #include <sys/types.h>
@@ -10,12 +12,10 @@ namespace testsupport {
 // A program run by a test, its standard output and error collected. A child
 // still running when the object goes is killed, so a failed test leaves no
 // process behind.
-class ChildProcess {
+class ChildProcess : private platform::NoCopy {
 public:
     explicit ChildProcess(const std::vector<std::string>& args);
     ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return pid > 0; }
     // The child's process id, for a look at it under /proc.

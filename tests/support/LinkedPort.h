@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +23,10 @@ namespace testsupport {
 // Lock files go to a folder of the object's own (ZELNOR2_LOCK_DIR), so that
 // tests leave the system's lock folder alone.
 // Construction throws std::runtime_error when the arrangement cannot be made.
-class LinkedPort {
+class LinkedPort : private platform::NoCopy {
 public:
     explicit LinkedPort(int portNumber = 1);
     ~LinkedPort();
-    LinkedPort(const LinkedPort&) = delete;
-    LinkedPort& operator=(const LinkedPort&) = delete;
 
     int PortNumber() const { return portNumber; }
     const std::string& PortsFolder() const { return folder.Path(); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <optional>
 #include <string>
 
@@ -7,12 +9,10 @@ namespace testsupport {
 
 // Sets (or, with no value, removes) an environment variable for the life of
 // the object and puts the old state back afterwards.
-class ScopedEnvironment {
+class ScopedEnvironment : private platform::NoCopy {
 public:
     ScopedEnvironment(std::string name, const std::optional<std::string>& value);
     ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
 private:
     std::string name;

@@ -2,6 +2,7 @@
 
 #include "ScopedEnvironment.h"
 #include "TempDir.h"
+#include "platform/NoCopy.h"
 
 #include <chrono>
 #include <mutex>
@@ -16,12 +17,10 @@ namespace testsupport {
 // is ready ("READY=1", once its worker has the camera's line open), its state
 // ("STATUS=...") and that it stops. Each message is kept with the process
 // that sent it, as the kernel names it.
-class ServiceManagerSocket {
+class ServiceManagerSocket : private platform::NoCopy {
 public:
     ServiceManagerSocket();
     ~ServiceManagerSocket();
-    ServiceManagerSocket(const ServiceManagerSocket&) = delete;
-    ServiceManagerSocket& operator=(const ServiceManagerSocket&) = delete;
 
     // Waits until process pid has sent a message with this line in it
     // ("READY=1"); false when the limit passes first.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <set>
 #include <string>
@@ -9,12 +11,10 @@ namespace testsupport {
 
 // A fresh folder under the system's temporary folder, removed with all its
 // contents when the object goes.
-class TempDir {
+class TempDir : private platform::NoCopy {
 public:
     TempDir();
     ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return path; }
     // Path of an entry inside the folder.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -14,14 +16,12 @@ using namespace std::chrono_literals;
 
 // The receiver's end of a line, played by hand in a test: raw reads with
 // time limits and raw writes on a terminal device (a pseudo-terminal's slave).
-class LineEnd {
+class LineEnd : private platform::NoCopy {
 public:
     explicit LineEnd(const std::string& path);
     // Works on a descriptor that stays its owner's (switched to non-blocking).
     explicit LineEnd(int borrowed);
     ~LineEnd();
-    LineEnd(const LineEnd&) = delete;
-    LineEnd& operator=(const LineEnd&) = delete;
 
     bool IsOpen() const { return fd >= 0; }
     // Up to count bytes: fewer only when the limit ran out first.

@@ -1,3 +1,4 @@
+#include "tests/support/EarlierRun.h"
 #include "tests/support/NumberedNames.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
@@ -15,7 +16,6 @@
 using namespace std::chrono_literals;
 using testsupport::FilesIn;
 using testsupport::NumberedShots;
-using testsupport::SetFileTime;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 using transfer::KeptPicture;
@@ -55,18 +55,7 @@ TEST(KeptPictures, OffersTheOldestButNeverTheNewest) {
 // another name, nor the newest.
 TEST(PictureRetention, EarlierRunsPicturesCountAndExactlyTheOldestGo) {
     TempDir dir;
-    const SystemTime now = std::chrono::system_clock::now();
-    for (std::uint64_t number = 0; number < 1000; ++number) {
-        const std::string path = transfer::NumberedPath(dir / "shot.jpg", number);
-        WriteFile(path, std::string(100, 'e'));
-        SetFileTime(path, number < 300 ? now - 40 * 24h : now - 24h);
-    }
-    const std::set<std::string> strangers{"other00000005.jpg", "shot00000005.jpeg",
-                                          "shot0000005.jpg", "notes.txt"};
-    for (const std::string& name : strangers) {
-        WriteFile(dir / name, "not a picture of this path");
-        SetFileTime(dir / name, now - 400 * 24h);
-    }
+    const std::set<std::string> strangers = testsupport::WriteEarlierRun(dir);
 
     std::mutex toldLock;
     std::vector<transfer::DeletedPictures> told;

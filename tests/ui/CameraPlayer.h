@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NoCopy.h"
 #include "tools/camsim/Camera.h"
 
 #include <QImage>
@@ -15,12 +16,10 @@ camsim::OutgoingPicture TestCardPicture(int width, int height);
 
 // The camera at the far end of a test line, sending one picture after
 // another on a thread of its own until stopped.
-class CameraPlayer {
+class CameraPlayer : private platform::NoCopy {
 public:
     CameraPlayer(int lineDescriptor, camsim::OutgoingPicture picture);
     ~CameraPlayer();
-    CameraPlayer(const CameraPlayer&) = delete;
-    CameraPlayer& operator=(const CameraPlayer&) = delete;
 
     // Pictures that went through with every acknowledgement.
     int Completed() const { return completed; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TestLanguage.h"
+#include "platform/NoCopy.h"
 #include "tests/support/TempDir.h"
 #include "ui/MainDialogTemplate.h"
 
@@ -16,13 +17,11 @@ namespace uitest {
 // What a dialog test runs in: a fresh folder that is the settings location
 // and the current folder, and a language file of test texts. The previous
 // current folder and language come back when the object goes.
-class DialogEnvironment {
+class DialogEnvironment : private platform::NoCopy {
 public:
     explicit DialogEnvironment(const std::map<std::string, std::string>& texts = TestTexts(),
                                const std::string& currentLanguage = "Testish");
     ~DialogEnvironment();
-    DialogEnvironment(const DialogEnvironment&) = delete;
-    DialogEnvironment& operator=(const DialogEnvironment&) = delete;
 
     const testsupport::TempDir& Folder() const { return folder; }
     // The settings file of this program.

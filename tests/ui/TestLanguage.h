@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NoCopy.h"
 #include "tests/support/TempDir.h"
 
 #include <map>
@@ -14,14 +15,12 @@ std::map<std::string, std::string> TestTexts();
 // Writes a language file into folder and makes every lookup read it until the
 // object goes. With currentLanguage empty, section "Main" has no
 // CurrentLanguage entry.
-class TestLanguage {
+class TestLanguage : private platform::NoCopy {
 public:
     explicit TestLanguage(const testsupport::TempDir& folder,
                           const std::map<std::string, std::string>& texts = TestTexts(),
                           const std::string& currentLanguage = "Testish");
     ~TestLanguage();
-    TestLanguage(const TestLanguage&) = delete;
-    TestLanguage& operator=(const TestLanguage&) = delete;
 
     const std::string& Path() const { return path; }
 

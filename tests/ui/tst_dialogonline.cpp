@@ -84,6 +84,20 @@ private:
         QTRY_COMPARE_WITH_TIMEOUT(Buttons(), QString("Disconnect Live Capture"), kWait);
     }
 
+    // Opens the dialog, connects on COM1 at 115200 bit/s and starts a capture
+    // to base, which the operator picks in the file dialog.
+    void StartCaptureAt115200(ModalWatcher& watcher, const std::string& base) {
+        Open();
+        List(ControlId::kPortList)->setCurrentIndex(0);
+        List(ControlId::kSpeedList)->setCurrentIndex(4);
+        Click(ControlId::kConnect);
+        WaitUntilConnected();
+        QCOMPARE(dialog->ConnectedSpeed(), 115200);
+        watcher.AnswerFileDialogsWith(QString::fromStdString(base));
+        Click(ControlId::kContinuousCapture);
+        QTRY_COMPARE(Buttons(), QString("Stop"));
+    }
+
     void SaveScreenshot(QWidget* window, const char* name) {
         QDir().mkpath(ZELNOR2_SCREENSHOT_DIR);
         const QString path = QString(ZELNOR2_SCREENSHOT_DIR) + "/" + name;
@@ -157,18 +171,8 @@ private slots:
     }
 
     void captureIntoNumberedFilesThenExitWhileCapturing() {
-        Open();
-        List(ControlId::kPortList)->setCurrentIndex(0);
-        List(ControlId::kSpeedList)->setCurrentIndex(4);
-        Click(ControlId::kConnect);
-        WaitUntilConnected();
-        QCOMPARE(dialog->ConnectedSpeed(), 115200);
-
         ModalWatcher watcher;
-        const std::string base = environment->Folder() / "shot.jpg";
-        watcher.AnswerFileDialogsWith(QString::fromStdString(base));
-        Click(ControlId::kContinuousCapture);
-        QTRY_COMPARE(Buttons(), QString("Stop"));
+        StartCaptureAt115200(watcher, environment->Folder() / "shot.jpg");
         CameraPlayer camera(line->Master(), TestCardPicture(160, 120));
         QTRY_VERIFY_WITH_TIMEOUT(camera.Completed() >= 2, kWait);
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -201,16 +205,8 @@ private slots:
         for (const std::string& file : earlier) {
             testsupport::WriteFile(file, "a picture of an earlier capture");
         }
-        Open();
-        List(ControlId::kPortList)->setCurrentIndex(0);
-        List(ControlId::kSpeedList)->setCurrentIndex(4);
-        Click(ControlId::kConnect);
-        WaitUntilConnected();
-
         ModalWatcher watcher;
-        watcher.AnswerFileDialogsWith(QString::fromStdString(environment->Folder() / "shot.jpg"));
-        Click(ControlId::kContinuousCapture);
-        QTRY_COMPARE(Buttons(), QString("Stop"));
+        StartCaptureAt115200(watcher, environment->Folder() / "shot.jpg");
         CameraPlayer camera(line->Master(), TestCardPicture(160, 120));
         QTRY_VERIFY_WITH_TIMEOUT(camera.Completed() >= 2, kWait);
         QTRY_VERIFY_WITH_TIMEOUT(

@@ -3,26 +3,17 @@
 #include "HttpClient.h"
 #include "ViewFixture.h"
 
+#include "tests/support/PasswordHash.h"
 #include "web/Users.h"
 #include "web/WebOptions.h"
 
-#include <crypt.h>
 #include <gtest/gtest.h>
 
 namespace webtest {
 namespace {
 
-// A hash as htpasswd or mkpasswd makes it, by libcrypt itself; cheap
-// settings keep the sanitizer builds quick.
-std::string HashOf(const std::string& password, const char* prefix, unsigned long cost) {
-    char setting[CRYPT_GENSALT_OUTPUT_SIZE];
-    if (crypt_gensalt_rn(prefix, cost, nullptr, 0, setting, sizeof setting) == nullptr) {
-        return {};
-    }
-    crypt_data data{};
-    const char* hashed = crypt_r(password.c_str(), setting, &data);
-    return hashed == nullptr ? std::string() : std::string(hashed);
-}
+// Cheap settings keep the sanitizer builds quick.
+using testsupport::PasswordHash;
 
 std::string Base64(const std::string& text) {
     static const char* const kDigits =
@@ -63,11 +54,12 @@ struct Method {
 class AccessTest : public testing::TestWithParam<Method> {};
 
 TEST_P(AccessTest, OnlyTheRightPasswordOpensEveryAddress) {
-    const std::string hash = HashOf("open sesame", GetParam().prefix, GetParam().cost);
+    const std::string hash = PasswordHash("open sesame", GetParam().prefix, GetParam().cost);
     ASSERT_TRUE(hash.starts_with(GetParam().prefix)) << hash;
     testsupport::TempDir folder;
-    testsupport::WriteFile(folder / "users", "# viewers\n\nother:" + HashOf("x", "$6$", 1000) +
-                                                 "\nanna:" + hash + "\n");
+    testsupport::WriteFile(folder / "users",
+                           "# viewers\n\nother:" + PasswordHash("x", "$6$", 1000) +
+                               "\nanna:" + hash + "\n");
     auto loaded = web::LoadUsersFile(folder / "users");
     ASSERT_EQ(loaded.error, "");
     web::WebOptions options;
@@ -132,7 +124,7 @@ TEST(UsersFileTest, ReadsTheFormsHtpasswdWrites) {
     testsupport::TempDir folder;
     // CRLF line ends and an nginx comment field after a second colon.
     testsupport::WriteFile(folder / "users",
-                           "anna:" + HashOf("pw", "$2y$", 5) + ":the night shift\r\n");
+                           "anna:" + PasswordHash("pw", "$2y$", 5) + ":the night shift\r\n");
     const auto loaded = web::LoadUsersFile(folder / "users");
     ASSERT_EQ(loaded.error, "");
     EXPECT_TRUE(loaded.users.Admit("anna", "pw"));
@@ -142,11 +134,11 @@ TEST(UsersFileTest, ReadsTheFormsHtpasswdWrites) {
 // An unknown name is checked against the hash that costs most, wherever its
 // user stands in the file: refusing it takes as long as refusing that user.
 TEST(UsersFileTest, UnknownNamesAreCheckedAgainstTheDearestHash) {
-    const std::string dearest = HashOf("z", "$2b$", 10);
+    const std::string dearest = PasswordHash("z", "$2b$", 10);
     testsupport::TempDir folder;
-    testsupport::WriteFile(folder / "users", "alice:" + HashOf("a", "$6$", 1000) +
+    testsupport::WriteFile(folder / "users", "alice:" + PasswordHash("a", "$6$", 1000) +
                                                  "\nzoe:" + dearest +
-                                                 "\nyann:" + HashOf("y", "$y$", 1) + "\n");
+                                                 "\nyann:" + PasswordHash("y", "$y$", 1) + "\n");
     const auto loaded = web::LoadUsersFile(folder / "users");
     ASSERT_EQ(loaded.error, "");
     EXPECT_EQ(loaded.users.StandIn(), dearest);
@@ -165,7 +157,8 @@ class RequestFaultTest : public testing::TestWithParam<RequestCase> {};
 
 TEST_P(RequestFaultTest, AnswersWithItsStatus) {
     testsupport::TempDir folder;
-    testsupport::WriteFile(folder / "users", "anna:" + HashOf("open sesame", "$6$", 1000) + "\n");
+    testsupport::WriteFile(folder / "users",
+                           "anna:" + PasswordHash("open sesame", "$6$", 1000) + "\n");
     auto loaded = web::LoadUsersFile(folder / "users");
     ASSERT_EQ(loaded.error, "");
     web::WebOptions options;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <string>
 #include <sys/types.h>
@@ -13,15 +15,13 @@ using namespace std::chrono_literals;
 // Headless Chromium driven over its DevTools pipe, so that a test chooses the
 // moment of a screenshot instead of guessing a timeout. The browser gets a
 // fresh profile folder and is killed with the object.
-class HeadlessBrowser {
+class HeadlessBrowser : private platform::NoCopy {
 public:
     static constexpr const char* kProgram = "/usr/bin/chromium";
     static bool Installed();
 
     HeadlessBrowser(const std::string& url, int width, int height);
     ~HeadlessBrowser();
-    HeadlessBrowser(const HeadlessBrowser&) = delete;
-    HeadlessBrowser& operator=(const HeadlessBrowser&) = delete;
 
     // Attaches to the page the browser opened; false when it did not answer.
     bool AttachToPage(std::chrono::milliseconds limit = 60s);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -22,12 +24,10 @@ struct ConnectionFrom {
 // One TCP connection to the view on 127.0.0.1, raw bytes both ways, so that
 // a test can send anything (not only well-formed HTTP) and read exactly what
 // came back.
-class Connection {
+class Connection : private platform::NoCopy {
 public:
     explicit Connection(std::uint16_t port, const ConnectionFrom& from = {});
     ~Connection();
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
 
     bool Connected() const { return descriptor >= 0; }
     bool Send(std::string_view bytes);

@@ -4,6 +4,7 @@
 #include "OutgoingPicture.h"
 #include "SendResult.h"
 #include "StopSignal.h"
+#include "platform/NoCopy.h"
 
 #include <chrono>
 #include <functional>
@@ -36,11 +37,9 @@ struct CameraOptions {
 // byte, and reports everything it saw. Send runs on one thread at a time;
 // RequestStop may be called from any thread and ends every wait within about
 // 10 ms.
-class Camera {
+class Camera : private platform::NoCopy {
 public:
     explicit Camera(int fd, CameraOptions options = {});
-    Camera(const Camera&) = delete;
-    Camera& operator=(const Camera&) = delete;
 
     SendResult Send(const OutgoingPicture& picture);
 

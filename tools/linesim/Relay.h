@@ -3,6 +3,7 @@
 #include "Direction.h"
 #include "LineCounts.h"
 #include "LineOptions.h"
+#include "platform/NoCopy.h"
 
 #include <atomic>
 #include <functional>
@@ -14,15 +15,13 @@ namespace linesim {
 // pseudo-terminals, whose slaves the programs at either end open): every
 // byte written at one end is read at the other after the time the line
 // needs for it.
-class Relay {
+class Relay : private platform::NoCopy {
 public:
     using ReportHandler = std::function<void(const LineCounts&)>;
 
     // The descriptors stay the caller's; they are switched to non-blocking.
     Relay(int endA, int endB, const LineOptions& options);
     ~Relay();
-    Relay(const Relay&) = delete;
-    Relay& operator=(const Relay&) = delete;
 
     // False when the relay could not be set up (no wake-up descriptor).
     bool IsReady() const { return wakeup >= 0; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <string>
 
 namespace tools {
@@ -9,12 +11,10 @@ namespace tools {
 // owner of this object plays the far end on the master. The object keeps a
 // descriptor of the slave open itself, so that the master does not see a
 // hang-up each time the program closes its port.
-class PseudoTerminal {
+class PseudoTerminal : private platform::NoCopy {
 public:
     PseudoTerminal() = default;
     ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     // Creates the pair with both sides raw and the master non-blocking.
     bool Open(std::string& error);

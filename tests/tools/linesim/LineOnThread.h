@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NoCopy.h"
 #include "tools/linesim/Relay.h"
 #include "tools/pty/PseudoTerminal.h"
 
@@ -16,12 +17,10 @@ using Bytes = std::vector<std::uint8_t>;
 // The line simulator's relay running on a thread of the test between two
 // pseudo-terminals; the test plays both ends on their slave sides. Throws
 // std::runtime_error when the pseudo-terminals cannot be had.
-class LineOnThread {
+class LineOnThread : private platform::NoCopy {
 public:
     explicit LineOnThread(const linesim::LineOptions& options);
     ~LineOnThread();
-    LineOnThread(const LineOnThread&) = delete;
-    LineOnThread& operator=(const LineOnThread&) = delete;
 
     const std::string& PathA() const { return endA.SlavePath(); }
     const std::string& PathB() const { return endB.SlavePath(); }
